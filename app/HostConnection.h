@@ -1,0 +1,12 @@
+#pragma once
+#include "db/Connection.h"
+
+// What a CalvaneConnection* points to: the host's counted reference to the database.
+struct CalvaneConnection {
+    db::ConnectionPtr connection;
+};
+
+namespace app {
+void setLastError(const QString& text);
+void clearLastError();
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+// Amounts are yuan in doubles. The clinic's rules round by printing with a fixed number of
+// decimals and reading the text back; every rounding step goes through here so the places
+// that round are easy to find and all round the same way.
+namespace money {
+
+double roundTo(double value, int decimals); // printf "%.Nf" then read back
+inline double round2(double v) { return roundTo(v, 2); }
+inline double round3(double v) { return roundTo(v, 3); }
+inline double round4(double v) { return roundTo(v, 4); }
+inline double round5(double v) { return roundTo(v, 5); }
+
+QString format2(double v); // "%.2f", how amounts are shown
+QString format3(double v); // "%.3f", how rates are shown
+QString formatFixed(double v, int decimals);
+
+// Reads what a person typed into an amount field: blanks ignored, empty reads 0.
+// Returns false (value untouched) when the text is not a number.
+bool parseAmount(const QString& text, double& value);
+
+} // namespace money

@@ -1,0 +1,106 @@
+#include "db/Connection.h"
+#include <QAtomicInteger>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace db {
+
+namespace {
+
+QAtomicInteger<int> connectionCounter;
+
+QString redacted(const QString& url)
+{
+    QUrl u(url);
+    if (!u.password().isEmpty()) u.setPassword(QStringLiteral("***"));
+    return u.toString();
+}
+
+} // namespace
+
+std::shared_ptr<Connection> Connection::open(const QString& url)
+{
+    std::shared_ptr<Connection> c(new Connection);
+    c->name_ = QStringLiteral("calvane-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+
+    if (url.startsWith(QLatin1String("sqlite:"))) {
+        QString path = url.mid(7);
+        if (path.startsWith(QLatin1String("//"))) path = path.mid(2);
+        if (path.isEmpty()) throw Error(QStringLiteral("数据库地址缺少文件路径: %1").arg(url));
+        c->displayUrl_ = url;
+        c->dialect_ = Dialect::SQLite;
+        c->db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c->name_);
+        c->db_.setDatabaseName(path);
+        // A second workstation process may hold the file briefly; wait rather than fail.
+        c->db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    } else if (url.startsWith(QLatin1String("postgresql://")) || url.startsWith(QLatin1String("postgres://"))) {
+        QUrl u(url);
+        c->displayUrl_ = redacted(url);
+        if (!u.isValid()) throw Error(QStringLiteral("无法识别的数据库地址: %1").arg(c->displayUrl_));
+        c->dialect_ = Dialect::PostgreSQL;
+        c->db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), c->name_);
+        c->db_.setHostName(u.host().isEmpty() ? QStringLiteral("localhost") : u.host());
+        if (u.port() > 0) c->db_.setPort(u.port());
+        if (!u.userName().isEmpty()) c->db_.setUserName(u.userName());
+        if (!u.password().isEmpty()) c->db_.setPassword(u.password());
+        QString dbname = u.path();
+        if (dbname.startsWith(QLatin1Char('/'))) dbname = dbname.mid(1);
+        c->db_.setDatabaseName(dbname);
+        QStringList options;
+        const auto items = QUrlQuery(u).queryItems(QUrl::FullyDecoded);
+        for (const auto& [key, value] : items) options << key + QLatin1Char('=') + value;
+        if (!options.isEmpty()) c->db_.setConnectOptions(options.join(QLatin1Char(';')));
+    } else {
+        throw Error(QStringLiteral("无法识别的数据库地址: %1 (应为 sqlite:路径 或 postgresql://…)").arg(redacted(url)));
+    }
+
+    if (!c->db_.open()) {
+        const QString why = c->db_.lastError().text();
+        throw Error(QStringLiteral("无法打开数据库 %1: %2").arg(c->displayUrl_, why));
+    }
+    if (c->isSQLite()) {
+        QSqlQuery q(c->db_);
+        q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    } else {
+        QSqlQuery q(c->db_);
+        q.exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
+    }
+    return c;
+}
+
+Connection::~Connection()
+{
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+void Connection::checkInjectedFault()
+{
+    if (faultCountdown_ <= 0) return;
+    if (--faultCountdown_ == 0) throw Error(QStringLiteral("injected fault: the statement was refused"));
+}
+
+void Connection::execute(const QString& sql)
+{
+    checkInjectedFault();
+    QSqlQuery q(db_);
+    if (!q.exec(sql)) throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+}
+
+QDateTime Connection::serverTime()
+{
+    checkInjectedFault();
+    QSqlQuery q(db_);
+    const QString sql = isSQLite() ? QStringLiteral("SELECT datetime('now','localtime')")
+                                   : QStringLiteral("SELECT to_char(LOCALTIMESTAMP, 'YYYY-MM-DD HH24:MI:SS')");
+    if (!q.exec(sql) || !q.next()) throw Error(q.lastError().text());
+    QDateTime t = QDateTime::fromString(q.value(0).toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!t.isValid()) throw Error(QStringLiteral("服务器时间无法识别: %1").arg(q.value(0).toString()));
+    return t;
+}
+
+} // namespace db

@@ -1,0 +1,56 @@
+#pragma once
+#include "db/Error.h"
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+#include <memory>
+
+namespace db {
+
+enum class Dialect { SQLite, PostgreSQL };
+
+// One open database, shared by the host and every dialog that works on it (std::shared_ptr
+// is the counted reference). Opened from a URL: "sqlite:PATH" or "postgresql://…".
+class Connection {
+public:
+    static std::shared_ptr<Connection> open(const QString& url);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    Dialect dialect() const { return dialect_; }
+    bool isSQLite() const { return dialect_ == Dialect::SQLite; }
+    QSqlDatabase& database() { return db_; }
+    // The URL with any password blanked, for messages.
+    const QString& displayUrl() const { return displayUrl_; }
+
+    // The database server's current local time, to the second.
+    QDateTime serverTime();
+
+    // Runs one statement without results (DDL, SET …). Values never go here: use db::Query.
+    void execute(const QString& sql);
+
+    // Test hook: the Nth statement from now (1 = the next one) fails as if the server refused it.
+    void failStatementAfter(int n) { faultCountdown_ = n; }
+    void clearFault() { faultCountdown_ = 0; }
+    // Called by every statement before it runs; throws the injected fault when it is due.
+    void checkInjectedFault();
+
+    // Transaction nesting (see db::Transaction).
+    int transactionDepth() const { return depth_; }
+
+private:
+    friend class Transaction;
+    Connection() = default;
+
+    QSqlDatabase db_;
+    QString name_;
+    QString displayUrl_;
+    Dialect dialect_ = Dialect::SQLite;
+    int faultCountdown_ = 0;
+    int depth_ = 0;
+};
+
+using ConnectionPtr = std::shared_ptr<Connection>;
+
+} // namespace db

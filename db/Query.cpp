@@ -1,0 +1,117 @@
+#include "db/Query.h"
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace db {
+
+Query::Query(Connection& connection, const QString& sql)
+    : connection_(connection), query_(connection.database()), sql_(sql)
+{
+    query_.setForwardOnly(true);
+}
+
+Query::Query(Connection& connection, const QString& sql, std::initializer_list<QVariant> values)
+    : Query(connection, sql)
+{
+    for (const auto& v : values) bind(v);
+}
+
+Query& Query::bind(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDateTime:
+        values_ << (value.toDateTime().isValid() ? QVariant(dateTimeText(value.toDateTime())) : QVariant());
+        break;
+    case QMetaType::QDate:
+        values_ << QVariant(value.toDate().toString(QStringLiteral("yyyy-MM-dd")));
+        break;
+    case QMetaType::Bool:
+        values_ << QVariant(value.toBool() ? 1 : 0);
+        break;
+    default:
+        values_ << value;
+    }
+    return *this;
+}
+
+Query& Query::bindAll(const QVariantList& values)
+{
+    for (const auto& v : values) bind(v);
+    return *this;
+}
+
+Query& Query::exec()
+{
+    connection_.checkInjectedFault();
+    if (!query_.prepare(sql_))
+        throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
+    for (int i = 0; i < values_.size(); ++i) query_.bindValue(i, values_[i]);
+    if (!query_.exec())
+        throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
+    return *this;
+}
+
+bool Query::next() { return query_.next(); }
+
+int Query::indexOf(const QString& column) const
+{
+    const int i = query_.record().indexOf(column);
+    if (i < 0) throw Error(QStringLiteral("结果中没有列 %1 [%2]").arg(column, sql_));
+    return i;
+}
+
+bool Query::isNull(const QString& column) const { return query_.value(indexOf(column)).isNull(); }
+QVariant Query::value(const QString& column) const { return query_.value(indexOf(column)); }
+QVariant Query::value(int index) const { return query_.value(index); }
+double Query::number(const QString& column) const { return toNumber(value(column)); }
+qint64 Query::integer(const QString& column) const { return toInteger(value(column)); }
+QString Query::text(const QString& column) const { return toText(value(column)); }
+QDateTime Query::dateTime(const QString& column) const { return toDateTime(value(column)); }
+double Query::number(int index) const { return toNumber(value(index)); }
+qint64 Query::integer(int index) const { return toInteger(value(index)); }
+QString Query::text(int index) const { return toText(value(index)); }
+int Query::rowsAffected() const { return query_.numRowsAffected(); }
+
+double toNumber(const QVariant& v) { return v.isNull() ? 0.0 : v.toDouble(); }
+
+qint64 toInteger(const QVariant& v)
+{
+    if (v.isNull()) return 0;
+    bool ok = false;
+    const qint64 i = v.toLongLong(&ok);
+    return ok ? i : static_cast<qint64>(v.toDouble());
+}
+
+QString toText(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
+
+QDateTime toDateTime(const QVariant& v)
+{
+    if (v.isNull()) return {};
+    if (v.typeId() == QMetaType::QDateTime) return v.toDateTime();
+    if (v.typeId() == QMetaType::QDate) return v.toDate().startOfDay();
+    const QString s = v.toString().trimmed();
+    for (const auto* f : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm",
+                          "yyyy-MM-dd"}) {
+        const QDateTime t = QDateTime::fromString(s, QLatin1String(f));
+        if (t.isValid()) return t;
+    }
+    return QDateTime::fromString(s, Qt::ISODate);
+}
+
+QString dateTimeText(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+int execute(Connection& c, const QString& sql, const QVariantList& values)
+{
+    Query q(c, sql);
+    q.bindAll(values).exec();
+    return q.rowsAffected();
+}
+
+QVariant scalar(Connection& c, const QString& sql, const QVariantList& values)
+{
+    Query q(c, sql);
+    q.bindAll(values).exec();
+    return q.next() ? q.value(0) : QVariant();
+}
+
+} // namespace db

@@ -1,0 +1,60 @@
+#pragma once
+#include "db/Connection.h"
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QVariant>
+#include <initializer_list>
+
+namespace db {
+
+// One SQL statement with positional "?" placeholders. Every value goes in through bind():
+// nothing a user, a host or the database gave us is ever pasted into the text.
+// Reading follows the clinic's rules: NULL numbers read 0, NULL texts read "".
+class Query {
+public:
+    Query(Connection& connection, const QString& sql);
+    Query(Connection& connection, const QString& sql, std::initializer_list<QVariant> values);
+
+    Query& bind(const QVariant& value);
+    Query& bindAll(const QVariantList& values);
+    // Runs the statement; throws db::Error with the driver's message.
+    Query& exec();
+
+    bool next();
+    bool isNull(const QString& column) const;
+    QVariant value(const QString& column) const; // column names match ignoring case
+    QVariant value(int index) const;
+    double number(const QString& column) const;
+    qint64 integer(const QString& column) const;
+    QString text(const QString& column) const;
+    QDateTime dateTime(const QString& column) const;
+    double number(int index) const;
+    qint64 integer(int index) const;
+    QString text(int index) const;
+    int rowsAffected() const;
+
+    QSqlQuery& raw() { return query_; }
+
+private:
+    int indexOf(const QString& column) const;
+
+    Connection& connection_;
+    QSqlQuery query_;
+    QString sql_;
+    QVariantList values_;
+};
+
+// Value conversions shared by every reader, with the NULL rules.
+double toNumber(const QVariant& v);
+qint64 toInteger(const QVariant& v);
+QString toText(const QVariant& v);
+QDateTime toDateTime(const QVariant& v);
+// How a date-time is stored: "YYYY-MM-DD HH:MM:SS" sorts and compares correctly as text in
+// SQLite and is read as a timestamp by PostgreSQL.
+QString dateTimeText(const QDateTime& t);
+
+// Shorthands for one-off statements.
+int execute(Connection& c, const QString& sql, const QVariantList& values = {});
+QVariant scalar(Connection& c, const QString& sql, const QVariantList& values = {});
+
+} // namespace db

@@ -1,0 +1,59 @@
+#include "db/Transaction.h"
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace db {
+
+Transaction::Transaction(Connection& connection) : connection_(connection), level_(connection.depth_)
+{
+    // BEGIN IMMEDIATE takes SQLite's write lock up front, so two workstations saving at once
+    // wait for each other instead of failing half-way.
+    if (level_ == 0)
+        run(connection_.isSQLite() ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+    else
+        run(QStringLiteral("SAVEPOINT calvane_sp%1").arg(level_));
+    ++connection_.depth_;
+}
+
+Transaction::~Transaction()
+{
+    if (active_) {
+        try {
+            rollback();
+        } catch (...) {
+            // Leaving scope during an error: the original error is what matters.
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    if (!active_) throw Error(QStringLiteral("事务已结束"));
+    if (level_ == 0)
+        run(QStringLiteral("COMMIT"));
+    else
+        run(QStringLiteral("RELEASE SAVEPOINT calvane_sp%1").arg(level_));
+    active_ = false;
+    --connection_.depth_;
+}
+
+void Transaction::rollback()
+{
+    if (!active_) return;
+    active_ = false;
+    --connection_.depth_;
+    if (level_ == 0) {
+        run(QStringLiteral("ROLLBACK"));
+    } else {
+        run(QStringLiteral("ROLLBACK TO SAVEPOINT calvane_sp%1").arg(level_));
+        run(QStringLiteral("RELEASE SAVEPOINT calvane_sp%1").arg(level_));
+    }
+}
+
+void Transaction::run(const QString& sql)
+{
+    QSqlQuery q(connection_.database());
+    if (!q.exec(sql)) throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+}
+
+} // namespace db

@@ -1,0 +1,33 @@
+#include "common/Settings.h"
+#include "db/Connection.h"
+#include "db/Schema.h"
+#include "tools/calvane/Commands.h"
+#include <QTextStream>
+
+int initCommand(const QStringList& args)
+{
+    QTextStream err(stderr);
+    QString url;
+    bool demo = false;
+    for (const QString& a : args) {
+        if (a == QLatin1String("--demo")) demo = true;
+        else if (url.isEmpty() && !a.startsWith(QLatin1String("--"))) url = a;
+        else {
+            err << "calvane init: unexpected argument " << a << "\n";
+            return 2;
+        }
+    }
+    if (url.isEmpty()) {
+        err << "usage: calvane init URL [--demo]   (URL: sqlite:PATH or postgresql://…)\n";
+        return 2;
+    }
+    auto c = db::Connection::open(url);
+    db::schema::migrate(*c);
+    settings::createKey();
+    QTextStream(stdout) << "schema version " << db::schema::currentVersion(*c) << " at " << c->displayUrl() << "\n";
+    if (demo) {
+        err << "calvane init: the demo clinic is not available in this build\n";
+        return 1;
+    }
+    return 0;
+}

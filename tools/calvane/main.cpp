@@ -1,0 +1,35 @@
+#include "tools/calvane/Commands.h"
+#include <QCoreApplication>
+#include <QTextStream>
+#include <exception>
+
+namespace {
+void usage(QTextStream& out)
+{
+    out << "usage: calvane COMMAND …\n"
+           "  init URL [--demo]   create the clinic schema (and a demo clinic) at URL\n";
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QTextStream err(stderr);
+    if (args.isEmpty()) {
+        usage(err);
+        return 2;
+    }
+    const QString command = args.takeFirst();
+    try {
+        if (command == QLatin1String("init")) {
+            QCoreApplication app(argc, argv);
+            return initCommand(args);
+        }
+    } catch (const std::exception& e) {
+        err << "calvane " << command << ": " << QString::fromUtf8(e.what()) << "\n";
+        return 1;
+    }
+    usage(err);
+    return 2;
+}
