@@ -124,7 +124,7 @@ CREATE TABLE DiscountSet_table (
   OtherFreeYesNo SMALLINT, MoneyCardYesNo SMALLINT, CardOnlyForDisctItem SMALLINT,
   FeeDiscoutOnlyForVIP SMALLINT, FeeItemYesNo SMALLINT
 );
-CREATE TABLE Discount_table (DiscountName TEXT, DiscountValue DOUBLE PRECISION, Note TEXT);
+CREATE TABLE Discount_table (ID {ID}, DiscountName TEXT, DiscountValue DOUBLE PRECISION, Note TEXT);
 CREATE TABLE DiscountAccout_table (MinMoney DOUBLE PRECISION, MaxMoney DOUBLE PRECISION, Discout DOUBLE PRECISION);
 CREATE TABLE DiscountCurrente_table (MinMoney DOUBLE PRECISION, MaxMoney DOUBLE PRECISION, Discout DOUBLE PRECISION);
 CREATE TABLE MoneyCard_Table (ID {ID}, MoneyCard_Name TEXT, MoneyCard_Value DOUBLE PRECISION);
