@@ -2,7 +2,8 @@
 #include "settle/DiscountState.h"
 #include <optional>
 
-namespace settle {
+namespace settle
+{
 
 // The amounts of a category receipt that the discount works on.
 struct ReceiptAmounts {

@@ -1,7 +1,8 @@
 #include "settle/DiscountChoice.h"
 #include "common/Money.h"
 
-namespace settle {
+namespace settle
+{
 
 QString moneyCardNote(const QString& cardName, double value)
 {
@@ -11,7 +12,8 @@ QString moneyCardNote(const QString& cardName, double value)
 bool ApplyDiscountChoice(db::Connection& c, const DiscountSettings& s, DiscountState& state, int entry,
                          const DiscountChoiceInputs& in)
 {
-    if (entry < 0 || entry >= state.list.entries.size()) return false;
+    if (entry < 0 || entry >= state.list.entries.size())
+        return false;
     const DiscountEntry chosen = state.list.entries[entry];
     state.list.selected = entry;
     state.valueEditable = false;
@@ -41,7 +43,8 @@ bool ApplyDiscountChoice(db::Connection& c, const DiscountSettings& s, DiscountS
             state.note = kCumulativeFeeEntry + money::format3(state.feeRate);
             state.mode = CumulativeFee;
         }
-        if (const int at = state.list.findPrefix(chosen.text); at >= 0) state.list.selected = at;
+        if (const int at = state.list.findPrefix(chosen.text); at >= 0)
+            state.list.selected = at;
         state.value = state.feeRate;
         state.label = kRateLabel;
         break;

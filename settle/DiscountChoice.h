@@ -3,7 +3,8 @@
 #include "settle/DiscountSettings.h"
 #include "settle/DiscountState.h"
 
-namespace settle {
+namespace settle
+{
 
 inline const QString kFeeStandardNote = QStringLiteral("根据收费标准中设定的折扣值打折");
 

@@ -2,14 +2,15 @@
 
 // Discounts applied item by item, for standard-item receipts. Line records of the receipts
 // derive from DiscountItem; the functions take any range of them in list order.
-namespace settle {
+namespace settle
+{
 
 struct DiscountItem {
     double quantity = 0.0;
-    int discountable = 0;          // IsDiscout; shown "打折" when set, "不打折" when clear
-    double rate = 1.0;             // Discout_Value
-    double unitPrice = 0.0;        // 标准
-    double discountedAmount = 0.0; // 金额
+    int discountable = 0;            // IsDiscout; shown "打折" when set, "不打折" when clear
+    double rate = 1.0;               // Discout_Value
+    double unitPrice = 0.0;          // 标准
+    double discountedAmount = 0.0;   // 金额
     double undiscountedAmount = 0.0; // StandartFee
 };
 
@@ -18,8 +19,7 @@ struct ItemTotals {
     double discounted = 0.0;
 };
 
-template <class Items>
-ItemTotals SumItems(const Items& items)
+template <class Items> ItemTotals SumItems(const Items& items)
 {
     ItemTotals t;
     for (const DiscountItem& item : items) {
@@ -33,8 +33,7 @@ ItemTotals SumItems(const Items& items)
 // goes onto every discountable item. An amount (a card) covers the lines one after another
 // until it is used up, skipping items not discountable when cardOnlyForDiscountable; the value
 // then becomes the part of the card actually used.
-template <class Items>
-double ApplyDiscountToItems(Items&& items, double& value, bool cardOnlyForDiscountable)
+template <class Items> double ApplyDiscountToItems(Items&& items, double& value, bool cardOnlyForDiscountable)
 {
     const double v = value;
     const bool card = v > 1.0;
@@ -61,17 +60,18 @@ double ApplyDiscountToItems(Items&& items, double& value, bool cardOnlyForDiscou
             item.discountedAmount = 0.0;
         }
     }
-    if (card) value = v - remainder;
+    if (card)
+        value = v - remainder;
     return total;
 }
 
 // Puts a rate (up to 1.0) onto every discountable item, then sums the items.
-template <class Items>
-ItemTotals ApplyRateToItems(Items&& items, double rate)
+template <class Items> ItemTotals ApplyRateToItems(Items&& items, double rate)
 {
     if (rate <= 1.0) {
         for (DiscountItem& item : items) {
-            if (!item.discountable) continue;
+            if (!item.discountable)
+                continue;
             item.rate = rate;
             item.discountedAmount = item.unitPrice * rate * item.quantity;
         }

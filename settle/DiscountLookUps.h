@@ -4,12 +4,13 @@
 
 // The read-only look-ups behind each discount policy. Names and codes compare as the clinic's
 // database always has: ASCII case and trailing blanks do not matter.
-namespace settle {
+namespace settle
+{
 
 // The member data of a patient, from 病人简历表.
 struct MemberData {
-    int isMember = 0; // IS_VIP; 1 = member
-    QString rankName; // VIP_Rank_Name
+    int isMember = 0;   // IS_VIP; 1 = member
+    QString rankName;   // VIP_Rank_Name
     QString memberCode; // VIP_Code
 };
 

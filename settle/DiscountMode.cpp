@@ -1,12 +1,15 @@
 #include "settle/DiscountMode.h"
 
-namespace settle {
+namespace settle
+{
 
 QString discountModeName(int mode)
 {
-    static const char* const names[] = {"DiscountOff",     "NoDiscount",   "MemberRank",       "CumulativeFee", "CurrentFee",
-                                        "MoneyCardAmount", "MemberPoints", "FeeStandardItems", "SettingFive"};
-    if (mode < DiscountOff || mode > SettingFive) return {};
+    static const char* const names[] = {"DiscountOff",   "NoDiscount",       "MemberRank",
+                                        "CumulativeFee", "CurrentFee",       "MoneyCardAmount",
+                                        "MemberPoints",  "FeeStandardItems", "SettingFive"};
+    if (mode < DiscountOff || mode > SettingFive)
+        return {};
     return QString::fromLatin1(names[mode + 1]);
 }
 

@@ -2,14 +2,17 @@
 #include "db/Query.h"
 #include "settle/DiscountMode.h"
 
-namespace settle {
+namespace settle
+{
 
-namespace {
+namespace
+{
 
 void readFlag(const db::Query& q, const char* column, bool& flag)
 {
     const QString name = QString::fromLatin1(column);
-    if (!q.isNull(name)) flag = q.integer(name) != 0;
+    if (!q.isNull(name))
+        flag = q.integer(name) != 0;
 }
 
 } // namespace
@@ -42,7 +45,8 @@ int LoadDiscountSettings(db::Connection& c, DiscountSettings& s, int& mode)
 {
     db::Query q(c, QStringLiteral("SELECT * FROM DiscountSet_table"));
     q.exec();
-    if (!q.next()) return 1;
+    if (!q.next())
+        return 1;
     readFlag(q, "DiscoutYesNo", s.DiscoutYesNo);
     readFlag(q, "VIPDiscoutYesNo", s.VIPDiscoutYesNo);
     readFlag(q, "FeeDiscoutYesNo", s.FeeDiscoutYesNo);

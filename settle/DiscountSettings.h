@@ -1,7 +1,8 @@
 #pragma once
 #include "db/Connection.h"
 
-namespace settle {
+namespace settle
+{
 
 // The one row of DiscountSet_table: which discount policies the clinic offers.
 struct DiscountSettings {

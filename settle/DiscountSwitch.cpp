@@ -2,7 +2,8 @@
 #include "common/Settings.h"
 #include "settle/DiscountTypeList.h"
 
-namespace settle {
+namespace settle
+{
 
 bool ReadDiscountSwitch()
 {

@@ -2,7 +2,8 @@
 #include "db/Connection.h"
 #include "settle/DiscountChoice.h"
 
-namespace settle {
+namespace settle
+{
 
 // What the checkout dialogs show after the "收费优惠" switch turned.
 struct DiscountSwitchView {

@@ -5,7 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace settle {
+namespace settle
+{
 
 inline const QString kNoDiscountEntry = QStringLiteral("非会员无折扣");
 inline const QString kCurrentFeeEntry = QStringLiteral("按本次收费打折");
@@ -36,6 +37,7 @@ struct DiscountTypeList {
 
 // Rebuilds the list for the patient from the settings. Returns -1 and leaves the list as it
 // was when discounts are not offered (DiscoutYesNo 0), else 0.
-int FillDiscountTypeList(db::Connection& c, const DiscountSettings& s, const QString& patientNumber, DiscountTypeList& list);
+int FillDiscountTypeList(db::Connection& c, const DiscountSettings& s, const QString& patientNumber,
+                         DiscountTypeList& list);
 
 } // namespace settle

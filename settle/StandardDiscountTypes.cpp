@@ -1,6 +1,7 @@
 #include "settle/StandardDiscountTypes.h"
 
-namespace settle {
+namespace settle
+{
 
 QStringList standardDiscountTypeTexts()
 {
@@ -24,6 +25,9 @@ QString standardDiscountNote(int type)
     }
 }
 
-bool standardTypeHidesDiscountField(int type) { return type == FeeStandardRate || type == MemberRankPerItem; }
+bool standardTypeHidesDiscountField(int type)
+{
+    return type == FeeStandardRate || type == MemberRankPerItem;
+}
 
 } // namespace settle

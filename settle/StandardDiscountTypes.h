@@ -1,12 +1,13 @@
 #pragma once
 #include "common/Prompter.h"
 #include "settle/DiscountItems.h"
-#include <ranges>
 #include <QString>
 #include <QStringList>
+#include <ranges>
 
 // The discount types of a standard-item receipt, stored as its Doctor_Discout.
-namespace settle {
+namespace settle
+{
 
 enum StandardDiscountType : int {
     StandardDiscountOff = -1,
@@ -28,11 +29,12 @@ bool standardTypeHidesDiscountField(int type);
 // The type changed to `type` with `rate` in force for it. For the types 0 and 1 with items
 // listed the cashier is asked whether to recalculate them; Yes puts the rate onto every
 // discountable item. Returns whether the items were recalculated.
-template <class Items>
-bool ChangeStandardDiscountType(Items&& items, int type, double rate)
+template <class Items> bool ChangeStandardDiscountType(Items&& items, int type, double rate)
 {
-    if ((type != LeaderApprovedRate && type != VipMemberRate) || std::ranges::empty(items)) return false;
-    if (!Prompter::current().ask(kRecalculateQuestion)) return false;
+    if ((type != LeaderApprovedRate && type != VipMemberRate) || std::ranges::empty(items))
+        return false;
+    if (!Prompter::current().ask(kRecalculateQuestion))
+        return false;
     ApplyRateToItems(items, rate);
     return true;
 }
