@@ -80,7 +80,8 @@ void book(db::Connection& c, const QString& memberCode, const QString& patientNa
     }
 
     if (db::ModefyRecord(c, QStringLiteral("PrePay_Table"),
-                         {{QStringLiteral("VIP_grade_value"), newTotal}, {QStringLiteral("VIP_card_type"), to.cardType}},
+                         {{QStringLiteral("VIP_grade_value"), newTotal},
+                          {QStringLiteral("VIP_card_type"), to.cardType}},
                          ofAccount) != 1)
         throw db::Error(QStringLiteral("会员积分没有修改"));
     db::AddRecord(c, QStringLiteral("Grade_shengji_table"),

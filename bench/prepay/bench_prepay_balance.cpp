@@ -17,7 +17,9 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -39,7 +41,8 @@ int accountOf(int row) { return row % accountShare == 0 ? measured : 2 + row % 9
 void fill(db::Connection& c, const QString& table, const QStringList& columns, int rows,
           const std::function<QVariantList(int)>& values)
 {
-    const QString one = QLatin1Char('(') + QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
+    const QString one =
+        QLatin1Char('(') + QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
     const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QLatin1Char(',')))
         + QStringList(perStatement, one).join(QLatin1Char(','));
     QSqlQuery q(c.database());
@@ -163,7 +166,8 @@ private Q_SLOTS:
         dbs_.clear();
         if (!qEnvironmentVariable("CALVANE_TEST_PG").isEmpty()) {
             auto a = db::Connection::open(qEnvironmentVariable("CALVANE_TEST_PG"));
-            a->execute(QStringLiteral("DROP DATABASE IF EXISTS calvane_bench_%1").arg(QCoreApplication::applicationPid()));
+            a->execute(
+                QStringLiteral("DROP DATABASE IF EXISTS calvane_bench_%1").arg(QCoreApplication::applicationPid()));
         }
     }
 };

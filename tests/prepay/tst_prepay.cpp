@@ -10,6 +10,7 @@
 #include "tests/support/TestDb.h"
 #include <QTest>
 #include <limits>
+#include <tuple>
 
 using namespace db;
 using namespace prepay;
@@ -88,6 +89,12 @@ void book(Connection& c, qint32 account, qint32 other, const QString& script)
     }
 }
 
+// A data row named "backend/name", its backend column filled.
+QTestData& row(const QString& backend, const char* name)
+{
+    return QTest::newRow(qPrintable(backend + QLatin1Char('/') + QLatin1String(name))) << backend;
+}
+
 qint64 count(Connection& c, const QString& sql, const QVariantList& values = {})
 {
     return toInteger(scalar(c, sql, values));
@@ -107,17 +114,17 @@ private Q_SLOTS:
         QTest::addColumn<double>("withoutSheet");
         const QString example = QStringLiteral("in 500 50; out 100 10; use 7 70; use 8 50");
         for (const QString& b : testdb::backends()) {
-            auto row = [&](const char* name) -> QTestData& { return QTest::newRow(qPrintable(b + QLatin1Char('/') + QLatin1String(name))) << b; };
-            row("deposit, withdrawal, bonus, uses") << example << 99 << 320.0 << 280.0;
-            row("the record's own uses left out") << example << 7 << 320.0 << 350.0;
-            row("nothing booked") << QString() << 7 << 0.0 << 0.0;
-            row("NULL amounts count 0") << QStringLiteral("in 500 -; in - 30; out - 10; use 9 -; use 8 20") << 9 << 500.0
+            row(b, "deposit, withdrawal, bonus, uses") << example << 99 << 320.0 << 280.0;
+            row(b, "the record's own uses left out") << example << 7 << 320.0 << 350.0;
+            row(b, "nothing booked") << QString() << 7 << 0.0 << 0.0;
+            row(b, "NULL amounts count 0")
+                << QStringLiteral("in 500 -; in - 30; out - 10; use 9 -; use 8 20") << 9 << 500.0
                                         << 480.0;
             // A use without a record number is no other record's use: NULL <> 9 is not true.
-            row("use without a record number") << QStringLiteral("in 100 0; use - 20") << 9 << 80.0 << 100.0;
-            row("other accounts and directions ignored")
+            row(b, "use without a record number") << QStringLiteral("in 100 0; use - 20") << 9 << 80.0 << 100.0;
+            row(b, "other accounts and directions ignored")
                 << QStringLiteral("in 100 0; other in 1000 5; other use 1 5; io2 50 5") << 1 << 100.0 << 100.0;
-            row("overdrawn") << QStringLiteral("in 100 0; out 150 0") << 1 << -50.0 << -50.0;
+            row(b, "overdrawn") << QStringLiteral("in 100 0; out 150 0") << 1 << -50.0 << -50.0;
         }
     }
     void balances()
@@ -173,23 +180,22 @@ private Q_SLOTS:
         QTest::addColumn<double>("balance");  // -1: untouched
         QTest::addColumn<QString>("message");
         for (const QString& b : testdb::backends()) {
-            auto row = [&](const char* name) -> QTestData& { return QTest::newRow(qPrintable(b + QLatin1Char('/') + QLatin1String(name))) << b; };
-            row("not asked: nothing touched") << "P-A" << 0 << 0 << 0 << 0 << 0 << "-" << -1.0 << "";
-            row("only flag 1 asks") << "P-A" << 0 << 2 << 0 << 0 << 2 << "-" << -1.0 << "";
-            row("positive balance") << "P-A" << 0 << 1 << 0 << 0 << 1 << "A" << 100.0 << "";
-            row("no link") << "P-NONE" << 0 << 1 << 0 << 1 << 0 << "0" << -1.0 << noAccount;
-            row("link to account 0") << "P-0" << 0 << 1 << 0 << 1 << 0 << "0" << -1.0 << noAccount;
-            row("zero balance") << "P-B" << 0 << 1 << 0 << 1 << 0 << "B" << -1.0 << nothingLeft;
-            row("overdrawn") << "P-D" << 0 << 1 << 0 << 1 << 0 << "D" << -1.0 << nothingLeft;
-            row("used up, first settlement") << "P-C" << 0 << 1 << 5 << 1 << 0 << "C" << -1.0 << nothingLeft;
-            row("re-settling the record that used it") << "P-C" << 1 << 1 << 5 << 0 << 1 << "C" << 50.0 << "";
-            row("re-settling another record") << "P-C" << 1 << 1 << 6 << 1 << 0 << "C" << -1.0 << nothingLeft;
-            row("last link wins (usable)") << "P-BA" << 0 << 1 << 0 << 0 << 1 << "A" << 100.0 << "";
-            row("last link wins (empty)") << "P-AB" << 0 << 1 << 0 << 1 << 0 << "B" << -1.0 << nothingLeft;
-            row("link without account ignored") << "P-AN" << 0 << 1 << 0 << 0 << 1 << "A" << 100.0 << "";
-            row("case and trailing blanks ignored") << "p-t" << 0 << 1 << 0 << 0 << 1 << "A" << 100.0 << "";
-            row("leading blank counts") << " P-A" << 0 << 1 << 0 << 1 << 0 << "0" << -1.0 << noAccount;
-            row("quote in the code") << "P-A' OR '1'='1" << 0 << 1 << 0 << 1 << 0 << "0" << -1.0 << noAccount;
+            row(b, "not asked: nothing touched") << "P-A" << 0 << 0 << 0 << 0 << 0 << "-" << -1.0 << "";
+            row(b, "only flag 1 asks") << "P-A" << 0 << 2 << 0 << 0 << 2 << "-" << -1.0 << "";
+            row(b, "positive balance") << "P-A" << 0 << 1 << 0 << 0 << 1 << "A" << 100.0 << "";
+            row(b, "no link") << "P-NONE" << 0 << 1 << 0 << 1 << 0 << "0" << -1.0 << noAccount;
+            row(b, "link to account 0") << "P-0" << 0 << 1 << 0 << 1 << 0 << "0" << -1.0 << noAccount;
+            row(b, "zero balance") << "P-B" << 0 << 1 << 0 << 1 << 0 << "B" << -1.0 << nothingLeft;
+            row(b, "overdrawn") << "P-D" << 0 << 1 << 0 << 1 << 0 << "D" << -1.0 << nothingLeft;
+            row(b, "used up, first settlement") << "P-C" << 0 << 1 << 5 << 1 << 0 << "C" << -1.0 << nothingLeft;
+            row(b, "re-settling the record that used it") << "P-C" << 1 << 1 << 5 << 0 << 1 << "C" << 50.0 << "";
+            row(b, "re-settling another record") << "P-C" << 1 << 1 << 6 << 1 << 0 << "C" << -1.0 << nothingLeft;
+            row(b, "last link wins (usable)") << "P-BA" << 0 << 1 << 0 << 0 << 1 << "A" << 100.0 << "";
+            row(b, "last link wins (empty)") << "P-AB" << 0 << 1 << 0 << 1 << 0 << "B" << -1.0 << nothingLeft;
+            row(b, "link without account ignored") << "P-AN" << 0 << 1 << 0 << 0 << 1 << "A" << 100.0 << "";
+            row(b, "case and trailing blanks ignored") << "p-t" << 0 << 1 << 0 << 0 << 1 << "A" << 100.0 << "";
+            row(b, "leading blank counts") << " P-A" << 0 << 1 << 0 << 1 << 0 << "0" << -1.0 << noAccount;
+            row(b, "quote in the code") << "P-A' OR '1'='1" << 0 << 1 << 0 << 1 << 0 << "0" << -1.0 << noAccount;
         }
     }
     void check()
@@ -210,7 +216,8 @@ private Q_SLOTS:
         book(*c, id["A"], 0, QStringLiteral("in 100 0"));
         book(*c, id["C"], 0, QStringLiteral("in 50 0; use 5 50"));
         book(*c, id["D"], 0, QStringLiteral("in 10 0; out 30 0"));
-        for (const char* a : {"A", "B", "C", "D"}) link(*c, QStringLiteral("P-") + QLatin1String(a), id[QLatin1String(a)]);
+        for (const char* a : {"A", "B", "C", "D"})
+            link(*c, QStringLiteral("P-") + QLatin1String(a), id[QLatin1String(a)]);
         link(*c, QStringLiteral("P-BA"), id["B"]);
         link(*c, QStringLiteral("P-BA"), id["A"]);
         link(*c, QStringLiteral("P-AB"), id["A"]);
@@ -249,13 +256,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<bool>("useAfter");
         for (const QString& b : testdb::backends()) {
-            auto row = [&](const char* name) -> QTestData& { return QTest::newRow(qPrintable(b + QLatin1Char('/') + QLatin1String(name))) << b; };
-            row("first settlement adds") << false << 0 << 1 << true << true << true;
-            row("re-settled from prepayment changes") << true << 1 << 1 << true << true << true;
-            row("re-settled otherwise deletes") << true << 1 << 0 << true << true << false;
-            row("re-settled from prepayment after cash adds") << false << 1 << 1 << true << true << true;
-            row("re-settled otherwise, nothing to delete") << false << 1 << 0 << true << true << false;
-            row("a new use needs an account") << false << 0 << 1 << false << false << false;
+            row(b, "first settlement adds") << false << 0 << 1 << true << true << true;
+            row(b, "re-settled from prepayment changes") << true << 1 << 1 << true << true << true;
+            row(b, "re-settled otherwise deletes") << true << 1 << 0 << true << true << false;
+            row(b, "re-settled from prepayment after cash adds") << false << 1 << 1 << true << true << true;
+            row(b, "re-settled otherwise, nothing to delete") << false << 1 << 0 << true << true << false;
+            row(b, "a new use needs an account") << false << 0 << 1 << false << false << false;
         }
     }
     void recordUse()
@@ -288,7 +294,8 @@ private Q_SLOTS:
             QCOMPARE(q.text(QStringLiteral("note")), QStringLiteral("备注"));
         }
         QVERIFY(!q.next());
-        QCOMPARE(toNumber(scalar(*c, QStringLiteral("SELECT Sum(Payed_Money) FROM PrePayUseReg_Table WHERE PaySheetID=8"))),
+        QCOMPARE(toNumber(scalar(*c, QStringLiteral("SELECT Sum(Payed_Money) FROM PrePayUseReg_Table"
+                                                     " WHERE PaySheetID=8"))),
                  10.0);
     }
 
@@ -300,17 +307,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("card"); // the card type after; "旧卡" = unchanged
         QTest::addColumn<bool>("moved");
         for (const QString& b : testdb::backends()) {
-            auto row = [&](const char* name) -> QTestData& { return QTest::newRow(qPrintable(b + QLatin1Char('/') + QLatin1String(name))) << b; };
-            row("up a band") << QVariant(90.0) << 20.0 << "金卡" << true;
-            row("same band") << QVariant(90.0) << 5.0 << "旧卡" << false;
-            row("two bands up") << QVariant(90.0) << 500.0 << "钻石卡" << true;
-            row("onto a bound: in no band") << QVariant(90.0) << 10.0 << "" << true;
-            row("off a bound into a band") << QVariant(100.0) << 1.0 << "金卡" << true;
-            row("a hair below a bound counts as on it") << QVariant(90.1) << 9.9 << "" << true;
-            row("refund moves down") << QVariant(110.0) << -20.0 << "银卡" << true;
-            row("refund within the band") << QVariant(300.0) << -100.0 << "旧卡" << false;
-            row("NULL total counts 0") << QVariant() << 50.0 << "银卡" << true;
-            row("beyond every band") << QVariant(100000.0) << 5.0 << "旧卡" << false;
+            row(b, "up a band") << QVariant(90.0) << 20.0 << "金卡" << true;
+            row(b, "same band") << QVariant(90.0) << 5.0 << "旧卡" << false;
+            row(b, "two bands up") << QVariant(90.0) << 500.0 << "钻石卡" << true;
+            row(b, "onto a bound: in no band") << QVariant(90.0) << 10.0 << "" << true;
+            row(b, "off a bound into a band") << QVariant(100.0) << 1.0 << "金卡" << true;
+            row(b, "a hair below a bound counts as on it") << QVariant(90.1) << 9.9 << "" << true;
+            row(b, "refund moves down") << QVariant(110.0) << -20.0 << "银卡" << true;
+            row(b, "refund within the band") << QVariant(300.0) << -100.0 << "旧卡" << false;
+            row(b, "NULL total counts 0") << QVariant() << 50.0 << "银卡" << true;
+            row(b, "beyond every band") << QVariant(100000.0) << 5.0 << "旧卡" << false;
         }
     }
     void points()
@@ -345,7 +351,8 @@ private Q_SLOTS:
 
         QCOMPARE(toNumber(scalar(*c, QStringLiteral("SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"), {account})),
                  toNumber(before) + points);
-        QCOMPARE(toText(scalar(*c, QStringLiteral("SELECT VIP_card_type FROM PrePay_Table WHERE ID=?"), {account})), card);
+        QCOMPARE(toText(scalar(*c, QStringLiteral("SELECT VIP_card_type FROM PrePay_Table WHERE ID=?"), {account})),
+                 card);
         Query up(*c, QStringLiteral("SELECT * FROM Grade_shengji_table"));
         up.exec();
         if (moved) {
@@ -370,14 +377,13 @@ private Q_SLOTS:
         QTest::addColumn<bool>("message");
         const double nan = std::numeric_limits<double>::quiet_NaN();
         for (const QString& b : testdb::backends()) {
-            auto row = [&](const char* name) -> QTestData& { return QTest::newRow(qPrintable(b + QLatin1Char('/') + QLatin1String(name))) << b; };
-            row("found by member code") << "m001  " << 0 << 20.0 << true << false;
-            row("negative account looks up too") << "M001" << -1 << 20.0 << true << false;
-            row("member code without account") << "M999" << 0 << 20.0 << false << false;
-            row("quote in the member code") << "M001' OR '1'='1" << 0 << 20.0 << false << false;
-            row("the account given wins") << "M999" << 1 << 20.0 << true << false;
-            row("account that does not exist") << "M001" << 2 << 20.0 << false << true;
-            row("points not a number") << "M001" << 1 << nan << false << true;
+            row(b, "found by member code") << "m001  " << 0 << 20.0 << true << false;
+            row(b, "negative account looks up too") << "M001" << -1 << 20.0 << true << false;
+            row(b, "member code without account") << "M999" << 0 << 20.0 << false << false;
+            row(b, "quote in the member code") << "M001' OR '1'='1" << 0 << 20.0 << false << false;
+            row(b, "the account given wins") << "M999" << 1 << 20.0 << true << false;
+            row(b, "account that does not exist") << "M001" << 2 << 20.0 << false << true;
+            row(b, "points not a number") << "M001" << 1 << nan << false << true;
         }
     }
     void pointsAccount()
@@ -394,8 +400,9 @@ private Q_SLOTS:
 
         RecordingPrompter prompter;
         Prompter::Scope scope(&prompter);
-        QCOMPARE(VipGradeSet(*c, code, QStringLiteral("王五"), points, 1, QStringLiteral("张会计"), when, given, QString(), 0),
-                 0);
+        QCOMPARE(
+            VipGradeSet(*c, code, QStringLiteral("王五"), points, 1, QStringLiteral("张会计"), when, given, QString(), 0),
+            0);
         QCOMPARE(prompter.shown, message ? QStringList{pointsFailed} : QStringList());
         QCOMPARE(count(*c, QStringLiteral("SELECT count(*) FROM Grade_Record_table")), booked ? 1 : 0);
         QCOMPARE(toNumber(scalar(*c, QStringLiteral("SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"), {own})),
@@ -472,7 +479,8 @@ private Q_SLOTS:
                 QCOMPARE(prompter.shown, QStringList{pointsFailed});
             } else {
                 c->execute(QStringLiteral("DROP TABLE PrePayUseReg_Table"));
-                QVERIFY(!RecordPrePayUse(*c, 0, 1, QStringLiteral("P001"), 10.0, QString(), when, QString(), 7, account));
+                QVERIFY(!RecordPrePayUse(*c, 0, 1, QStringLiteral("P001"), 10.0, QString(), when, QString(), 7,
+                                         account));
             }
             move(*c, account, 1, 30.0, 0.0);
             save.commit();
@@ -487,7 +495,8 @@ private:
     // and card 旧卡, linked to patients P1 and "p2 " (and a NULL code); P3 is not linked.
     qint32 membersWithBands(Connection& c, const QVariant& total)
     {
-        for (const auto& [lo, hi, card] : {std::tuple{0.0, 100.0, "银卡"}, {100.0, 500.0, "金卡"}, {500.0, 100000.0, "钻石卡"}})
+        for (const auto& [lo, hi, card] :
+             {std::tuple{0.0, 100.0, "银卡"}, {100.0, 500.0, "金卡"}, {500.0, 100000.0, "钻石卡"}})
             AddRecord(c, QStringLiteral("Grade_shengji_Calculate_table"),
                       {{QStringLiteral("VIP_min_value"), lo},
                        {QStringLiteral("VIP_max_value"), hi},
