@@ -3,6 +3,7 @@
 #include "ScriptRun.h"
 #include "app/Automation.h"
 #include "app/Dialog.h"
+#include "controls/StripedListCtrl.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -29,6 +30,7 @@ public:
     QComboBox* doctor = new QComboBox(this);
     QListWidget* items = new QListWidget(this);
     QTreeWidget* tree = new QTreeWidget(this);
+    CStripedListCtrl* lines = new CStripedListCtrl(this);
     QPushButton* submit = new QPushButton(QStringLiteral("提   交"), this);
     QPushButton* save = new QPushButton(QStringLiteral("保存"), this);
     QPushButton* askButton = new QPushButton(QStringLiteral("删除(&D)"), this);
@@ -46,6 +48,10 @@ public:
         form->addRow(QStringLiteral("医生"), doctor);
         form->addRow(QStringLiteral("项目"), items);
         form->addRow(QStringLiteral("分类"), tree);
+        form->addRow(QStringLiteral("明细"), lines);
+        lines->insertColumn(0, QStringLiteral("编码"));
+        lines->insertItem(0, QStringLiteral("A01"));
+        lines->insertItem(1, QStringLiteral("A02"));
         for (QPushButton* b : {submit, save, askButton, ok}) form->addRow(b);
         submit->setEnabled(false);
         save->setVisible(false);
@@ -57,6 +63,8 @@ public:
         auto* top = new QTreeWidgetItem(tree, {QStringLiteral("西药")});
         new QTreeWidgetItem(top, {QStringLiteral("阿莫西林")});
         items->installEventFilter(this);
+        connect(lines, &QTableWidget::cellClicked, this,
+                [this](int row) { log << "line " + this->lines->itemText(row, 0); });
 
         connect(amount, &QLineEdit::textEdited, this, [this](const QString& t) { log << "amount edited " + t; });
         connect(amount, &QLineEdit::editingFinished, this, [this] { log << "amount finished " + amount->text(); });
@@ -124,6 +132,7 @@ private slots:
             {"choose": "项目", "item": "检查费"},
             {"row": "项目", "index": 2},
             {"tree": "分类", "path": ["西药", "阿莫西林"], "double": true},
+            {"row": "明细", "index": 1},
             {"key": "项目", "press": "F5"},
             {"click": "删除"},
             {"reply": "是"},
@@ -133,7 +142,7 @@ private slots:
         QCOMPARE(r.ending, app::IDOK); // Enter in the edit pressed the default button
         const QStringList expected{"amount edited 12.50", "amount finished 12.50", "discount finished 0.85",
                                    "date 2024-03-05 09:30:00", "print 1", "doctor 李 医生", "item 检查费",
-                                   "item 治疗费", "tree double 阿莫西林", "F5 in items", "answer 1",
+                                   "item 治疗费", "tree double 阿莫西林", "line A02", "F5 in items", "answer 1",
                                    "amount finished 12.50"};
         QCOMPARE(r.log, expected);
     }
