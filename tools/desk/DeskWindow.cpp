@@ -1,4 +1,5 @@
 #include "tools/desk/DeskWindow.h"
+#include "app/ControlNames.h"
 #include "db/Query.h"
 #include "tools/calvane/ExportTable.h"
 #include <QCheckBox>
@@ -101,6 +102,7 @@ DeskWindow::DeskWindow(const QString& url, QWidget* parent) : QMainWindow(parent
     right->addWidget(results_, 1);
     layout->addLayout(right, 1);
 
+    app::nameControlsByLabels(this);
     reloadPatients();
 }
 
