@@ -3,6 +3,8 @@
 #include "ScriptRun.h"
 #include "app/Automation.h"
 #include "app/Dialog.h"
+#include "app/LastError.h"
+#include "db/Error.h"
 #include "controls/StripedListCtrl.h"
 #include <QCheckBox>
 #include <QComboBox>
@@ -115,6 +117,19 @@ Run drive(const QJsonArray& script, const QString& transcript = QString())
     return {ending, dialog.log, automation->error()};
 }
 
+// Its database work fails: when it opens, and when "保存" is pressed.
+class FailingDialog : public app::Dialog {
+public:
+    QPushButton* save = new QPushButton(QStringLiteral("保存"), this);
+    FailingDialog() : Dialog(9002, QStringLiteral("失败"))
+    {
+        connect(save, &QPushButton::clicked, this, [] { throw db::Error(QStringLiteral("disk I/O error")); });
+    }
+
+protected:
+    void initDialog() override { throw db::Error(QStringLiteral("no such table")); }
+};
+
 } // namespace
 
 class TestAutomation : public QObject {
@@ -196,6 +211,34 @@ private slots:
         QCOMPARE(r.error, error);
         QCOMPARE(r.log, log);
         if (!error.contains(QStringLiteral("not reached"))) QCOMPARE(r.ending, app::IDCANCEL);
+    }
+
+    // Errors escaping the dialog's code stop at its boundary: recorded, and the dialog goes on.
+    void errorsStopAtTheDialogBoundary()
+    {
+        app::clearLastError();
+        FailingDialog d;
+        app::Dialog::setShownHook([](app::Dialog& dialog) {
+            auto& f = static_cast<FailingDialog&>(dialog);
+            QCOMPARE(QString::fromUtf8(app::lastErrorText()), QStringLiteral("no such table"));
+            // A person presses 保存 (the error passes through the event loop), then 确定.
+            QMetaObject::invokeMethod(f.save, &QPushButton::click, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&f, [&f] { f.endDialog(app::IDOK); }, Qt::QueuedConnection);
+        });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("exception thrown from an event handler")));
+        const int ending = d.runModal();
+        app::Dialog::setShownHook(nullptr);
+        QCOMPARE(ending, app::IDOK);
+        QCOMPARE(QString::fromUtf8(app::lastErrorText()), QStringLiteral("disk I/O error"));
+    }
+
+    void failingHandlerStopsTheScript()
+    {
+        auto automation = app::Automation::fromJson(R"({"steps":[{"click":"保存"},{"click":"确定"}]})");
+        FailingDialog d;
+        app::Automation::Scope scope(*automation);
+        QCOMPARE(d.runModal(), app::IDCANCEL);
+        QCOMPARE(automation->error(), QStringLiteral(R"(step 1 {"click":"保存"}: the dialog failed: disk I/O error)"));
     }
 
     void transcriptRecordsDialogsAndMessages()
