@@ -4,6 +4,7 @@
 #include "app/Automation.h"
 #include "app/Dialog.h"
 #include "app/LastError.h"
+#include "app/PrintRedirect.h"
 #include "db/Error.h"
 #include "controls/StripedListCtrl.h"
 #include <QCheckBox>
@@ -239,6 +240,17 @@ private slots:
         app::Automation::Scope scope(*automation);
         QCOMPARE(d.runModal(), app::IDCANCEL);
         QCOMPARE(automation->error(), QStringLiteral(R"(step 1 {"click":"保存"}: the dialog failed: disk I/O error)"));
+    }
+
+    // Print requests go to the script's PDF while it runs, and back to the printer after.
+    void printToLastsAsLongAsTheScript()
+    {
+        auto automation = app::Automation::fromJson(R"({"print_to":"/tmp/out.pdf","steps":[]})");
+        {
+            app::Automation::Scope scope(*automation);
+            QCOMPARE(app::printRedirectPath(), QStringLiteral("/tmp/out.pdf"));
+        }
+        QCOMPARE(app::printRedirectPath(), QString());
     }
 
     void transcriptRecordsDialogsAndMessages()
