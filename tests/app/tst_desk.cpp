@@ -23,17 +23,27 @@ private slots:
         auto c = testdb::open(QStringLiteral("sqlite"));
         db::execute(*c, QStringLiteral("INSERT INTO 病历卡表 (病历号, 病人编号, 病人姓名) VALUES (?, ?, ?)"),
                     {1001, QStringLiteral("P1001"), QStringLiteral("张三")});
+        db::execute(*c, QStringLiteral("INSERT INTO 主治医生表 (医生姓名, 医生编号, 科室) VALUES (?, ?, ?)"),
+                    {QStringLiteral("王医生"), QStringLiteral("D07"), QStringLiteral("修复科")});
         DeskWindow desk(QStringLiteral("sqlite:") + c->database().databaseName());
         desk.show();
 
-        auto* patients = desk.findChild<QComboBox*>();
+        auto named = [&](auto* kind, const QString& name) {
+            using W = std::remove_pointer_t<decltype(kind)>;
+            for (W* w : desk.findChildren<W*>())
+                if (w->accessibleName() == name) return w; // named by its label, like the dialogs' controls
+            return static_cast<W*>(nullptr);
+        };
+        auto* patients = named(static_cast<QComboBox*>(nullptr), QStringLiteral("病人"));
+        QVERIFY(patients);
         QCOMPARE(patients->count(), 2); // the walk-in and 张三
         patients->setCurrentIndex(1);
-        QLineEdit* doctor = nullptr;
-        for (QLineEdit* e : desk.findChildren<QLineEdit*>())
-            if (e->accessibleName() == QStringLiteral("医生")) doctor = e;
-        QVERIFY(doctor); // named by its label, like the dialogs' controls
-        doctor->setText(QStringLiteral("王医生"));
+        auto* doctor = named(static_cast<QComboBox*>(nullptr), QStringLiteral("医生"));
+        QVERIFY(doctor);
+        doctor->setCurrentIndex(doctor->findText(QStringLiteral("王医生")));
+        Q_EMIT doctor->textActivated(doctor->currentText()); // as a person picking the doctor
+        QCOMPARE(named(static_cast<QLineEdit*>(nullptr), QStringLiteral("科室"))->text(), QStringLiteral("修复科"));
+        QCOMPARE(named(static_cast<QLineEdit*>(nullptr), QStringLiteral("编号"))->text(), QStringLiteral("D07"));
 
         QString seenPatient, seenDoctor;
         app::Dialog::setShownHook([&](app::Dialog& d) {

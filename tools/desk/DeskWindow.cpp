@@ -1,5 +1,7 @@
 #include "tools/desk/DeskWindow.h"
 #include "app/ControlNames.h"
+#include "db/ClinicLookups.h"
+#include "db/ListFillers.h"
 #include "db/Query.h"
 #include "tools/calvane/ExportTable.h"
 #include <QCheckBox>
@@ -49,10 +51,20 @@ DeskWindow::DeskWindow(const QString& url, QWidget* parent) : QMainWindow(parent
         form->addRow(label, e);
         return e;
     };
-    doctor_ = line(QStringLiteral("医生"), QString());
+    // Staff come from the clinic's own lists; a name not on them can still be typed.
+    auto staff = [&](const QString& label, const QString& table, const QString& column) {
+        auto* box = new QComboBox(contextBox);
+        box->setEditable(true);
+        box->addItem(QString());
+        box->addItems(db::InitCombox(*lookup_, table, column));
+        form->addRow(label, box);
+        return box;
+    };
+    doctor_ = staff(QStringLiteral("医生"), QStringLiteral("主治医生表"), QStringLiteral("医生姓名"));
     department_ = line(QStringLiteral("科室"), QString());
     doctorNumber_ = line(QStringLiteral("编号"), QString());
-    nurse_ = line(QStringLiteral("护士"), QString());
+    nurse_ = staff(QStringLiteral("护士"), QStringLiteral("护士表"), QStringLiteral("护士"));
+    connect(doctor_, &QComboBox::textActivated, this, &DeskWindow::doctorChosen);
     cashier_ = line(QStringLiteral("收款人"), QString());
     payer_ = line(QStringLiteral("付款单位(个人)"), QString());
     clinic_ = line(QStringLiteral("诊所"), QStringLiteral("口 腔 门 诊 部"));
@@ -131,10 +143,10 @@ QMap<QString, QString> DeskWindow::context() const
         {QStringLiteral("case_number_text"), p.caseNumber ? QString::number(p.caseNumber) : QString()},
         {QStringLiteral("patient"), p.name},
         {QStringLiteral("patient_number"), p.number},
-        {QStringLiteral("doctor"), doctor_->text()},
+        {QStringLiteral("doctor"), doctor_->currentText()},
         {QStringLiteral("department"), department_->text()},
         {QStringLiteral("doctor_number"), doctorNumber_->text()},
-        {QStringLiteral("nurse"), nurse_->text()},
+        {QStringLiteral("nurse"), nurse_->currentText()},
         {QStringLiteral("cashier"), cashier_->text()},
         {QStringLiteral("operator_name"), cashier_->text()},
         {QStringLiteral("payer"), payer_->text()},
@@ -153,6 +165,15 @@ QMap<QString, QString> DeskWindow::context() const
         {QStringLiteral("date_lock"), dateLock_->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
         {QStringLiteral("resettle"), resettle_->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
     };
+}
+
+void DeskWindow::doctorChosen(const QString& name)
+{
+    QString department, number;
+    if (db::GetDoctorInfo(*lookup_, name, department, number)) {
+        department_->setText(department);
+        doctorNumber_->setText(number);
+    }
 }
 
 void DeskWindow::takeBack(const calltable::Args& args)

@@ -34,15 +34,16 @@ public:
 private:
     QMap<QString, QString> context() const;
     void takeBack(const calltable::Args& args);
+    void doctorChosen(const QString& name);
 
     QString url_;
     CalvaneConnection* conn_ = nullptr;
     db::ConnectionPtr lookup_; // the desk's own reads (the patient list)
     QComboBox* patient_;
-    QLineEdit* doctor_;
+    QComboBox* doctor_;
     QLineEdit* department_;
     QLineEdit* doctorNumber_;
-    QLineEdit* nurse_;
+    QComboBox* nurse_;
     QLineEdit* cashier_;
     QLineEdit* payer_;
     QLineEdit* clinic_;
