@@ -45,7 +45,8 @@ bool withoutDepartment(const Row& r) { return r.officeNull || r.officeKey.isEmpt
 // Orders names as the server's ORDER BY did: GBK bytes, ASCII case ignored.
 class SortKeys {
 public:
-    const QByteArray& of(const QString& text)
+    // By value: a later insertion may move the hash's entries.
+    QByteArray of(const QString& text)
     {
         auto it = cache_.find(text);
         if (it == cache_.end()) it = cache_.insert(text, gbk::encode(clinictext::key(text)));

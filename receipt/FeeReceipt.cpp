@@ -15,7 +15,9 @@ const QString unpaid = QStringLiteral("未付");
 // Rows the fee receipt dialog may change: unpaid, and not a prescription receipt.
 const QString editable = QStringLiteral("ID=? AND rtrim(付款)='未付' AND IsPrescriptionFlag IS NULL");
 
-QVariant blankWhenEmpty(const QString& text) { return text.isEmpty() ? QStringLiteral(" ") : text; }
+// Texts are stored as typed, an empty one as "" (a null QString would be bound as NULL).
+QVariant text(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
+QVariant blankWhenEmpty(const QString& s) { return s.isEmpty() ? QStringLiteral(" ") : s; }
 
 QVariant amount(const FeeReceipt& r, const char* column)
 {
@@ -55,7 +57,7 @@ qint64 addFeeReceipt(db::Connection& c, const FeeReceipt& r)
     return db::AddRecord(c, table,
                          {
                              {QStringLiteral("病历号"), r.caseNumber},
-                             {QStringLiteral("病人姓名"), r.patientName},
+                             {QStringLiteral("病人姓名"), text(r.patientName)},
                              {QStringLiteral("检查费"), amount(r, "检查费")},
                              {QStringLiteral("治疗费"), amount(r, "治疗费")},
                              {QStringLiteral("镶牙费"), amount(r, "镶牙费")},
@@ -63,8 +65,8 @@ qint64 addFeeReceipt(db::Connection& c, const FeeReceipt& r)
                              {QStringLiteral("整畸费"), amount(r, "整畸费")},
                              {QStringLiteral("其它费用"), amount(r, "其它费用")},
                              {QStringLiteral("合计"), r.total},
-                             {QStringLiteral("医生编号"), r.doctorNumber},
-                             {QStringLiteral("医生姓名"), r.doctorName},
+                             {QStringLiteral("医生编号"), text(r.doctorNumber)},
+                             {QStringLiteral("医生姓名"), text(r.doctorName)},
                              {QStringLiteral("收款人"), QStringLiteral(" ")},
                              {QStringLiteral("日期"), r.date},
                              {QStringLiteral("付款"), unpaid},
@@ -75,9 +77,9 @@ qint64 addFeeReceipt(db::Connection& c, const FeeReceipt& r)
                              {QStringLiteral("西药费"), amount(r, "西药费")},
                              {QStringLiteral("手术费"), amount(r, "手术费")},
                              {QStringLiteral("诊疗费"), amount(r, "诊疗费")},
-                             {QStringLiteral("科室"), r.department},
+                             {QStringLiteral("科室"), text(r.department)},
                              {QStringLiteral("FeeIO"), static_cast<qint16>(r.refund)},
-                             {QStringLiteral("护士"), r.nurse},
+                             {QStringLiteral("护士"), text(r.nurse)},
                          });
 }
 
@@ -86,7 +88,7 @@ bool updateFeeReceipt(db::Connection& c, const FeeReceipt& r)
     const int changed = db::ModefyRecord(c, table,
                                          {
                                              {QStringLiteral("病历号"), r.caseNumber},
-                                             {QStringLiteral("病人姓名"), r.patientName},
+                                             {QStringLiteral("病人姓名"), text(r.patientName)},
                                              {QStringLiteral("检查费"), amount(r, "检查费")},
                                              {QStringLiteral("治疗费"), amount(r, "治疗费")},
                                              {QStringLiteral("镶牙费"), amount(r, "镶牙费")},
@@ -94,9 +96,9 @@ bool updateFeeReceipt(db::Connection& c, const FeeReceipt& r)
                                              {QStringLiteral("整畸费"), amount(r, "整畸费")},
                                              {QStringLiteral("其它费用"), amount(r, "其它费用")},
                                              {QStringLiteral("合计"), r.total},
-                                             {QStringLiteral("医生编号"), r.doctorNumber},
-                                             {QStringLiteral("医生姓名"), r.doctorName},
-                                             {QStringLiteral("护士"), r.nurse},
+                                             {QStringLiteral("医生编号"), text(r.doctorNumber)},
+                                             {QStringLiteral("医生姓名"), text(r.doctorName)},
+                                             {QStringLiteral("护士"), text(r.nurse)},
                                              {QStringLiteral("日期"), r.date},
                                              {QStringLiteral("付款"), unpaid},
                                              {QStringLiteral("备注"), blankWhenEmpty(r.remark)},
@@ -106,7 +108,7 @@ bool updateFeeReceipt(db::Connection& c, const FeeReceipt& r)
                                              {QStringLiteral("西药费"), amount(r, "西药费")},
                                              {QStringLiteral("手术费"), amount(r, "手术费")},
                                              {QStringLiteral("诊疗费"), amount(r, "诊疗费")},
-                                             {QStringLiteral("科室"), r.department},
+                                             {QStringLiteral("科室"), text(r.department)},
                                              {QStringLiteral("FeeIO"), static_cast<qint16>(r.refund)},
                                          },
                                          {editable, {r.id}});

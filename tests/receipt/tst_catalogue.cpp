@@ -157,6 +157,29 @@ private Q_SLOTS:
         QCOMPARE(got, expected);
     }
 
+    // Enough names that the sort keys are looked up while their cache grows.
+    void sortedManyItems_data() { testdb::addBackendRows(); }
+    void sortedManyItems()
+    {
+        QFETCH(QString, backend);
+        auto c = testdb::open(backend);
+        const int n = 500;
+        for (int i = n; i > 0; --i)
+            fixture::addItem(*c, {QStringLiteral("口腔科"), QStringLiteral("类%1").arg(i % 7), QStringLiteral("项目%1").arg(i, 3, 10, QLatin1Char('0'))});
+        const auto tree = FillCatalogueTree(*c, {}, CatalogueOrder::Sorted);
+        QCOMPARE(tree.size(), size_t(1));
+        QCOMPARE(tree[0].children.size(), size_t(7));
+        int total = 0;
+        for (size_t k = 0; k < 7; ++k) {
+            const auto& cls = tree[0].children[k];
+            QCOMPARE(cls.text, QStringLiteral("类%1").arg(k));
+            for (size_t j = 1; j < cls.children.size(); ++j)
+                QVERIFY(cls.children[j - 1].text < cls.children[j].text);
+            total += int(cls.children.size());
+        }
+        QCOMPARE(total, n);
+    }
+
     void treeModelIsConsistent_data() { testdb::addBackendRows(); }
     void treeModelIsConsistent()
     {
