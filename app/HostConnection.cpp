@@ -1,15 +1,13 @@
 #include "app/HostConnection.h"
+#include "app/Automation.h"
+#include "app/LastError.h"
 #include "calvane/calvane.h"
+#include <QFile>
 #include <string>
 
 namespace {
-thread_local std::string lastError;
+thread_local std::string scriptError;
 }
-
-namespace app {
-void setLastError(const QString& text) { lastError = text.toStdString(); }
-void clearLastError() { lastError.clear(); }
-} // namespace app
 
 extern "C" {
 
@@ -32,6 +30,27 @@ int32_t CalvaneConnect(const char* url, CalvaneConnection** conn)
 
 void CalvaneDisconnect(CalvaneConnection* conn) { delete conn; }
 
-const char* CalvaneLastError(void) { return lastError.c_str(); }
+const char* CalvaneLastError(void) { return app::lastErrorText(); }
+
+int32_t CalvaneSetUiScript(const char* path)
+{
+    app::clearLastError();
+    const QString p = QString::fromUtf8(path ? path : "");
+    if (!p.isEmpty()) {
+        auto check = app::Automation::fromFile(p);
+        if (check->failed()) {
+            app::setLastError(check->error());
+            return 1;
+        }
+    }
+    app::Automation::setConfiguredScript(p);
+    return 0;
+}
+
+const char* CalvaneUiScriptError(void)
+{
+    scriptError = app::Automation::lastRunError().toStdString();
+    return scriptError.c_str();
+}
 
 } // extern "C"

@@ -5,8 +5,3 @@
 struct CalvaneConnection {
     db::ConnectionPtr connection;
 };
-
-namespace app {
-void setLastError(const QString& text);
-void clearLastError();
-}

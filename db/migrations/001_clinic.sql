@@ -14,7 +14,7 @@ CREATE TABLE 收费收据表 (
   FeeIO SMALLINT, IsPrescriptionFlag SMALLINT,
   Doctor_Discout SMALLINT, Doctor_Discout_Value DOUBLE PRECISION
 );
-CREATE INDEX ix_收费收据表_病历号 ON 收费收据表 (病历号);
+CREATE INDEX ix_收费收据表_病历号 ON 收费收据表 (病历号, 付款);
 CREATE INDEX ix_收费收据表_日期 ON 收费收据表 (日期);
 
 CREATE TABLE 无病历收费单 (
@@ -28,6 +28,8 @@ CREATE TABLE 无病历收费单 (
   付款 TEXT, 备注 TEXT, IsPrescriptionFlag SMALLINT
 );
 CREATE INDEX ix_无病历收费单_日期 ON 无病历收费单 (日期);
+CREATE INDEX ix_收费收据表_收款人 ON 收费收据表 (收款人, 日期);
+CREATE INDEX ix_无病历收费单_收款人 ON 无病历收费单 (收款人, 日期);
 
 CREATE TABLE 收费明细表 (
   ID {ID},
@@ -39,6 +41,7 @@ CREATE TABLE 收费明细表 (
 CREATE INDEX ix_收费明细表_收据编号 ON 收费明细表 (收据编号);
 CREATE INDEX ix_收费明细表_无病案编号 ON 收费明细表 (无病案编号);
 CREATE INDEX ix_收费明细表_日期 ON 收费明细表 (日期);
+CREATE INDEX ix_收费明细表_收费类型 ON 收费明细表 (收费类型);
 
 CREATE TABLE 病历收费单 (
   病历收费编号 {ID},
@@ -54,7 +57,8 @@ CREATE TABLE 病历收费单 (
   GetLaterLeftMoneyFlag SMALLINT, PreferID INTEGER
 );
 CREATE INDEX ix_病历收费单_ReceiptID ON 病历收费单 (ReceiptID);
-CREATE INDEX ix_病历收费单_病历号 ON 病历收费单 (病历号);
+CREATE INDEX ix_病历收费单_病历号 ON 病历收费单 (病历号, ReceiptID);
+CREATE INDEX ix_病历收费单_收款人 ON 病历收费单 (收款人, 日期);
 CREATE INDEX ix_病历收费单_日期 ON 病历收费单 (日期);
 
 CREATE TABLE 处方明细表 (
@@ -98,8 +102,11 @@ CREATE TABLE 收费标准表 (
 CREATE INDEX ix_收费标准表_Office_收费分类 ON 收费标准表 (Office, 收费分类);
 CREATE INDEX ix_收费标准表_收费分类_收费项目 ON 收费标准表 (收费分类, 收费项目);
 CREATE INDEX ix_收费标准表_收费项目 ON 收费标准表 (收费项目);
+CREATE INDEX ix_收费标准表_ItemCode ON 收费标准表 (ItemCode);
+CREATE INDEX ix_收费标准表_TypeCode ON 收费标准表 (TypeCode);
 
 CREATE TABLE 主治医生表 (医生姓名 TEXT, 医生编号 TEXT, 科室 TEXT);
+CREATE INDEX ix_主治医生表_医生姓名 ON 主治医生表 (医生姓名);
 CREATE TABLE 护士表 (护士 TEXT);
 CREATE TABLE 科室表 (科室 TEXT);
 CREATE TABLE Payee_table (Payee TEXT);
@@ -124,7 +131,8 @@ CREATE TABLE DiscountSet_table (
   OtherFreeYesNo SMALLINT, MoneyCardYesNo SMALLINT, CardOnlyForDisctItem SMALLINT,
   FeeDiscoutOnlyForVIP SMALLINT, FeeItemYesNo SMALLINT
 );
-CREATE TABLE Discount_table (DiscountName TEXT, DiscountValue DOUBLE PRECISION, Note TEXT);
+-- The discount-type list reads the ranks ORDER BY ID, so the table keeps an identity key.
+CREATE TABLE Discount_table (ID {ID}, DiscountName TEXT, DiscountValue DOUBLE PRECISION, Note TEXT);
 CREATE TABLE DiscountAccout_table (MinMoney DOUBLE PRECISION, MaxMoney DOUBLE PRECISION, Discout DOUBLE PRECISION);
 CREATE TABLE DiscountCurrente_table (MinMoney DOUBLE PRECISION, MaxMoney DOUBLE PRECISION, Discout DOUBLE PRECISION);
 CREATE TABLE MoneyCard_Table (ID {ID}, MoneyCard_Name TEXT, MoneyCard_Value DOUBLE PRECISION);
@@ -176,13 +184,14 @@ CREATE INDEX ix_VIP_PtnSheet_Table_VIP_ID ON VIP_PtnSheet_Table (VIP_ID);
 CREATE INDEX ix_VIP_PtnSheet_Table_Patient_Code ON VIP_PtnSheet_Table (Patient_Code);
 
 CREATE TABLE Grade_Calculte_table (FeeItemType SMALLINT, FeeItem TEXT, FeeGradeCalculter DOUBLE PRECISION);
+CREATE INDEX ix_Grade_Calculte_table_FeeItem ON Grade_Calculte_table (FeeItemType, FeeItem);
 CREATE TABLE Grade_shengji_Calculate_table (
   ID {ID},
   VIP_min_value DOUBLE PRECISION, VIP_max_value DOUBLE PRECISION, Discout_value DOUBLE PRECISION, VIP_card_type TEXT
 );
 CREATE TABLE Grade_shengji_table (
   ID {ID},
-  VIP_CODE TEXT, VIP_card_type TEXT, VIP_grade_type TEXT, VIP_Grade_date TIMESTAMP
+  VIP_CODE TEXT, VIP_card_type TEXT, VIP_grade_type SMALLINT, VIP_Grade_date TIMESTAMP
 );
 CREATE TABLE Grade_Record_table (
   ID {ID},
@@ -190,6 +199,8 @@ CREATE TABLE Grade_Record_table (
   Grade_date TIMESTAMP, VIP_ID INTEGER, note TEXT, ReceiptID INTEGER
 );
 CREATE INDEX ix_Grade_Record_table_VIP_ID ON Grade_Record_table (VIP_ID);
+CREATE INDEX ix_Grade_Record_table_VIP_CODE ON Grade_Record_table (VIP_CODE);
+CREATE INDEX ix_Grade_shengji_table_VIP_CODE ON Grade_shengji_table (VIP_CODE);
 
 -- Medicines and stock
 CREATE TABLE 常用药品表 (
@@ -198,12 +209,13 @@ CREATE TABLE 常用药品表 (
   服用方式 TEXT, 每次用量 TEXT, 每日用量 TEXT, 适应症 TEXT, 医保类型 TEXT
 );
 CREATE INDEX ix_常用药品表_名称_规格 ON 常用药品表 (名称, 规格);
+CREATE INDEX ix_常用药品表_类别 ON 常用药品表 (类别);
 
 CREATE TABLE 材料库存表 (
   库存编号 {ID},
   名称 TEXT, 规格 TEXT, 现存数量 DOUBLE PRECISION, ExpireDate TIMESTAMP
 );
-CREATE INDEX ix_材料库存表_名称_规格 ON 材料库存表 (名称, 规格);
+CREATE INDEX ix_材料库存表_名称_规格 ON 材料库存表 (名称, 规格, ExpireDate);
 
 CREATE TABLE 材料出库表 (
   出库编号 {ID},
@@ -211,6 +223,7 @@ CREATE TABLE 材料出库表 (
   日期 TIMESTAMP, 领料人 TEXT, 领用人 TEXT, 备注 TEXT, 库存分类 TEXT, KBID INTEGER, ExpireDate TIMESTAMP
 );
 CREATE INDEX ix_材料出库表_名称_规格 ON 材料出库表 (名称, 规格);
+CREATE INDEX ix_材料出库表_日期 ON 材料出库表 (日期);
 
 -- Statistics settings
 CREATE TABLE SysthesisStatics_Table (
@@ -221,3 +234,4 @@ CREATE TABLE StaticStandartItemforDayMonth_Table (
   ID {ID},
   StaticsStandartType SMALLINT, StandartItem TEXT, ItemType SMALLINT, StaticPersonNum SMALLINT, StaticMoney SMALLINT
 );
+CREATE INDEX ix_StaticStandartItemforDayMonth_Table_type ON StaticStandartItemforDayMonth_Table (StaticsStandartType, StandartItem);

@@ -1,5 +1,6 @@
 #include "common/Settings.h"
 #include "db/Connection.h"
+#include "db/DemoClinic.h"
 #include "db/Schema.h"
 #include "tools/calvane/Commands.h"
 #include <QTextStream>
@@ -26,8 +27,10 @@ int initCommand(const QStringList& args)
     settings::createKey();
     QTextStream(stdout) << "schema version " << db::schema::currentVersion(*c) << " at " << c->displayUrl() << "\n";
     if (demo) {
-        err << "calvane init: the demo clinic is not available in this build\n";
-        return 1;
+        db::loadDemoClinic(*c);
+        QTextStream out(stdout);
+        out << "demo clinic loaded:\n";
+        for (const auto& [what, count] : db::demoClinicSummary(*c)) out << "  " << what << " " << count << "\n";
     }
     return 0;
 }

@@ -1,0 +1,43 @@
+#include "app/MessageBoxPrompter.h"
+#include "app/Dialog.h"
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace app {
+
+namespace {
+
+QWidget* owner()
+{
+    if (Dialog* d = Dialog::topmost()) return d;
+    return QApplication::activeWindow();
+}
+
+// Message boxes carry the module's name, as the original's did.
+const QString caption = QStringLiteral("Calvane");
+
+} // namespace
+
+void MessageBoxPrompter::inform(const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::NoButton, owner());
+    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+bool MessageBoxPrompter::ask(const QString& text, Buttons buttons)
+{
+    const bool yesNo = buttons == Buttons::YesNo;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, owner());
+    QPushButton* positive = box.addButton(yesNo ? QStringLiteral("是") : QStringLiteral("确定"),
+                                          yesNo ? QMessageBox::YesRole : QMessageBox::AcceptRole);
+    QPushButton* negative = box.addButton(yesNo ? QStringLiteral("否") : QStringLiteral("取消"),
+                                          yesNo ? QMessageBox::NoRole : QMessageBox::RejectRole);
+    box.setDefaultButton(positive);
+    box.setEscapeButton(negative);
+    box.exec();
+    return box.clickedButton() == positive;
+}
+
+} // namespace app

@@ -1,0 +1,98 @@
+// Exports of the fee receipts: ReceiptSet, StandartPaySet0, ReceiptEditResult.
+#include "app/ModuleFrame.h"
+#include "app/PlaceholderDialog.h"
+#include "calvane/calvane.h"
+
+namespace {
+
+// The dialogs these exports run. Each stands in for its real class until that lands: replace
+// the builder and the lines that hand over inputs and read results.
+std::unique_ptr<app::PlaceholderDialog> feeReceiptDialog()
+{
+    return std::make_unique<app::PlaceholderDialog>(285, QStringLiteral("收费收据"));
+}
+
+std::unique_ptr<app::PlaceholderDialog> standardItemReceiptDialog()
+{
+    return std::make_unique<app::PlaceholderDialog>(2012, QStringLiteral("填写收据"));
+}
+
+std::unique_ptr<app::PlaceholderDialog> receiptEditDialog()
+{
+    auto d = std::make_unique<app::PlaceholderDialog>(3002, QStringLiteral("收费收据"));
+    d->readsReceiptTitle();
+    return d;
+}
+
+const QString receiptIdLabel = QStringLiteral("收据ID");
+
+} // namespace
+
+extern "C" {
+
+int32_t ReceiptSet(CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id, const char* doctor,
+                   const char* department, const char* doctor_number, const char* patient, double date,
+                   const char* nurse, int32_t* date_lock)
+{
+    return app::runExport("ReceiptSet", conn, [&](app::ModuleCall& call) -> int32_t {
+        auto d = feeReceiptDialog();
+        call.attach(*d);
+        d->addField(QStringLiteral("病历号"), case_number);
+        d->addField(receiptIdLabel, app::read(receipt_id));
+        d->addField(QStringLiteral("医生"), app::text(doctor));
+        d->addField(QStringLiteral("科室"), app::text(department));
+        d->addField(QStringLiteral("编号"), app::text(doctor_number));
+        d->addField(QStringLiteral("姓名"), app::text(patient));
+        d->addField(QStringLiteral("日期"), app::date(date));
+        d->addField(QStringLiteral("护士"), app::text(nurse));
+        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
+        if (call.run(*d) == app::IDCANCEL) return 1;
+        app::write(receipt_id, d->field(receiptIdLabel).toInt());
+        return 0;
+    });
+}
+
+int32_t StandartPaySet0(CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id, const char* doctor,
+                        const char* department, const char* doctor_number, const char* patient,
+                        const char* patient_number, double date, const char* nurse, int32_t* date_lock)
+{
+    return app::runExport("StandartPaySet0", conn, [&](app::ModuleCall& call) -> int32_t {
+        auto d = standardItemReceiptDialog();
+        call.attach(*d);
+        d->addField(QStringLiteral("病历号"), case_number);
+        d->addField(receiptIdLabel, app::read(receipt_id));
+        d->addField(QStringLiteral("医生"), app::text(doctor));
+        d->addField(QStringLiteral("分科"), app::text(department));
+        d->addField(QStringLiteral("编号"), app::text(doctor_number));
+        d->addField(QStringLiteral("姓名"), app::text(patient));
+        d->addField(QStringLiteral("病案号"), app::text(patient_number));
+        d->addField(QStringLiteral("日期"), app::date(date));
+        d->addField(QStringLiteral("护士"), app::text(nurse));
+        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
+        if (call.run(*d) == app::IDCANCEL) return 1;
+        app::write(receipt_id, d->field(receiptIdLabel).toInt());
+        return 0;
+    });
+}
+
+int32_t ReceiptEditResult(CalvaneConnection* conn, int32_t receipt_id, const char* patient, int32_t treatment_number,
+                          const char* doctor, const char* doctor_number, int32_t unused_number, const char* cashier,
+                          double date)
+{
+    Q_UNUSED(unused_number);
+    return app::runExport("ReceiptEditResult", conn, [&](app::ModuleCall& call) -> int32_t {
+        auto d = receiptEditDialog();
+        call.attach(*d);
+        d->addField(receiptIdLabel, receipt_id);
+        d->addField(QStringLiteral("病人姓名"), app::text(patient));
+        d->addField(QStringLiteral("治疗记录号"), treatment_number);
+        d->addField(QStringLiteral("医生"), app::text(doctor));
+        d->addField(QStringLiteral("编号"), app::text(doctor_number));
+        d->addField(QStringLiteral("收款人"), app::text(cashier));
+        d->addField(QStringLiteral("日期"), app::date(date));
+        call.run(*d);
+        return 0;
+    });
+}
+
+} // extern "C"

@@ -1,0 +1,60 @@
+#include "prepay/PrePayCheck.h"
+#include "common/Prompter.h"
+#include "db/Query.h"
+#include "prepay/CodeMatch.h"
+#include "prepay/PrePayBalance.h"
+#include <exception>
+
+namespace prepay {
+
+qint32 FindPrePayAccount(db::Connection& c, const QString& patientCode)
+{
+    qint32 account = 0;
+    try {
+        // Oldest link first, so "the last one" is the newest, the same on every database.
+        db::Query q(c, QStringLiteral("SELECT PrePayer_ID FROM PrePayUserSheet_Table WHERE ")
+                           + codeMatches(QStringLiteral("Patient_Code")) + QStringLiteral(" ORDER BY ID"),
+                    {patientCode});
+        q.exec();
+        while (q.next()) {
+            if (!q.isNull(QStringLiteral("PrePayer_ID")))
+                account = static_cast<qint32>(q.integer(QStringLiteral("PrePayer_ID")));
+        }
+    } catch (const std::exception&) {
+        // Unreadable counts as no account: the check then refuses prepayment.
+        return 0;
+    }
+    return account;
+}
+
+int CheckPrePayAccount(db::Connection& c, int resettle, qint32& usePrePay, const QString& patientCode,
+                       qint32& account, double& balance, qint32 paySheet)
+{
+    if (usePrePay != 1) return 0;
+
+    account = FindPrePayAccount(c, patientCode);
+    if (account == 0) {
+        Prompter::current().inform(QStringLiteral("该患者没有可支配的预付费金额！"));
+        usePrePay = 0;
+        return 1;
+    }
+
+    const double usable = resettle == 0 ? GetPrePayTotalMoney(c, account)
+                                        : GetPrePayBalanceExceptSheet(c, account, paySheet);
+    if (usable > 0) {
+        balance = usable;
+        return 0;
+    }
+    Prompter::current().inform(QStringLiteral("该患者可使用的预付费金额为零，不能再使用!"));
+    usePrePay = 0;
+    return 1;
+}
+
+int GetPrePayInfo1(db::Connection& c, int resettle, qint32& usePrePay, const QString& patientCode, qint32& account,
+                   qint32 paySheet)
+{
+    double balance = 0;
+    return CheckPrePayAccount(c, resettle, usePrePay, patientCode, account, balance, paySheet);
+}
+
+} // namespace prepay

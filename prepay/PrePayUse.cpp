@@ -1,0 +1,61 @@
+#include "prepay/PrePayUse.h"
+#include "db/RecordOps.h"
+#include "db/Transaction.h"
+#include <cmath>
+#include <exception>
+
+namespace prepay {
+
+namespace {
+
+const QString useTable = QStringLiteral("PrePayUseReg_Table");
+
+void addUse(db::Connection& c, const QString& patientCode, double amount, const QString& cashier,
+            const QDateTime& time, const QString& note, qint32 paySheet, qint32 account)
+{
+    if (account <= 0) throw db::Error(QStringLiteral("没有预付费帐户"));
+    db::AddRecord(c, useTable,
+                  {{QStringLiteral("PrePayer_ID"), account},
+                   {QStringLiteral("Patient_Code"), patientCode},
+                   {QStringLiteral("PaySheetID"), paySheet},
+                   {QStringLiteral("Payed_Money"), amount},
+                   {QStringLiteral("Checker"), cashier},
+                   {QStringLiteral("RegTime"), time},
+                   {QStringLiteral("note"), note}});
+}
+
+} // namespace
+
+bool RecordPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QString& patientCode, double amount,
+                     const QString& cashier, const QDateTime& time, const QString& note, qint32 paySheet,
+                     qint32 account)
+{
+    const db::Where ofSheet{QStringLiteral("PaySheetID=?"), {paySheet}};
+    try {
+        db::Transaction tx(c);
+        if (resettle != 1) {
+            if (!std::isfinite(amount)) return false;
+            addUse(c, patientCode, amount, cashier, time, note, paySheet, account);
+        } else if (paidByPrePay == 1) {
+            if (!std::isfinite(amount)) return false;
+            const int changed = db::ModefyRecord(c, useTable,
+                                                 {{QStringLiteral("Patient_Code"), patientCode},
+                                                  {QStringLiteral("Payed_Money"), amount},
+                                                  {QStringLiteral("Checker"), cashier},
+                                                  {QStringLiteral("RegTime"), time},
+                                                  {QStringLiteral("note"), note}},
+                                                 ofSheet);
+            // Paid in cash the first time and from prepayment now: there was no use to change,
+            // and without one the account would never be charged.
+            if (changed == 0) addUse(c, patientCode, amount, cashier, time, note, paySheet, account);
+        } else {
+            db::DeleteRecord(c, useTable, ofSheet);
+        }
+        tx.commit();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace prepay

@@ -1,0 +1,20 @@
+#pragma once
+#include "db/Connection.h"
+#include <QDateTime>
+#include <QString>
+
+namespace prepay {
+
+// Books how much of a settlement (payment record paySheet) was paid from a prepaid account,
+// in PrePayUseReg_Table. First settlement (resettle other than 1): adds the use. Re-settlement
+// paid from prepayment (paidByPrePay 1): changes the record's use (adds it when the record
+// was paid otherwise before). Re-settlement paid otherwise: removes the record's use.
+//
+// Runs as a unit of its own (a savepoint inside the caller's transaction), shows nothing and
+// returns false when it could not be booked, so the caller can undo its settlement. A new use
+// needs an account (above 0) and a finite amount.
+bool RecordPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QString& patientCode, double amount,
+                     const QString& cashier, const QDateTime& time, const QString& note, qint32 paySheet,
+                     qint32 account);
+
+} // namespace prepay

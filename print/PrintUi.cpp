@@ -1,0 +1,46 @@
+#include "print/PrintUi.h"
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace print {
+
+namespace {
+PrintUi* installed = nullptr;
+}
+
+bool PrintUi::choosePrinter(QPrinter& printer, QWidget* parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    // Every job is one page.
+    dialog.setMinMax(1, 1);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QString PrintUi::choosePdfFile(QWidget* parent, const QString& suggestion)
+{
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("另存为PDF"), suggestion,
+                                                QStringLiteral("PDF (*.pdf)"));
+    if (!path.isEmpty() && !path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        path += QLatin1String(".pdf");
+    return path;
+}
+
+PrintUi& PrintUi::current()
+{
+    static PrintUi qtDialogs;
+    return installed ? *installed : qtDialogs;
+}
+
+PrintUi::Scope::Scope(PrintUi* ui) : previous_(installed)
+{
+    installed = ui;
+}
+
+PrintUi::Scope::~Scope()
+{
+    installed = previous_;
+}
+
+} // namespace print

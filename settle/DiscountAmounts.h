@@ -1,0 +1,26 @@
+#pragma once
+#include "settle/DiscountState.h"
+#include <optional>
+
+namespace settle
+{
+
+// The amounts of a category receipt that the discount works on.
+struct ReceiptAmounts {
+    double total = 0.0;        // "合   计", the 12 categories
+    double oldArrears = 0.0;   // "原欠款"
+    bool arrearsLater = false; // "原欠款暂不结帐"
+    double amountDue = 0.0;    // "应收金额"
+};
+
+// "折后金额" (and "实收金额") of a category receipt under the state's discount. Outside mode 6
+// the value is first kept to four decimals and stored back. A card larger than a non-negative
+// amount due is only used up to that amount: the value becomes the amount due and the result 0.
+double ReceiptDiscountedAmount(DiscountState& state, const ReceiptAmounts& r);
+
+// The cashier typed a money card amount into "折扣". In mode 4 an amount above 1.0 becomes the
+// value (four decimals), the note is printed again and the new discounted amount returned.
+// Anything else leaves the state as it was and returns nothing.
+std::optional<double> ApplyTypedCardAmount(DiscountState& state, double typed, const ReceiptAmounts& r);
+
+} // namespace settle

@@ -1,0 +1,64 @@
+#include "settle/DiscountSettings.h"
+#include "db/Query.h"
+#include "settle/DiscountMode.h"
+
+namespace settle
+{
+
+namespace
+{
+
+void readFlag(const db::Query& q, const char* column, bool& flag)
+{
+    const QString name = QString::fromLatin1(column);
+    if (!q.isNull(name))
+        flag = q.integer(name) != 0;
+}
+
+} // namespace
+
+int applyModeTable(DiscountSettings& s)
+{
+    switch (s.FeeItemYesNo) {
+    case 0:
+        return FeeStandardItems;
+    case 1:
+        s.VIPDiscoutYesNo = true;
+        return MemberRank;
+    case 2:
+        s.FeeDiscoutYesNo = true;
+        return s.CurrentFeeDiscoutYesNo ? CumulativeFee : CurrentFee;
+    case 3:
+        // Family 3 lists the cards but starts in the by-this-receipt mode.
+        s.MoneyCardYesNo = true;
+        return CurrentFee;
+    case 4:
+        return MemberPoints;
+    case 5:
+        return SettingFive;
+    default:
+        return s.FeeItemYesNo;
+    }
+}
+
+int LoadDiscountSettings(db::Connection& c, DiscountSettings& s, int& mode)
+{
+    db::Query q(c, QStringLiteral("SELECT * FROM DiscountSet_table"));
+    q.exec();
+    if (!q.next())
+        return 1;
+    readFlag(q, "DiscoutYesNo", s.DiscoutYesNo);
+    readFlag(q, "VIPDiscoutYesNo", s.VIPDiscoutYesNo);
+    readFlag(q, "FeeDiscoutYesNo", s.FeeDiscoutYesNo);
+    readFlag(q, "CurrentFeeDiscoutYesNo", s.CurrentFeeDiscoutYesNo);
+    readFlag(q, "OtherFreeYesNo", s.OtherFreeYesNo);
+    readFlag(q, "MoneyCardYesNo", s.MoneyCardYesNo);
+    readFlag(q, "CardOnlyForDisctItem", s.CardOnlyForDisctItem);
+    readFlag(q, "FeeDiscoutOnlyForVIP", s.FeeDiscoutOnlyForVIP);
+    if (!q.isNull(QStringLiteral("FeeItemYesNo")))
+        s.FeeItemYesNo = static_cast<qint16>(q.integer(QStringLiteral("FeeItemYesNo")));
+    mode = applyModeTable(s);
+    return 0;
+}
+
+} // namespace settle

@@ -1,0 +1,36 @@
+#include "settle/DiscountSwitch.h"
+#include "common/Settings.h"
+#include "settle/DiscountTypeList.h"
+
+namespace settle
+{
+
+bool ReadDiscountSwitch()
+{
+    int choice = 1;
+    settings::readFeeDiscout(choice);
+    return choice == 1;
+}
+
+DiscountSwitchView SetDiscountSwitch(db::Connection& c, const DiscountSettings& s, DiscountState& state, bool on,
+                                     const DiscountChoiceInputs& in)
+{
+    DiscountSwitchView view;
+    if (!on) {
+        state.mode = DiscountOff;
+        ApplyDiscountChoice(c, s, state, 0, in);
+    } else {
+        FillDiscountTypeList(c, s, in.patientNumber, state.list);
+        // With nothing to choose the mode of the settings is back in force, not "off".
+        if (!ApplyDiscountChoice(c, s, state, state.list.selected, in)) {
+            DiscountSettings forced = s;
+            state.mode = applyModeTable(forced);
+        }
+        view.discountFields = s.FeeItemYesNo >= 0;
+        view.otherFree = s.OtherFreeYesNo;
+    }
+    settings::writeFeeDiscout(on ? 1 : 0);
+    return view;
+}
+
+} // namespace settle
