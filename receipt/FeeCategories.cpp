@@ -1,5 +1,5 @@
 #include "receipt/FeeCategories.h"
-#include "db/Query.h"
+#include "db/ClinicLookups.h"
 
 namespace receipt {
 
@@ -54,27 +54,11 @@ double sumOf(const CategoryAmounts& amounts)
     return total;
 }
 
-namespace {
-
-// The clinic's names, read here until the shared clinic look-ups (GetReceiptItemName) exist.
-void readClinicNames(db::Connection& c, CategoryLabels& labels)
-{
-    db::Query q(c, QStringLiteral("SELECT ItemIndex, ItemName FROM ReceiptItemName_Table ORDER BY ItemIndex"));
-    q.exec();
-    while (q.next()) {
-        const qint64 index = q.integer(QStringLiteral("ItemIndex"));
-        const QString name = q.text(QStringLiteral("ItemName"));
-        if (index < 1 || index > CategoryCount || name.trimmed().isEmpty()) continue;
-        labels[index - 1] = name;
-    }
-}
-
-} // namespace
 
 void LoadCategoryLabels(db::Connection& c, CategoryLabels& labels)
 {
     labels = defaultCategoryLabels();
-    readClinicNames(c, labels);
+    db::GetReceiptItemName(c, labels);
 }
 
 } // namespace receipt

@@ -1,7 +1,9 @@
 #include "receipt/FeeReceipt.h"
+#include "db/DocumentFee.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
+#include "common/Money.h"
 #include "receipt/ClinicText.h"
 #include <cstdlib>
 
@@ -132,15 +134,12 @@ double amountReceived(db::Connection& c, qint64 caseNumber)
     const QString patient =
         db::toText(db::SelectFieldValue(c, QStringLiteral("SELECT 病人编号 FROM 病历卡表 WHERE 病历号=?"), {caseNumber},
                                         QStringLiteral("病人编号")));
-    // Without a patient number only this case's payments are the patient's for certain.
+    // Without a patient number only this case's payments are the patient's for certain: a
+    // blank number would gather every other case that has none.
     if (clinictext::blank(patient))
-        return db::toNumber(
-            db::scalar(c, QStringLiteral("SELECT SUM(实收费用) FROM 病历收费单 WHERE 病历号=?"), {caseNumber}));
-    return db::toNumber(db::scalar(c,
-                                   QStringLiteral("SELECT SUM(实收费用) FROM 病历收费单 WHERE 病历号 IN "
-                                                  "(SELECT 病历号 FROM 病历卡表 WHERE %1)")
-                                       .arg(clinictext::equals(QStringLiteral("病人编号"))),
-                                   {patient}));
+        return money::round2(db::toNumber(
+            db::scalar(c, QStringLiteral("SELECT SUM(收款金额) FROM 病历收费单 WHERE 病历号=?"), {caseNumber})));
+    return db::CalculateDocumentFee(c, patient).received;
 }
 
 } // namespace receipt

@@ -46,8 +46,8 @@ enum class DeleteResult { Deleted, Gone, Settled };
 // Settled: the row is there but has been paid meanwhile, and is kept.
 DeleteResult deleteFeeReceipt(db::Connection& c, qint64 id);
 
-// What the patient of a case has actually paid so far (the first of the clinic library's
-// document fee totals): 实收费用 of every payment record of the patient's cases.
+// What the patient of a case has actually paid so far: the clinic library's document fee
+// (CalculateDocumentFee) of the case's patient, its amount received.
 double amountReceived(db::Connection& c, qint64 caseNumber);
 
 } // namespace receipt

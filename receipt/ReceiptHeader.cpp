@@ -1,7 +1,11 @@
 #include "receipt/ReceiptHeader.h"
+#include "common/Gbk.h"
+#include "db/ClinicLookups.h"
+#include "db/ListFillers.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
-#include "receipt/ClinicText.h"
+#include "db/TextMatch.h"
+#include <algorithm>
 
 namespace receipt {
 
@@ -12,36 +16,27 @@ void LoadReceiptDate(db::Connection& c, QDateTime& date)
     date = db::GetServerTime(c);
 }
 
-namespace {
-
-void fillColumn(db::Connection& c, const QString& sql, QStringList& list)
-{
-    list.clear();
-    db::Query q(c, sql);
-    q.exec();
-    while (q.next()) list << q.text(0);
-}
-
-} // namespace
-
 void FillDoctorList(db::Connection& c, QStringList& list)
 {
-    fillColumn(c, QStringLiteral("SELECT 医生姓名 FROM 主治医生表"), list);
+    list.clear();
+    db::Query q(c, QStringLiteral("SELECT 医生姓名 FROM 主治医生表"));
+    q.exec();
+    while (q.next()) list << q.text(0);
+    // The table has no order of its own (and an index on the name reorders a plain scan):
+    // show the names as the clinic's server ordered text, so every backend lists them alike.
+    std::stable_sort(list.begin(), list.end(), [](const QString& a, const QString& b) {
+        return gbk::compare(db::textKey(a), db::textKey(b)) < 0;
+    });
 }
 
-void FillNurseList(db::Connection& c, QStringList& list) { fillColumn(c, QStringLiteral("SELECT 护士 FROM 护士表"), list); }
+void FillNurseList(db::Connection& c, QStringList& list) { list = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); }
 
 void SelectDoctor(db::Connection& c, int index, const QString& entryText, DoctorFields& fields)
 {
     if (index < 0) return;
     fields.name = entryText;
     fields.number.clear();
-    db::Query q(c, QStringLiteral("SELECT 医生编号,科室 FROM 主治医生表 WHERE ") + clinictext::equals(QStringLiteral("医生姓名")),
-                {fields.name});
-    q.exec();
-    if (!q.next()) return;
-    fields.number = q.text(QStringLiteral("医生编号"));
-    fields.department = q.text(QStringLiteral("科室"));
+    db::GetDoctorInfo(c, fields.name, fields.department, fields.number);
 }
 
 bool RefundSwitchVisible(db::Connection& c)

@@ -125,11 +125,12 @@ private Q_SLOTS:
         addDoctor(*c, QStringLiteral("O'Neil"), QStringLiteral("D02"), QStringLiteral("正畸科"));
         for (const QString& n : {QStringLiteral("刘护士"), QStringLiteral("陈护士")})
             db::AddRecord(*c, QStringLiteral("护士表"), {{QStringLiteral("护士"), n}}, {});
+        addDoctor(*c, QStringLiteral("阿医生"), QStringLiteral("D03"), QVariant());
         QStringList doctors{QStringLiteral("stale")}, nurses;
         FillDoctorList(*c, doctors);
         FillNurseList(*c, nurses);
-        QCOMPARE(doctors, (QStringList{"王医生", "O'Neil"}));
-        QCOMPARE(nurses, (QStringList{"刘护士", "陈护士"}));
+        QCOMPARE(doctors, (QStringList{"O'Neil", "阿医生", "王医生"}));
+        QCOMPARE(nurses, (QStringList{"陈护士", "刘护士"})); // the list filler's GBK order
     }
 
     void doctorSelection_data()
@@ -341,7 +342,7 @@ private Q_SLOTS:
         const QList<std::pair<int, double>> payments{{7, 100.0}, {8, 50.0}, {9, 1000.0}, {10, 30.0}, {11, 40.0}};
         for (const auto& [caseNumber, paid] : payments)
             db::AddRecord(*c, QStringLiteral("病历收费单"),
-                          {{QStringLiteral("病历号"), caseNumber}, {QStringLiteral("实收费用"), paid}}, QStringLiteral("病历收费编号"));
+                          {{QStringLiteral("病历号"), caseNumber}, {QStringLiteral("收款金额"), paid}}, QStringLiteral("病历收费编号"));
         QCOMPARE(amountReceived(*c, 7), 150.0);
         QCOMPARE(amountReceived(*c, 9), 1000.0);
         QCOMPARE(amountReceived(*c, 10), 30.0); // no patient number: this case only
@@ -465,7 +466,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         auto c = testdb::open(backend);
         db::AddRecord(*c, QStringLiteral("病历卡表"), {{QStringLiteral("病历号"), 7}, {QStringLiteral("病人编号"), QStringLiteral("P1")}}, {});
-        db::AddRecord(*c, QStringLiteral("病历收费单"), {{QStringLiteral("病历号"), 7}, {QStringLiteral("实收费用"), received}},
+        db::AddRecord(*c, QStringLiteral("病历收费单"), {{QStringLiteral("病历号"), 7}, {QStringLiteral("收款金额"), received}},
                       QStringLiteral("病历收费编号"));
 
         FeeReceiptForm form(c, inputs(0, doctor));
