@@ -92,7 +92,13 @@ void ReceiptDialog::showFields()
 {
     if (!form_) return;
     const receipt::FeeReceipt& f = form_->fields;
-    for (int i = 0; i < CategoryCount; ++i) amountEdits_[i]->setText(money::format2(f.amounts[i]));
+    for (int i = 0; i < CategoryCount; ++i) {
+        // What a person typed stays as typed while it still says the same amount.
+        double shown = 0.0;
+        if (!money::parseAmount(amountEdits_[i]->text(), shown) || shown != f.amounts[i] ||
+            amountEdits_[i]->text().isEmpty())
+            amountEdits_[i]->setText(money::format2(f.amounts[i]));
+    }
     ui_->totalEdit->setText(money::format2(f.total));
     ui_->patientEdit->setText(f.patientName);
     ui_->numberEdit->setText(f.doctorNumber);
