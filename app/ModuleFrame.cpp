@@ -9,13 +9,23 @@ namespace app {
 
 namespace {
 
-// QApplication keeps references to argc and argv: they live as long as the library.
-int argc = 1;
+// QApplication keeps references to argc and argv, and takes the options it knows out of argv:
+// they live as long as the library and are laid out afresh for each application.
 char programName[] = "calvane";
 char platformOption[] = "-platform";
 char offscreen[] = "offscreen";
-char* argvPeople[] = {programName, nullptr};
-char* argvScripted[] = {programName, platformOption, offscreen, nullptr};
+int argc = 0;
+char* argv[4] = {};
+
+int& arguments(bool scripted)
+{
+    argv[0] = programName;
+    argv[1] = scripted ? platformOption : nullptr;
+    argv[2] = scripted ? offscreen : nullptr;
+    argv[3] = nullptr;
+    argc = scripted ? 3 : 1;
+    return argc;
+}
 
 bool displayConfigured()
 {
@@ -54,14 +64,12 @@ ModuleCall::ModuleCall(const char* exportName, CalvaneConnection* connection, bo
         }
     } else if (automation_ && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         // Nobody watches a scripted run: it needs no display.
-        argc = 3;
-        ownApplication_ = std::make_unique<QApplication>(argc, argvScripted);
+        ownApplication_ = std::make_unique<QApplication>(arguments(true), argv);
     } else if (!displayConfigured()) {
         refuse(QStringLiteral("no display: set DISPLAY (or QT_QPA_PLATFORM=offscreen for scripted runs)"));
         return;
     } else {
-        argc = 1;
-        ownApplication_ = std::make_unique<QApplication>(argc, argvPeople);
+        ownApplication_ = std::make_unique<QApplication>(arguments(false), argv);
     }
     quitOnLastWindowClosed_ = QGuiApplication::quitOnLastWindowClosed();
     QGuiApplication::setQuitOnLastWindowClosed(false);

@@ -16,5 +16,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/CalvaneConfigVersion.cmak
 install(FILES ${PROJECT_BINARY_DIR}/CalvaneConfig.cmake ${PROJECT_BINARY_DIR}/CalvaneConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Calvane)
 
+# The pkg-config file finds its prefix from where it lies, so the install can be moved.
+file(RELATIVE_PATH CALVANE_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(cmake/calvane.pc.in ${PROJECT_BINARY_DIR}/calvane.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/calvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -73,9 +73,41 @@ std::shared_ptr<Connection> Connection::open(const QString& url)
 
 Connection::~Connection()
 {
+    statements_.clear(); // prepared statements must go before their database
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlQuery Connection::takeStatement(const QString& sql, bool& prepared)
+{
+    auto it = statements_.find(sql);
+    if (it != statements_.end() && !it->isEmpty()) {
+        --cachedCount_;
+        prepared = true;
+        return it->takeLast();
+    }
+    prepared = false;
+    QSqlQuery q(db_);
+    // Forward-only saves memory on SQLite. On PostgreSQL it would switch the driver to
+    // row-by-row fetching, and a second statement run while looping over the rows (a look-up
+    // per row) would throw the rest of the first one away; there the whole result is fetched.
+    q.setForwardOnly(isSQLite());
+    return q;
+}
+
+void Connection::returnStatement(const QString& sql, QSqlQuery&& statement)
+{
+    // Enough for every statement a dialog runs; past that the cache starts afresh rather than
+    // growing with statements that are built from varying column lists.
+    constexpr int limit = 256;
+    statement.finish();
+    if (cachedCount_ >= limit) {
+        statements_.clear();
+        cachedCount_ = 0;
+    }
+    statements_[sql].append(std::move(statement));
+    ++cachedCount_;
 }
 
 void Connection::checkInjectedFault()

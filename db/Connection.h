@@ -2,6 +2,9 @@
 #include "db/Error.h"
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <QHash>
+#include <QList>
+#include <QSqlQuery>
 #include <QString>
 #include <memory>
 
@@ -39,6 +42,13 @@ public:
     // Transaction nesting (see db::Transaction).
     int transactionDepth() const { return depth_; }
 
+    // Prepared statements are kept for reuse: saving a receipt runs the same few statements
+    // over and over, and preparing is most of their cost. A statement is taken out while a
+    // db::Query uses it, so the same SQL can run nested; `prepared` says whether it still needs
+    // preparing.
+    QSqlQuery takeStatement(const QString& sql, bool& prepared);
+    void returnStatement(const QString& sql, QSqlQuery&& statement);
+
 private:
     friend class Transaction;
     Connection() = default;
@@ -49,6 +59,8 @@ private:
     Dialect dialect_ = Dialect::SQLite;
     int faultCountdown_ = 0;
     int depth_ = 0;
+    QHash<QString, QList<QSqlQuery>> statements_;
+    int cachedCount_ = 0;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

@@ -5,9 +5,13 @@
 namespace db {
 
 Query::Query(Connection& connection, const QString& sql)
-    : connection_(connection), query_(connection.database()), sql_(sql)
+    : connection_(connection), query_(connection.takeStatement(sql, prepared_)), sql_(sql)
 {
-    query_.setForwardOnly(true);
+}
+
+Query::~Query()
+{
+    if (prepared_) connection_.returnStatement(sql_, std::move(query_));
 }
 
 Query::Query(Connection& connection, const QString& sql, std::initializer_list<QVariant> values)
@@ -43,8 +47,11 @@ Query& Query::bindAll(const QVariantList& values)
 Query& Query::exec()
 {
     connection_.checkInjectedFault();
-    if (!query_.prepare(sql_))
-        throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
+    if (!prepared_) {
+        if (!query_.prepare(sql_))
+            throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
+        prepared_ = true;
+    }
     for (int i = 0; i < values_.size(); ++i) query_.bindValue(i, values_[i]);
     if (!query_.exec())
         throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));

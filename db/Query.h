@@ -14,6 +14,9 @@ class Query {
 public:
     Query(Connection& connection, const QString& sql);
     Query(Connection& connection, const QString& sql, std::initializer_list<QVariant> values);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
 
     Query& bind(const QVariant& value);
     Query& bindAll(const QVariantList& values);
@@ -39,6 +42,8 @@ private:
     int indexOf(const QString& column) const;
 
     Connection& connection_;
+    // Set by takeStatement() while query_ is initialised, so it is declared before it.
+    bool prepared_ = false;
     QSqlQuery query_;
     QString sql_;
     QVariantList values_;

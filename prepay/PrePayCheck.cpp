@@ -1,7 +1,7 @@
 #include "prepay/PrePayCheck.h"
 #include "common/Prompter.h"
 #include "db/Query.h"
-#include "prepay/CodeMatch.h"
+#include "db/TextMatch.h"
 #include "prepay/PrePayBalance.h"
 #include <exception>
 
@@ -13,7 +13,7 @@ qint32 FindPrePayAccount(db::Connection& c, const QString& patientCode)
     try {
         // Oldest link first, so "the last one" is the newest, the same on every database.
         db::Query q(c, QStringLiteral("SELECT PrePayer_ID FROM PrePayUserSheet_Table WHERE ")
-                           + codeMatches(QStringLiteral("Patient_Code")) + QStringLiteral(" ORDER BY ID"),
+                           + db::sameText(QStringLiteral("Patient_Code")) + QStringLiteral(" ORDER BY ID"),
                     {patientCode});
         q.exec();
         while (q.next()) {

@@ -4,7 +4,7 @@
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
-#include "prepay/CodeMatch.h"
+#include "db/TextMatch.h"
 #include <cmath>
 #include <exception>
 
@@ -21,7 +21,7 @@ qint32 accountOfMember(db::Connection& c, const QString& memberCode)
 {
     try {
         const QVariant id = db::SelectFieldValue(
-            c, QStringLiteral("SELECT ID FROM PrePay_Table WHERE ") + codeMatches(QStringLiteral("VIP_CODE"))
+            c, QStringLiteral("SELECT ID FROM PrePay_Table WHERE ") + db::sameText(QStringLiteral("VIP_CODE"))
                    + QStringLiteral(" ORDER BY ID"),
             {memberCode}, QStringLiteral("ID"));
         return static_cast<qint32>(db::toInteger(id));

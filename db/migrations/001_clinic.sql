@@ -116,10 +116,12 @@ CREATE TABLE ReceiptItemName_Table (ItemIndex INTEGER PRIMARY KEY, ItemName TEXT
 
 CREATE TABLE 病历卡表 (病历号 INTEGER PRIMARY KEY, 病人编号 TEXT, 病人姓名 TEXT);
 CREATE INDEX ix_病历卡表_病人编号 ON 病历卡表 (病人编号);
+CREATE INDEX ix_病历卡表_病人编号_text ON 病历卡表 (lower(rtrim(病人编号)));
 CREATE TABLE 病人简历表 (
   病人编号 TEXT PRIMARY KEY, 病人姓名 TEXT, 性别 TEXT, 年龄 TEXT,
   IS_VIP SMALLINT, VIP_Rank_Name TEXT, VIP_Code TEXT
 );
+CREATE INDEX ix_病人简历表_病人编号_text ON 病人简历表 (lower(rtrim(病人编号)));
 
 -- Discounts and settings
 CREATE TABLE Management_table (
@@ -154,13 +156,15 @@ CREATE TABLE PrePay_Table (
   Call TEXT, VIP_address TEXT, VIP_note TEXT,
   VIP_grade_value DOUBLE PRECISION, VIP_card_type TEXT
 );
-CREATE INDEX ix_PrePay_Table_VIP_CODE ON PrePay_Table (VIP_CODE);
+-- Codes are compared as SQL Server compared them (lower(rtrim(…)) = lower(rtrim(?))); these
+-- indexes serve exactly that expression.
+CREATE INDEX ix_PrePay_Table_VIP_CODE ON PrePay_Table (lower(rtrim(VIP_CODE)));
 
 CREATE TABLE PrePayUserSheet_Table (
   ID {ID},
   PrePayer_ID INTEGER, Patient_Code TEXT, AgreeUsePrePay_Man TEXT, Checker TEXT, RegTime TIMESTAMP, note TEXT
 );
-CREATE INDEX ix_PrePayUserSheet_Table_Patient_Code ON PrePayUserSheet_Table (Patient_Code);
+CREATE INDEX ix_PrePayUserSheet_Table_Patient_Code ON PrePayUserSheet_Table (lower(rtrim(Patient_Code)));
 CREATE INDEX ix_PrePayUserSheet_Table_PrePayer_ID ON PrePayUserSheet_Table (PrePayer_ID);
 
 CREATE TABLE PrePayReg_Table (
@@ -181,7 +185,7 @@ CREATE INDEX ix_PrePayUseReg_Table_PaySheetID ON PrePayUseReg_Table (PaySheetID)
 
 CREATE TABLE VIP_PtnSheet_Table (VIP_ID INTEGER, Patient_Code TEXT);
 CREATE INDEX ix_VIP_PtnSheet_Table_VIP_ID ON VIP_PtnSheet_Table (VIP_ID);
-CREATE INDEX ix_VIP_PtnSheet_Table_Patient_Code ON VIP_PtnSheet_Table (Patient_Code);
+CREATE INDEX ix_VIP_PtnSheet_Table_Patient_Code ON VIP_PtnSheet_Table (lower(rtrim(Patient_Code)));
 
 CREATE TABLE Grade_Calculte_table (FeeItemType SMALLINT, FeeItem TEXT, FeeGradeCalculter DOUBLE PRECISION);
 CREATE INDEX ix_Grade_Calculte_table_FeeItem ON Grade_Calculte_table (FeeItemType, FeeItem);

@@ -42,22 +42,103 @@ CALVANE_API int32_t CalvaneSetUiScript(const char* path);
  * through or there was none. */
 CALVANE_API const char* CalvaneUiScriptError(void);
 
-/* Fee receipt (dialog 285 "收费收据"). Returns 1 when cancelled; otherwise writes the receipt
+/* Dialog exports. Each runs one modal dialog (resource number and title given) on the host's
+ * connection and maps how it ended:
+ *   IDOK       the user confirmed;
+ *   cancelled  the user cancelled or closed it;
+ *   "prompt"   after IDOK the export asks "是否打印？…" and returns 1 for 是 (the host then
+ *              prints), else 0.
+ * Out-parameters not named for an ending are left untouched on it. */
+
+/* Walk-in fee sheet (3000 "无病案收费单"). IDOK: *stored_id = the stored sheet, *second = 0,
+ * then the prompt. Otherwise returns 0. */
+CALVANE_API int32_t PayForNoCard(CalvaneConnection* conn, int32_t sheet_id, const char* doctor, const char* cashier,
+                                 double date, int32_t* stored_id, int32_t* second, const char* nurse,
+                                 int32_t* date_lock);
+
+/* Fee receipt (285 "收费收据"). Returns 1 when cancelled; otherwise writes the receipt
  * identifier back and returns 0. */
 CALVANE_API int32_t ReceiptSet(CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id,
                                const char* doctor, const char* department, const char* doctor_number,
                                const char* patient, double date, const char* nurse, int32_t* date_lock);
 
-/* Standard-item receipt (dialog 2012 "填写收据"). Result as ReceiptSet. */
+/* Checkout (292 "收费结帐"). *state gets the settlement state on every ending; IDOK with
+ * print_switch 1 asks the prompt. Otherwise returns 0. */
+CALVANE_API int32_t ReceiptPay(int32_t resettle, CalvaneConnection* conn, const char* patient_number,
+                               int32_t case_number, int32_t* receipt_id, const char* unused_text,
+                               const char* doctor_number, const char* patient, double unused_date,
+                               const char* cashier, int32_t* state, int32_t print_switch, int32_t* date_lock);
+
+/* Prescription checkout (3047 "处方结帐"). As ReceiptPay. */
+CALVANE_API int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const char* patient_number,
+                                          int32_t case_number, int32_t* receipt_id, const char* unused_text,
+                                          const char* doctor_number, const char* unused_text2, const char* patient,
+                                          double unused_date, const char* cashier, int32_t* state,
+                                          int32_t print_switch, int32_t* date_lock);
+
+/* Standard-item receipt (2012 "填写收据"). As ReceiptSet. */
 CALVANE_API int32_t StandartPaySet0(CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id,
                                     const char* doctor, const char* department, const char* doctor_number,
                                     const char* patient, const char* patient_number, double date,
                                     const char* nurse, int32_t* date_lock);
 
-/* Receipt edit (dialog 3002 "收费收据"). Returns 0. */
+/* Prescription entry (3042 "填写处方"). As ReceiptSet. */
+CALVANE_API int32_t MedicineRescriptionSet(CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id,
+                                           const char* doctor, const char* department, const char* doctor_number,
+                                           const char* nurse, const char* patient, const char* patient_number,
+                                           double date, const char* cashier, int32_t* date_lock);
+
+/* Standard checkout (3006 "收费结帐"). *state is written on every ending; IDOK also writes
+ * *receipt_id and, with print_switch 1, asks the prompt. Otherwise returns 0. */
+CALVANE_API int32_t StandartPay(int32_t resettle, CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id,
+                                const char* doctor, const char* department, const char* doctor_number,
+                                const char* patient, const char* patient_number, const char* cashier,
+                                double unused_date, int32_t* state, int32_t print_switch, int32_t* date_lock);
+
+/* The standard checkout dialog, viewing a settled receipt. Writes nothing, returns 0. */
+CALVANE_API int32_t StandartPayResult(int32_t resettle, CalvaneConnection* conn, int32_t case_number,
+                                      int32_t* receipt_id, const char* doctor, const char* department,
+                                      const char* doctor_number, const char* patient, const char* patient_number,
+                                      const char* cashier);
+
+/* Walk-in standard fee (3007 "无病案标准收费"). As PayForNoCard. */
+CALVANE_API int32_t StandartPayForNoCard(CalvaneConnection* conn, int32_t sheet_id, const char* doctor,
+                                         const char* cashier, double date, int32_t* stored_id, int32_t* second,
+                                         const char* nurse, int32_t* date_lock);
+
+/* Receipt edit (3002 "收费收据"). Writes nothing, returns 0. */
 CALVANE_API int32_t ReceiptEditResult(CalvaneConnection* conn, int32_t receipt_id, const char* patient,
                                       int32_t treatment_number, const char* doctor, const char* doctor_number,
                                       int32_t unused_number, const char* cashier, double date);
+
+/* Beijing outpatient receipt form (3017 "北京门诊收费专用收据"). Returns the receipt record
+ * identifier on IDOK, else 0, and writes the same value through *receipt_id. */
+CALVANE_API int32_t BeijingReceiptPrint(CalvaneConnection* conn, const char* payer, const char* case_number_text,
+                                        double amount, const char* cashier, double date, int32_t* receipt_id);
+
+/* Beijing city outpatient receipt form (3029 "北京市门诊收费专用收据"). As BeijingReceiptPrint. */
+CALVANE_API int32_t BeijingReceiptPrint1(CalvaneConnection* conn, const char* payer, const char* receipt_no,
+                                         double amount, const char* cashier, double date, int32_t* receipt_id);
+
+/* Does nothing; returns 0. */
+CALVANE_API int32_t ReceiptPrint(int32_t value1, int32_t value2, int32_t value3, int32_t value4, const char* text1,
+                                 const char* text2, const char* text3, const char* text4);
+
+/* Statistical report (3009). Returns 0. */
+CALVANE_API int32_t SDTableStatic(CalvaneConnection* conn, const char* clinic, const char* operator_name);
+
+/* Invoice voiding settings (3010 "退票设置"). Returns 0. */
+CALVANE_API int32_t SDTableDisable(CalvaneConnection* conn);
+
+/* Payment statistics (3011 "缴款统计"). Returns 0. */
+CALVANE_API int32_t HEBEITableStatic(CalvaneConnection* conn, const char* paying_unit, const char* cashier);
+
+/* Statistics items (3022 "统计项目设置"); on IDOK with its detail option set, then the detail
+ * contents (3021 "明细统计内容设置"). Returns 0. */
+CALVANE_API int32_t SetSysthesisChoice(CalvaneConnection* conn, int32_t report_type);
+
+/* Detail statistics contents (3021 "明细统计内容设置"). Returns 0. */
+CALVANE_API int32_t SetSysthesisStandartItemChoice(CalvaneConnection* conn, int32_t kind);
 
 #ifdef __cplusplus
 }

@@ -3,6 +3,10 @@
 #include "ScriptRun.h"
 #include "app/Automation.h"
 #include "app/Dialog.h"
+#include "app/LastError.h"
+#include "app/PrintRedirect.h"
+#include "db/Error.h"
+#include "controls/StripedListCtrl.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -29,6 +33,7 @@ public:
     QComboBox* doctor = new QComboBox(this);
     QListWidget* items = new QListWidget(this);
     QTreeWidget* tree = new QTreeWidget(this);
+    CStripedListCtrl* lines = new CStripedListCtrl(this);
     QPushButton* submit = new QPushButton(QStringLiteral("提   交"), this);
     QPushButton* save = new QPushButton(QStringLiteral("保存"), this);
     QPushButton* askButton = new QPushButton(QStringLiteral("删除(&D)"), this);
@@ -46,6 +51,10 @@ public:
         form->addRow(QStringLiteral("医生"), doctor);
         form->addRow(QStringLiteral("项目"), items);
         form->addRow(QStringLiteral("分类"), tree);
+        form->addRow(QStringLiteral("明细"), lines);
+        lines->insertColumn(0, QStringLiteral("编码"));
+        lines->insertItem(0, QStringLiteral("A01"));
+        lines->insertItem(1, QStringLiteral("A02"));
         for (QPushButton* b : {submit, save, askButton, ok}) form->addRow(b);
         submit->setEnabled(false);
         save->setVisible(false);
@@ -57,6 +66,8 @@ public:
         auto* top = new QTreeWidgetItem(tree, {QStringLiteral("西药")});
         new QTreeWidgetItem(top, {QStringLiteral("阿莫西林")});
         items->installEventFilter(this);
+        connect(lines, &QTableWidget::cellClicked, this,
+                [this](int row) { log << "line " + this->lines->itemText(row, 0); });
 
         connect(amount, &QLineEdit::textEdited, this, [this](const QString& t) { log << "amount edited " + t; });
         connect(amount, &QLineEdit::editingFinished, this, [this] { log << "amount finished " + amount->text(); });
@@ -107,6 +118,19 @@ Run drive(const QJsonArray& script, const QString& transcript = QString())
     return {ending, dialog.log, automation->error()};
 }
 
+// Its database work fails: when it opens, and when "保存" is pressed.
+class FailingDialog : public app::Dialog {
+public:
+    QPushButton* save = new QPushButton(QStringLiteral("保存"), this);
+    FailingDialog() : Dialog(9002, QStringLiteral("失败"))
+    {
+        connect(save, &QPushButton::clicked, this, [] { throw db::Error(QStringLiteral("disk I/O error")); });
+    }
+
+protected:
+    void initDialog() override { throw db::Error(QStringLiteral("no such table")); }
+};
+
 } // namespace
 
 class TestAutomation : public QObject {
@@ -124,6 +148,7 @@ private slots:
             {"choose": "项目", "item": "检查费"},
             {"row": "项目", "index": 2},
             {"tree": "分类", "path": ["西药", "阿莫西林"], "double": true},
+            {"row": "明细", "index": 1},
             {"key": "项目", "press": "F5"},
             {"click": "删除"},
             {"reply": "是"},
@@ -133,7 +158,7 @@ private slots:
         QCOMPARE(r.ending, app::IDOK); // Enter in the edit pressed the default button
         const QStringList expected{"amount edited 12.50", "amount finished 12.50", "discount finished 0.85",
                                    "date 2024-03-05 09:30:00", "print 1", "doctor 李 医生", "item 检查费",
-                                   "item 治疗费", "tree double 阿莫西林", "F5 in items", "answer 1",
+                                   "item 治疗费", "tree double 阿莫西林", "line A02", "F5 in items", "answer 1",
                                    "amount finished 12.50"};
         QCOMPARE(r.log, expected);
     }
@@ -187,6 +212,45 @@ private slots:
         QCOMPARE(r.error, error);
         QCOMPARE(r.log, log);
         if (!error.contains(QStringLiteral("not reached"))) QCOMPARE(r.ending, app::IDCANCEL);
+    }
+
+    // Errors escaping the dialog's code stop at its boundary: recorded, and the dialog goes on.
+    void errorsStopAtTheDialogBoundary()
+    {
+        app::clearLastError();
+        FailingDialog d;
+        app::Dialog::setShownHook([](app::Dialog& dialog) {
+            auto& f = static_cast<FailingDialog&>(dialog);
+            QCOMPARE(QString::fromUtf8(app::lastErrorText()), QStringLiteral("no such table"));
+            // A person presses 保存 (the error passes through the event loop), then 确定.
+            QMetaObject::invokeMethod(f.save, &QPushButton::click, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&f, [&f] { f.endDialog(app::IDOK); }, Qt::QueuedConnection);
+        });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("exception thrown from an event handler")));
+        const int ending = d.runModal();
+        app::Dialog::setShownHook(nullptr);
+        QCOMPARE(ending, app::IDOK);
+        QCOMPARE(QString::fromUtf8(app::lastErrorText()), QStringLiteral("disk I/O error"));
+    }
+
+    void failingHandlerStopsTheScript()
+    {
+        auto automation = app::Automation::fromJson(R"({"steps":[{"click":"保存"},{"click":"确定"}]})");
+        FailingDialog d;
+        app::Automation::Scope scope(*automation);
+        QCOMPARE(d.runModal(), app::IDCANCEL);
+        QCOMPARE(automation->error(), QStringLiteral(R"(step 1 {"click":"保存"}: the dialog failed: disk I/O error)"));
+    }
+
+    // Print requests go to the script's PDF while it runs, and back to the printer after.
+    void printToLastsAsLongAsTheScript()
+    {
+        auto automation = app::Automation::fromJson(R"({"print_to":"/tmp/out.pdf","steps":[]})");
+        {
+            app::Automation::Scope scope(*automation);
+            QCOMPARE(app::printRedirectPath(), QStringLiteral("/tmp/out.pdf"));
+        }
+        QCOMPARE(app::printRedirectPath(), QString());
     }
 
     void transcriptRecordsDialogsAndMessages()

@@ -141,6 +141,38 @@ private Q_SLOTS:
         QCOMPARE(toInteger(scalar(*c, QStringLiteral("SELECT count(*) FROM 护士表"))), 1);
     }
 
+    // Statements are prepared once and reused: the same SQL may run inside a loop over its own
+    // results, and a statement that failed must not poison the next use.
+    void reusedStatementsStayIndependent_data() { testdb::addBackendRows(); }
+    void reusedStatementsStayIndependent()
+    {
+        QFETCH(QString, backend);
+        auto c = testdb::open(backend);
+        const QString insert = QStringLiteral("INSERT INTO 护士表 (护士) VALUES (?)");
+        for (const char* name : {"甲", "乙", "丙"}) execute(*c, insert, {QString::fromUtf8(name)});
+        const QString byName = QStringLiteral("SELECT 护士 FROM 护士表 WHERE 护士 >= ? ORDER BY 护士");
+        QStringList pairs;
+        Query outer(*c, byName, {QStringLiteral("")});
+        outer.exec();
+        while (outer.next()) {
+            Query inner(*c, byName, {outer.text(0)});
+            inner.exec();
+            int n = 0;
+            while (inner.next()) ++n;
+            pairs << QStringLiteral("%1:%2").arg(outer.text(0)).arg(n);
+        }
+        QCOMPARE(pairs, (QStringList{QStringLiteral("丙:3"), QStringLiteral("乙:2"), QStringLiteral("甲:1")}));
+
+        const QString card = QStringLiteral("INSERT INTO 病历卡表 (病历号, 病人编号) VALUES (?, ?)");
+        execute(*c, card, {1, QStringLiteral("P1")});
+        {
+            Transaction t(*c);
+            QVERIFY_THROWS_EXCEPTION(Error, execute(*c, card, {1, QStringLiteral("again")})); // key taken
+        }
+        execute(*c, card, {2, QStringLiteral("P2")});
+        QCOMPARE(toInteger(scalar(*c, QStringLiteral("SELECT count(*) FROM 病历卡表"))), 2);
+    }
+
     void nestedTransactionsAreSavepoints_data() { testdb::addBackendRows(); }
     void nestedTransactionsAreSavepoints()
     {

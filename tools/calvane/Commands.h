@@ -3,3 +3,7 @@
 
 // Each command takes its own arguments (after the command name) and returns the exit code.
 int initCommand(const QStringList& args);
+// Calls one export as a host would (no application object of our own: the module makes its own).
+int callCommand(const QStringList& args);
+// The front desk window; needs a display.
+int deskCommand(int argc, char** argv, const QStringList& args);

@@ -7,7 +7,10 @@ namespace {
 void usage(QTextStream& out)
 {
     out << "usage: calvane COMMAND …\n"
-           "  init URL [--demo]   create the clinic schema (and a demo clinic) at URL\n";
+           "  init URL [--demo]   create the clinic schema (and a demo clinic) at URL\n"
+           "  call EXPORT [--db URL] [--script FILE] [--arg NAME=VALUE]…\n"
+           "                      call one export as a host would; EXPORT --help lists its parameters\n"
+           "  desk [--db URL]     the front desk window\n";
 }
 } // namespace
 
@@ -26,6 +29,9 @@ int main(int argc, char** argv)
             QCoreApplication app(argc, argv);
             return initCommand(args);
         }
+        // No application object here: the module makes its own, as for any host without one.
+        if (command == QLatin1String("call")) return callCommand(args);
+        if (command == QLatin1String("desk")) return deskCommand(argc, argv, args);
     } catch (const std::exception& e) {
         err << "calvane " << command << ": " << QString::fromUtf8(e.what()) << "\n";
         return 1;

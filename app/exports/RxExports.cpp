@@ -1,0 +1,80 @@
+// Exports of the prescriptions: MedicineRescriptionSet, RescriptionReceiptPay.
+#include "app/ModuleFrame.h"
+#include "app/PlaceholderDialog.h"
+#include "calvane/calvane.h"
+
+namespace {
+
+// Stand-ins for the prescription dialogs until their classes land: replace the builder and the
+// lines that hand over inputs and read results.
+std::unique_ptr<app::PlaceholderDialog> prescriptionEntryDialog()
+{
+    return std::make_unique<app::PlaceholderDialog>(3042, QStringLiteral("填写处方"));
+}
+
+std::unique_ptr<app::PlaceholderDialog> prescriptionCheckoutDialog()
+{
+    return std::make_unique<app::PlaceholderDialog>(3047, QStringLiteral("处方结帐"));
+}
+
+const QString receiptIdLabel = QStringLiteral("收据ID");
+const QString stateLabel = QStringLiteral("结帐状态");
+
+} // namespace
+
+extern "C" {
+
+int32_t MedicineRescriptionSet(CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id, const char* doctor,
+                               const char* department, const char* doctor_number, const char* nurse,
+                               const char* patient, const char* patient_number, double date, const char* cashier,
+                               int32_t* date_lock)
+{
+    return app::runExport("MedicineRescriptionSet", conn, [&](app::ModuleCall& call) -> int32_t {
+        auto d = prescriptionEntryDialog();
+        call.attach(*d);
+        d->addField(QStringLiteral("病历号"), case_number);
+        d->addField(receiptIdLabel, app::read(receipt_id));
+        d->addField(QStringLiteral("医生"), app::text(doctor));
+        d->addField(QStringLiteral("科室"), app::text(department));
+        d->addField(QStringLiteral("编号"), app::text(doctor_number));
+        d->addField(QStringLiteral("护士"), app::text(nurse));
+        d->addField(QStringLiteral("姓名"), app::text(patient));
+        d->addField(QStringLiteral("病案号"), app::text(patient_number));
+        d->addField(QStringLiteral("日期"), app::date(date));
+        d->addField(QStringLiteral("收款人"), app::text(cashier));
+        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
+        if (call.run(*d) == app::IDCANCEL) return 1;
+        app::write(receipt_id, d->field(receiptIdLabel).toInt());
+        return 0;
+    });
+}
+
+int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const char* patient_number,
+                              int32_t case_number, int32_t* receipt_id, const char* unused_text,
+                              const char* doctor_number, const char* unused_text2, const char* patient,
+                              double unused_date, const char* cashier, int32_t* state, int32_t print_switch,
+                              int32_t* date_lock)
+{
+    Q_UNUSED(unused_text);
+    Q_UNUSED(unused_text2);
+    Q_UNUSED(unused_date);
+    return app::runExport("RescriptionReceiptPay", conn, [&](app::ModuleCall& call) -> int32_t {
+        auto d = prescriptionCheckoutDialog();
+        call.attach(*d);
+        d->addField(QStringLiteral("重新结帐"), resettle);
+        d->addField(QStringLiteral("病案号"), app::text(patient_number));
+        d->addField(QStringLiteral("病历号"), case_number);
+        d->addField(receiptIdLabel, app::read(receipt_id));
+        d->addField(QStringLiteral("编号"), app::text(doctor_number));
+        d->addField(QStringLiteral("姓名"), app::text(patient));
+        d->addField(QStringLiteral("收款人"), app::text(cashier));
+        d->addField(stateLabel, app::read(state));
+        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
+        const int ending = call.run(*d);
+        app::write(state, d->field(stateLabel).toInt()); // on every ending
+        if (ending != app::IDOK || print_switch != 1) return 0;
+        return app::Dialog::printPrompt() ? 1 : 0;
+    });
+}
+
+} // extern "C"

@@ -1,0 +1,231 @@
+#include "tools/calvane/ExportTable.h"
+#include "common/OleDate.h"
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+namespace calltable {
+
+namespace {
+
+using K = Kind;
+
+std::vector<Export> makeTable()
+{
+    return {
+        {"PayForNoCard",
+         {{"conn", K::Connection}, {"sheet_id", K::Long}, {"doctor", K::Text}, {"cashier", K::Text},
+          {"date", K::Date}, {"stored_id", K::LongOut}, {"second", K::LongOut}, {"nurse", K::Text},
+          {"date_lock", K::LongIn}},
+         [](Args& a) { return PayForNoCard(a.conn(0), a.l(1), a.s(2), a.s(3), a.d(4), a.p(5), a.p(6), a.s(7), a.p(8)); }},
+        {"ReceiptSet",
+         {{"conn", K::Connection}, {"case_number", K::Long}, {"receipt_id", K::LongInOut}, {"doctor", K::Text},
+          {"department", K::Text}, {"doctor_number", K::Text}, {"patient", K::Text}, {"date", K::Date},
+          {"nurse", K::Text}, {"date_lock", K::LongIn}},
+         [](Args& a) {
+             return ReceiptSet(a.conn(0), a.l(1), a.p(2), a.s(3), a.s(4), a.s(5), a.s(6), a.d(7), a.s(8), a.p(9));
+         }},
+        {"ReceiptPay",
+         {{"resettle", K::Long}, {"conn", K::Connection}, {"patient_number", K::Text}, {"case_number", K::Long},
+          {"receipt_id", K::LongIn}, {"unused_text", K::Text}, {"doctor_number", K::Text}, {"patient", K::Text},
+          {"unused_date", K::Date}, {"cashier", K::Text}, {"state", K::LongInOut}, {"print_switch", K::Long},
+          {"date_lock", K::LongIn}},
+         [](Args& a) {
+             return ReceiptPay(a.l(0), a.conn(1), a.s(2), a.l(3), a.p(4), a.s(5), a.s(6), a.s(7), a.d(8), a.s(9),
+                               a.p(10), a.l(11), a.p(12));
+         }},
+        {"RescriptionReceiptPay",
+         {{"resettle", K::Long}, {"conn", K::Connection}, {"patient_number", K::Text}, {"case_number", K::Long},
+          {"receipt_id", K::LongIn}, {"unused_text", K::Text}, {"doctor_number", K::Text},
+          {"unused_text2", K::Text}, {"patient", K::Text}, {"unused_date", K::Date}, {"cashier", K::Text},
+          {"state", K::LongInOut}, {"print_switch", K::Long}, {"date_lock", K::LongIn}},
+         [](Args& a) {
+             return RescriptionReceiptPay(a.l(0), a.conn(1), a.s(2), a.l(3), a.p(4), a.s(5), a.s(6), a.s(7), a.s(8),
+                                          a.d(9), a.s(10), a.p(11), a.l(12), a.p(13));
+         }},
+        {"StandartPaySet0",
+         {{"conn", K::Connection}, {"case_number", K::Long}, {"receipt_id", K::LongInOut}, {"doctor", K::Text},
+          {"department", K::Text}, {"doctor_number", K::Text}, {"patient", K::Text}, {"patient_number", K::Text},
+          {"date", K::Date}, {"nurse", K::Text}, {"date_lock", K::LongIn}},
+         [](Args& a) {
+             return StandartPaySet0(a.conn(0), a.l(1), a.p(2), a.s(3), a.s(4), a.s(5), a.s(6), a.s(7), a.d(8),
+                                    a.s(9), a.p(10));
+         }},
+        {"MedicineRescriptionSet",
+         {{"conn", K::Connection}, {"case_number", K::Long}, {"receipt_id", K::LongInOut}, {"doctor", K::Text},
+          {"department", K::Text}, {"doctor_number", K::Text}, {"nurse", K::Text}, {"patient", K::Text},
+          {"patient_number", K::Text}, {"date", K::Date}, {"cashier", K::Text}, {"date_lock", K::LongIn}},
+         [](Args& a) {
+             return MedicineRescriptionSet(a.conn(0), a.l(1), a.p(2), a.s(3), a.s(4), a.s(5), a.s(6), a.s(7),
+                                           a.s(8), a.d(9), a.s(10), a.p(11));
+         }},
+        {"StandartPay",
+         {{"resettle", K::Long}, {"conn", K::Connection}, {"case_number", K::Long}, {"receipt_id", K::LongInOut},
+          {"doctor", K::Text}, {"department", K::Text}, {"doctor_number", K::Text}, {"patient", K::Text},
+          {"patient_number", K::Text}, {"cashier", K::Text}, {"unused_date", K::Date}, {"state", K::LongInOut},
+          {"print_switch", K::Long}, {"date_lock", K::LongIn}},
+         [](Args& a) {
+             return StandartPay(a.l(0), a.conn(1), a.l(2), a.p(3), a.s(4), a.s(5), a.s(6), a.s(7), a.s(8), a.s(9),
+                                a.d(10), a.p(11), a.l(12), a.p(13));
+         }},
+        {"StandartPayResult",
+         {{"resettle", K::Long}, {"conn", K::Connection}, {"case_number", K::Long}, {"receipt_id", K::LongIn},
+          {"doctor", K::Text}, {"department", K::Text}, {"doctor_number", K::Text}, {"patient", K::Text},
+          {"patient_number", K::Text}, {"cashier", K::Text}},
+         [](Args& a) {
+             return StandartPayResult(a.l(0), a.conn(1), a.l(2), a.p(3), a.s(4), a.s(5), a.s(6), a.s(7), a.s(8),
+                                      a.s(9));
+         }},
+        {"StandartPayForNoCard",
+         {{"conn", K::Connection}, {"sheet_id", K::Long}, {"doctor", K::Text}, {"cashier", K::Text},
+          {"date", K::Date}, {"stored_id", K::LongOut}, {"second", K::LongOut}, {"nurse", K::Text},
+          {"date_lock", K::LongIn}},
+         [](Args& a) {
+             return StandartPayForNoCard(a.conn(0), a.l(1), a.s(2), a.s(3), a.d(4), a.p(5), a.p(6), a.s(7), a.p(8));
+         }},
+        {"ReceiptEditResult",
+         {{"conn", K::Connection}, {"receipt_id", K::Long}, {"patient", K::Text}, {"treatment_number", K::Long},
+          {"doctor", K::Text}, {"doctor_number", K::Text}, {"unused_number", K::Long}, {"cashier", K::Text},
+          {"date", K::Date}},
+         [](Args& a) {
+             return ReceiptEditResult(a.conn(0), a.l(1), a.s(2), a.l(3), a.s(4), a.s(5), a.l(6), a.s(7), a.d(8));
+         }},
+        {"BeijingReceiptPrint",
+         {{"conn", K::Connection}, {"payer", K::Text}, {"case_number_text", K::Text}, {"amount", K::Double},
+          {"cashier", K::Text}, {"date", K::Date}, {"receipt_id", K::LongInOut}},
+         [](Args& a) { return BeijingReceiptPrint(a.conn(0), a.s(1), a.s(2), a.d(3), a.s(4), a.d(5), a.p(6)); }},
+        {"BeijingReceiptPrint1",
+         {{"conn", K::Connection}, {"payer", K::Text}, {"receipt_no", K::Text}, {"amount", K::Double},
+          {"cashier", K::Text}, {"date", K::Date}, {"receipt_id", K::LongInOut}},
+         [](Args& a) { return BeijingReceiptPrint1(a.conn(0), a.s(1), a.s(2), a.d(3), a.s(4), a.d(5), a.p(6)); }},
+        {"ReceiptPrint",
+         {{"value1", K::Long}, {"value2", K::Long}, {"value3", K::Long}, {"value4", K::Long}, {"text1", K::Text},
+          {"text2", K::Text}, {"text3", K::Text}, {"text4", K::Text}},
+         [](Args& a) { return ReceiptPrint(a.l(0), a.l(1), a.l(2), a.l(3), a.s(4), a.s(5), a.s(6), a.s(7)); },
+         false},
+        {"SDTableStatic",
+         {{"conn", K::Connection}, {"clinic", K::Text}, {"operator_name", K::Text}},
+         [](Args& a) { return SDTableStatic(a.conn(0), a.s(1), a.s(2)); }},
+        {"SDTableDisable", {{"conn", K::Connection}}, [](Args& a) { return SDTableDisable(a.conn(0)); }},
+        {"HEBEITableStatic",
+         {{"conn", K::Connection}, {"paying_unit", K::Text}, {"cashier", K::Text}},
+         [](Args& a) { return HEBEITableStatic(a.conn(0), a.s(1), a.s(2)); }},
+        {"SetSysthesisChoice",
+         {{"conn", K::Connection}, {"report_type", K::Long}},
+         [](Args& a) { return SetSysthesisChoice(a.conn(0), a.l(1)); }},
+        {"SetSysthesisStandartItemChoice",
+         {{"conn", K::Connection}, {"kind", K::Long}},
+         [](Args& a) { return SetSysthesisStandartItemChoice(a.conn(0), a.l(1)); }},
+    };
+}
+
+const QString dateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+} // namespace
+
+const std::vector<Export>& exports()
+{
+    static const std::vector<Export> table = makeTable();
+    return table;
+}
+
+const Export* find(const QString& name)
+{
+    for (const Export& e : exports())
+        if (e.name == name) return &e;
+    return nullptr;
+}
+
+QString kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Connection: return QStringLiteral("connection (--db)");
+    case Kind::Text: return QStringLiteral("text");
+    case Kind::Long: return QStringLiteral("long");
+    case Kind::LongIn: return QStringLiteral("long (in)");
+    case Kind::LongOut: return QStringLiteral("long (out)");
+    case Kind::LongInOut: return QStringLiteral("long (in/out)");
+    case Kind::Double: return QStringLiteral("amount");
+    case Kind::Date: return QStringLiteral("date YYYY-MM-DD HH:MM:SS");
+    }
+    return QString();
+}
+
+bool isOut(Kind kind) { return kind == Kind::LongOut || kind == Kind::LongInOut; }
+
+Args::Args(const Export& e) : export_(&e), slots_(e.params.size())
+{
+    const double now = oledate::fromDateTime(QDateTime::currentDateTime());
+    for (size_t i = 0; i < e.params.size(); ++i)
+        if (e.params[i].kind == Kind::Date) slots_[i].real = now;
+}
+
+int Args::indexOf(const QString& name) const
+{
+    for (size_t i = 0; i < export_->params.size(); ++i)
+        if (export_->params[i].name == name) return int(i);
+    return -1;
+}
+
+bool Args::set(const QString& name, const QString& value, QString* error)
+{
+    const int i = indexOf(name);
+    if (i < 0) {
+        *error = QStringLiteral("%1 has no parameter %2").arg(export_->name, name);
+        return false;
+    }
+    Slot& slot = slots_[i];
+    bool ok = true;
+    switch (export_->params[i].kind) {
+    case Kind::Connection:
+        *error = QStringLiteral("the connection is given with --db");
+        return false;
+    case Kind::Text: slot.text = value.toUtf8(); break;
+    case Kind::Long:
+    case Kind::LongIn:
+    case Kind::LongOut:
+    case Kind::LongInOut: slot.number = value.toInt(&ok); break;
+    case Kind::Double: slot.real = value.toDouble(&ok); break;
+    case Kind::Date: {
+        QDateTime t = QDateTime::fromString(value, dateFormat);
+        if (!t.isValid()) t = QDateTime(QDate::fromString(value, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
+        ok = t.isValid();
+        if (ok) slot.real = oledate::fromDateTime(t);
+        break;
+    }
+    }
+    if (!ok) *error = QStringLiteral("%1=%2: not a %3").arg(name, value, kindName(export_->params[i].kind));
+    return ok;
+}
+
+QString Args::text(const QString& name) const
+{
+    const int i = indexOf(name);
+    if (i < 0) return QString();
+    const Slot& slot = slots_[i];
+    switch (export_->params[i].kind) {
+    case Kind::Connection: return QString();
+    case Kind::Text: return QString::fromUtf8(slot.text);
+    case Kind::Double: return QString::number(slot.real, 'f', 2);
+    case Kind::Date: return oledate::toDateTime(slot.real).toString(dateFormat);
+    default: return QString::number(slot.number);
+    }
+}
+
+QByteArray Args::resultJson(int32_t result) const
+{
+    // Written by hand so that the out-parameters keep the order of the signature.
+    QByteArray json = "{\"result\":" + QByteArray::number(result) + ",\"out\":{";
+    bool first = true;
+    for (size_t i = 0; i < export_->params.size(); ++i) {
+        const Param& p = export_->params[i];
+        if (!isOut(p.kind)) continue;
+        if (!first) json += ",";
+        first = false;
+        json += QJsonDocument(QJsonObject{{p.name, slots_[i].number}}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
+    }
+    return json + "}}";
+}
+
+} // namespace calltable

@@ -1,0 +1,35 @@
+#include "tools/calvane/Commands.h"
+#include "tools/desk/DeskWindow.h"
+#include <QApplication>
+#include <QFileInfo>
+#include <QTextStream>
+
+int deskCommand(int argc, char** argv, const QStringList& args)
+{
+    QTextStream err(stderr);
+    QString url = qEnvironmentVariable("CALVANE_DB");
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--db") && i + 1 < args.size()) url = args[++i];
+        else {
+            err << "usage: calvane desk [--db URL]\n";
+            return 2;
+        }
+    }
+    if (url.isEmpty()) url = QStringLiteral("sqlite:clinic.sqlite");
+    if (url.startsWith(QLatin1String("sqlite:")) && !QFileInfo::exists(url.mid(7))) {
+        err << "calvane desk: no database at " << url.mid(7) << " (create one with: calvane init " << url
+            << " --demo)\n";
+        return 1;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        err << "calvane desk: no display. The desk is a window and needs a graphical session (DISPLAY or "
+               "WAYLAND_DISPLAY is not set); without one, use `calvane call EXPORT --script FILE`.\n";
+        return 1;
+    }
+    QApplication app(argc, argv);
+    DeskWindow desk(url);
+    desk.resize(1000, 640);
+    desk.show();
+    return app.exec();
+}
