@@ -68,8 +68,6 @@ std::vector<CatalogueNode> perClassQueries(db::Connection& c, const QString& cur
         return indexed ? column + QStringLiteral("=?") : clinictext::equals(column);
     };
     std::vector<CatalogueNode> tree;
-    // Each result is read whole before the next statement: PostgreSQL's driver streams rows
-    // and loses a result that is left open under another query.
     QVariantList offices;
     {
         db::Query q(c, QStringLiteral("SELECT DISTINCT(Office) FROM 收费标准表"));
