@@ -2,16 +2,12 @@
 #include "app/ModuleFrame.h"
 #include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
+#include "receipt/ReceiptDialog.h"
 
 namespace {
 
 // The dialogs these exports run. Each stands in for its real class until that lands: replace
 // the builder and the lines that hand over inputs and read results.
-std::unique_ptr<app::PlaceholderDialog> feeReceiptDialog()
-{
-    return std::make_unique<app::PlaceholderDialog>(285, QStringLiteral("收费收据"));
-}
-
 std::unique_ptr<app::PlaceholderDialog> standardItemReceiptDialog()
 {
     return std::make_unique<app::PlaceholderDialog>(2012, QStringLiteral("填写收据"));
@@ -35,19 +31,20 @@ int32_t ReceiptSet(CalvaneConnection* conn, int32_t case_number, int32_t* receip
                    const char* nurse, int32_t* date_lock)
 {
     return app::runExport("ReceiptSet", conn, [&](app::ModuleCall& call) -> int32_t {
-        auto d = feeReceiptDialog();
-        call.attach(*d);
-        d->addField(QStringLiteral("病历号"), case_number);
-        d->addField(receiptIdLabel, app::read(receipt_id));
-        d->addField(QStringLiteral("医生"), app::text(doctor));
-        d->addField(QStringLiteral("科室"), app::text(department));
-        d->addField(QStringLiteral("编号"), app::text(doctor_number));
-        d->addField(QStringLiteral("姓名"), app::text(patient));
-        d->addField(QStringLiteral("日期"), app::date(date));
-        d->addField(QStringLiteral("护士"), app::text(nurse));
-        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
-        if (call.run(*d) == app::IDCANCEL) return 1;
-        app::write(receipt_id, d->field(receiptIdLabel).toInt());
+        receipt::FeeReceiptForm::Inputs in;
+        in.caseNumber = case_number;
+        in.receiptId = app::read(receipt_id);
+        in.doctorName = app::text(doctor);
+        in.department = app::text(department);
+        in.doctorNumber = app::text(doctor_number);
+        in.patientName = app::text(patient);
+        in.date = app::date(date);
+        in.nurse = app::text(nurse);
+        in.dateFixed = app::read(date_lock);
+        ReceiptDialog d(in);
+        call.attach(d);
+        if (call.run(d) == app::IDCANCEL) return 1;
+        app::write(receipt_id, static_cast<int32_t>(d.receiptId()));
         return 0;
     });
 }

@@ -1,0 +1,156 @@
+#include "receipt/ReceiptDialog.h"
+#include "common/Money.h"
+#include "db/TextMatch.h"
+#include "ui_ReceiptDialog.h"
+#include <QEvent>
+#include <cmath>
+
+using receipt::CategoryCount;
+using receipt::FeeReceiptForm;
+
+namespace {
+
+// The entry showing that text, compared as the clinic's database compares names; -1 for none
+// (a drop-down list then shows nothing, and reads back empty).
+int entryOf(const QComboBox* list, const QString& text)
+{
+    const int exact = list->findText(text, Qt::MatchExactly);
+    if (exact >= 0 || text.isEmpty()) return exact;
+    const QString key = db::textKey(text);
+    for (int i = 0; i < list->count(); ++i)
+        if (db::textKey(list->itemText(i)) == key) return i;
+    return -1;
+}
+
+QString chosenText(const QComboBox* list) { return list->currentIndex() >= 0 ? list->currentText() : QString(); }
+
+} // namespace
+
+ReceiptDialog::ReceiptDialog(const FeeReceiptForm::Inputs& inputs, QWidget* parent)
+    : app::Dialog(285, QStringLiteral("收费收据"), parent), ui_(std::make_unique<Ui::ReceiptDialog>()), inputs_(inputs)
+{
+    ui_->setupUi(this);
+    amountLabels_ = {ui_->amountLabel1, ui_->amountLabel2, ui_->amountLabel3,  ui_->amountLabel4,
+                     ui_->amountLabel5, ui_->amountLabel6, ui_->amountLabel7,  ui_->amountLabel8,
+                     ui_->amountLabel9, ui_->amountLabel10, ui_->amountLabel11, ui_->amountLabel12};
+    amountEdits_ = {ui_->amountEdit1, ui_->amountEdit2, ui_->amountEdit3,  ui_->amountEdit4,
+                    ui_->amountEdit5, ui_->amountEdit6, ui_->amountEdit7,  ui_->amountEdit8,
+                    ui_->amountEdit9, ui_->amountEdit10, ui_->amountEdit11, ui_->amountEdit12};
+    for (int i = 0; i < CategoryCount; ++i) {
+        amountEdits_[i]->setObjectName(receipt::categoryColumn(i)); // the column, whatever the label
+        amountEdits_[i]->installEventFilter(this);
+    }
+    connect(ui_->doctorCombo, &QComboBox::activated, this, &ReceiptDialog::doctorChosen);
+    connect(ui_->submitButton, &QPushButton::clicked, this, &ReceiptDialog::submit);
+    connect(ui_->modifyButton, &QPushButton::clicked, this, &ReceiptDialog::modify);
+    connect(ui_->deleteButton, &QPushButton::clicked, this, &ReceiptDialog::remove);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &app::Dialog::reject);
+}
+
+ReceiptDialog::~ReceiptDialog() = default;
+
+qint64 ReceiptDialog::receiptId() const { return form_ ? form_->receiptId() : inputs_.receiptId; }
+
+void ReceiptDialog::initDialog()
+{
+    form_ = std::make_unique<FeeReceiptForm>(connectionPtr(), inputs_);
+    if (!connectionPtr()) return;
+    form_->open();
+    for (int i = 0; i < CategoryCount; ++i) amountLabels_[i]->setText(form_->labels[i]);
+    ui_->doctorCombo->addItems(form_->doctors);
+    ui_->nurseCombo->addItems(form_->nurses);
+    ui_->dateEdit->setEnabled(form_->dateEnabled);
+    ui_->refundCheck->setVisible(form_->refundVisible);
+    showFields();
+}
+
+bool ReceiptDialog::takeFields()
+{
+    if (!form_ || taking_) return false;
+    receipt::CategoryAmounts amounts{};
+    for (int i = 0; i < CategoryCount; ++i) {
+        if (!money::parseAmount(amountEdits_[i]->text(), amounts[i]) || !std::isfinite(amounts[i])) {
+            taking_ = true;
+            inform(QStringLiteral("请输入一个数字。"));
+            taking_ = false;
+            amountEdits_[i]->setFocus();
+            amountEdits_[i]->selectAll();
+            return false;
+        }
+    }
+    receipt::FeeReceipt& f = form_->fields;
+    f.amounts = amounts;
+    f.date = ui_->dateEdit->dateTime();
+    f.remark = ui_->remarkEdit->text();
+    f.doctorName = chosenText(ui_->doctorCombo);
+    f.nurse = chosenText(ui_->nurseCombo);
+    f.refund = ui_->refundCheck->isChecked() ? 1 : 0;
+    return true;
+}
+
+void ReceiptDialog::showFields()
+{
+    if (!form_) return;
+    const receipt::FeeReceipt& f = form_->fields;
+    for (int i = 0; i < CategoryCount; ++i) {
+        // What a person typed stays as typed while it still says the same amount.
+        double shown = 0.0;
+        if (!money::parseAmount(amountEdits_[i]->text(), shown) || shown != f.amounts[i] ||
+            amountEdits_[i]->text().isEmpty())
+            amountEdits_[i]->setText(money::format2(f.amounts[i]));
+    }
+    ui_->totalEdit->setText(money::format2(f.total));
+    ui_->patientEdit->setText(f.patientName);
+    ui_->numberEdit->setText(f.doctorNumber);
+    ui_->departmentEdit->setText(f.department);
+    ui_->remarkEdit->setText(f.remark);
+    ui_->dateEdit->setDateTime(f.date);
+    ui_->doctorCombo->setCurrentIndex(entryOf(ui_->doctorCombo, f.doctorName));
+    ui_->nurseCombo->setCurrentIndex(entryOf(ui_->nurseCombo, f.nurse));
+    ui_->refundCheck->setChecked(f.refund == 1);
+    ui_->submitButton->setEnabled(form_->submitEnabled);
+    ui_->modifyButton->setEnabled(form_->modifyEnabled);
+    ui_->deleteButton->setEnabled(form_->deleteEnabled);
+}
+
+bool ReceiptDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && isRunning()) amountLeft();
+    return app::Dialog::eventFilter(watched, event);
+}
+
+void ReceiptDialog::amountLeft()
+{
+    if (!takeFields()) return;
+    form_->amountsChanged();
+    showFields();
+}
+
+void ReceiptDialog::doctorChosen(int index)
+{
+    if (!takeFields()) return;
+    form_->selectDoctor(index, ui_->doctorCombo->itemText(index));
+    showFields();
+}
+
+void ReceiptDialog::end(FeeReceiptForm::Ending ending)
+{
+    showFields();
+    if (ending == FeeReceiptForm::Ending::Accept) accept();
+    if (ending == FeeReceiptForm::Ending::Reject) reject();
+}
+
+void ReceiptDialog::submit()
+{
+    if (takeFields()) end(form_->submit());
+}
+
+void ReceiptDialog::modify()
+{
+    if (takeFields()) end(form_->modify());
+}
+
+void ReceiptDialog::remove()
+{
+    if (takeFields()) end(form_->remove());
+}
