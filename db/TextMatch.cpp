@@ -19,7 +19,9 @@ QString sameText(const QString& column)
 QString likeText(const Connection& c, const QString& column)
 {
     checkColumn(column);
-    return c.isSQLite() ? QStringLiteral("%1 LIKE ?").arg(column) : QStringLiteral("%1 ILIKE ?").arg(column);
+    // PostgreSQL's LIKE treats a backslash as an escape; the clinic's never did, and SQLite's
+    // doesn't, so it is switched off and a typed "\\" matches itself on both.
+    return c.isSQLite() ? QStringLiteral("%1 LIKE ?").arg(column) : QStringLiteral("%1 ILIKE ? ESCAPE ''").arg(column);
 }
 
 QString textKey(const QString& text)

@@ -9,7 +9,8 @@ namespace db {
 
 // "lower(rtrim(column))=lower(rtrim(?))"
 QString sameText(const QString& column);
-// "column LIKE ?" ignoring ASCII case (ILIKE on PostgreSQL, LIKE already does on SQLite).
+// "column LIKE ?" ignoring ASCII case (ILIKE on PostgreSQL, LIKE already does on SQLite);
+// "%" and "_" are wildcards and nothing escapes them.
 QString likeText(const Connection& c, const QString& column);
 // The key two texts share when sameText() calls them equal.
 QString textKey(const QString& text);

@@ -4,7 +4,7 @@ namespace receipt::clinictext {
 
 QString like(const db::Connection& c, const QString& column)
 {
-    return c.isSQLite() ? QStringLiteral("%1 LIKE ?").arg(column) : QStringLiteral("%1 ILIKE ? ESCAPE ''").arg(column);
+    return db::likeText(c, column);
 }
 
 QString isBlank(const QString& column) { return QStringLiteral("(%1 IS NULL OR rtrim(%1)='')").arg(column); }
