@@ -4,6 +4,17 @@
 #include <exception>
 
 namespace {
+
+// Qt's platform plugins chatter on stderr about things that do not concern a clinic (a
+// headless scripted run, a session without a runtime directory); everything else passes.
+void quietPlatformNoise(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("propagateSizeHints")) || message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    const QString line = qFormatLogMessage(type, context, message);
+    QTextStream(stderr) << line << "\n";
+}
+
 void usage(QTextStream& out)
 {
     out << "usage: calvane COMMAND …\n"
@@ -16,6 +27,7 @@ void usage(QTextStream& out)
 
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(quietPlatformNoise);
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     QTextStream err(stderr);
