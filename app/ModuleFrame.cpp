@@ -41,7 +41,7 @@ public:
     Automation::Scope scope;
 };
 
-ModuleCall::ModuleCall(const char* exportName, CalvaneConnection* connection, bool needsConnection)
+ModuleCall::ModuleCall(const char* exportName, CalvaneConnection* connection, bool needsConnection, Ui ui)
     : name_(QString::fromLatin1(exportName)), connection_(connection)
 {
     Automation::clearLastRunError();
@@ -52,30 +52,41 @@ ModuleCall::ModuleCall(const char* exportName, CalvaneConnection* connection, bo
         refuse(QStringLiteral("no database connection"));
         return;
     }
+    // A script answers messages without any window; only dialogs need one then.
+    if (ui == Ui::Dialogs || (ui == Ui::Messages && !automation_)) {
+        const QString noWindows = openApplication();
+        if (noWindows.isEmpty()) windows_ = true;
+        else if (ui == Ui::Dialogs) {
+            refuse(noWindows);
+            return;
+        }
+    }
+    if (windows_) {
+        quitOnLastWindowClosed_ = QGuiApplication::quitOnLastWindowClosed();
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+    }
+    if (automation_) automationScope_ = std::make_unique<AutomationScopeHolder>(*automation_);
+    else if (windows_) prompter_.emplace(&messageBoxes_);
+    ready_ = true;
+}
+
+QString ModuleCall::openApplication()
+{
     QCoreApplication* existing = QCoreApplication::instance();
     if (existing) {
-        if (!qobject_cast<QApplication*>(existing)) {
-            refuse(QStringLiteral("the host's application object cannot show windows (not a QApplication)"));
-            return;
-        }
-        if (QThread::currentThread() != existing->thread()) {
-            refuse(QStringLiteral("called outside the host's user-interface thread"));
-            return;
-        }
+        if (!qobject_cast<QApplication*>(existing))
+            return QStringLiteral("the host's application object cannot show windows (not a QApplication)");
+        if (QThread::currentThread() != existing->thread())
+            return QStringLiteral("called outside the host's user-interface thread");
     } else if (automation_ && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         // Nobody watches a scripted run: it needs no display.
         ownApplication_ = std::make_unique<QApplication>(arguments(true), argv);
     } else if (!displayConfigured()) {
-        refuse(QStringLiteral("no display: set DISPLAY (or QT_QPA_PLATFORM=offscreen for scripted runs)"));
-        return;
+        return QStringLiteral("no display: set DISPLAY (or QT_QPA_PLATFORM=offscreen for scripted runs)");
     } else {
         ownApplication_ = std::make_unique<QApplication>(arguments(false), argv);
     }
-    quitOnLastWindowClosed_ = QGuiApplication::quitOnLastWindowClosed();
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-    if (automation_) automationScope_ = std::make_unique<AutomationScopeHolder>(*automation_);
-    else prompter_.emplace(&messageBoxes_);
-    ready_ = true;
+    return QString();
 }
 
 ModuleCall::~ModuleCall()
@@ -83,7 +94,7 @@ ModuleCall::~ModuleCall()
     if (automation_) automation_->finish();
     automationScope_.reset();
     prompter_.reset();
-    if (ready_) QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed_);
+    if (windows_) QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed_);
     ownApplication_.reset();
 }
 
@@ -100,7 +111,8 @@ void ModuleCall::attach(Dialog& dialog) const
 
 int ModuleCall::run(Dialog& dialog) { return dialog.runModal(); }
 
-QString text(const char* utf8) { return utf8 ? QString::fromUtf8(utf8) : QString(); }
+// A null QString would be bound as SQL NULL; the host's NULL means "".
+QString text(const char* utf8) { return QString::fromUtf8(utf8 ? utf8 : ""); }
 QDateTime date(double oleDate) { return oledate::toDateTime(oleDate); }
 
 } // namespace app

@@ -1,5 +1,6 @@
 #include "prepay/PrePayBalance.h"
 #include "db/Query.h"
+#include "prepay/Failure.h"
 #include <exception>
 
 namespace prepay {
@@ -13,7 +14,7 @@ struct Movements {
 // The four sums of PrePayReg_Table in one pass over the account's rows; each column is NULL
 // exactly when its own Sum over that direction would be, so the results are the same as
 // reading them one by one.
-Movements readMovements(db::Connection& c, qint32 account)
+Movements readMovements(db::Connection& c, qint32 account, QString* failure)
 {
     Movements m;
     try {
@@ -30,13 +31,14 @@ Movements readMovements(db::Connection& c, qint32 account)
             m.out = q.number(QStringLiteral("OutMoney"));
             m.outBonus = q.number(QStringLiteral("OutBonus"));
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // An unreadable sum counts 0; the uses are still read.
+        noteFailure(failure, e);
     }
     return m;
 }
 
-double readUses(db::Connection& c, qint32 account, const qint32* exceptSheet)
+double readUses(db::Connection& c, qint32 account, const qint32* exceptSheet, QString* failure)
 {
     try {
         db::Query q(c, exceptSheet ? QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table"
@@ -47,24 +49,25 @@ double readUses(db::Connection& c, qint32 account, const qint32* exceptSheet)
         if (exceptSheet) q.bind(*exceptSheet);
         q.exec();
         return q.next() ? q.number(QStringLiteral("TotalMoney")) : 0.0;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        noteFailure(failure, e);
         return 0.0;
     }
 }
 
 } // namespace
 
-double GetPrePayTotalMoney(db::Connection& c, qint32 account)
+double GetPrePayTotalMoney(db::Connection& c, qint32 account, QString* failure)
 {
-    const Movements m = readMovements(c, account);
-    const double uses = readUses(c, account, nullptr);
+    const Movements m = readMovements(c, account, failure);
+    const double uses = readUses(c, account, nullptr, failure);
     return (m.inBonus + m.in) - (m.out + m.outBonus) - uses;
 }
 
-double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 paySheet)
+double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 paySheet, QString* failure)
 {
-    const Movements m = readMovements(c, account);
-    const double otherUses = readUses(c, account, &paySheet);
+    const Movements m = readMovements(c, account, failure);
+    const double otherUses = readUses(c, account, &paySheet, failure);
     return m.in - m.out - otherUses;
 }
 

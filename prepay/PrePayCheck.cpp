@@ -2,12 +2,13 @@
 #include "common/Prompter.h"
 #include "db/Query.h"
 #include "db/TextMatch.h"
+#include "prepay/Failure.h"
 #include "prepay/PrePayBalance.h"
 #include <exception>
 
 namespace prepay {
 
-qint32 FindPrePayAccount(db::Connection& c, const QString& patientCode)
+qint32 FindPrePayAccount(db::Connection& c, const QString& patientCode, QString* failure)
 {
     qint32 account = 0;
     try {
@@ -20,27 +21,28 @@ qint32 FindPrePayAccount(db::Connection& c, const QString& patientCode)
             if (!q.isNull(QStringLiteral("PrePayer_ID")))
                 account = static_cast<qint32>(q.integer(QStringLiteral("PrePayer_ID")));
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // Unreadable counts as no account: the check then refuses prepayment.
+        noteFailure(failure, e);
         return 0;
     }
     return account;
 }
 
 int CheckPrePayAccount(db::Connection& c, int resettle, qint32& usePrePay, const QString& patientCode,
-                       qint32& account, double& balance, qint32 paySheet)
+                       qint32& account, double& balance, qint32 paySheet, QString* failure)
 {
     if (usePrePay != 1) return 0;
 
-    account = FindPrePayAccount(c, patientCode);
+    account = FindPrePayAccount(c, patientCode, failure);
     if (account == 0) {
         Prompter::current().inform(QStringLiteral("该患者没有可支配的预付费金额！"));
         usePrePay = 0;
         return 1;
     }
 
-    const double usable = resettle == 0 ? GetPrePayTotalMoney(c, account)
-                                        : GetPrePayBalanceExceptSheet(c, account, paySheet);
+    const double usable = resettle == 0 ? GetPrePayTotalMoney(c, account, failure)
+                                        : GetPrePayBalanceExceptSheet(c, account, paySheet, failure);
     if (usable > 0) {
         balance = usable;
         return 0;
@@ -51,10 +53,10 @@ int CheckPrePayAccount(db::Connection& c, int resettle, qint32& usePrePay, const
 }
 
 int GetPrePayInfo1(db::Connection& c, int resettle, qint32& usePrePay, const QString& patientCode, qint32& account,
-                   qint32 paySheet)
+                   qint32 paySheet, QString* failure)
 {
     double balance = 0;
-    return CheckPrePayAccount(c, resettle, usePrePay, patientCode, account, balance, paySheet);
+    return CheckPrePayAccount(c, resettle, usePrePay, patientCode, account, balance, paySheet, failure);
 }
 
 } // namespace prepay

@@ -5,6 +5,7 @@
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
 #include "db/TextMatch.h"
+#include "prepay/Failure.h"
 #include <cmath>
 #include <exception>
 
@@ -17,7 +18,7 @@ struct Band {
     QString cardType;
 };
 
-qint32 accountOfMember(db::Connection& c, const QString& memberCode)
+qint32 accountOfMember(db::Connection& c, const QString& memberCode, QString* failure)
 {
     try {
         const QVariant id = db::SelectFieldValue(
@@ -25,7 +26,8 @@ qint32 accountOfMember(db::Connection& c, const QString& memberCode)
                    + QStringLiteral(" ORDER BY ID"),
             {memberCode}, QStringLiteral("ID"));
         return static_cast<qint32>(db::toInteger(id));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        noteFailure(failure, e);
         return 0;
     }
 }
@@ -99,9 +101,9 @@ void book(db::Connection& c, const QString& memberCode, const QString& patientNa
 
 int VipGradeSet(db::Connection& c, const QString& memberCode, const QString& patientName, double points,
                 qint16 autoFlag, const QString& operatorName, const QDateTime& date, qint32 account,
-                const QString& note, qint32 receiptId)
+                const QString& note, qint32 receiptId, QString* failure)
 {
-    if (account <= 0) account = accountOfMember(c, memberCode);
+    if (account <= 0) account = accountOfMember(c, memberCode, failure);
     if (account <= 0) return 0;
 
     bool booked = false;
@@ -111,9 +113,12 @@ int VipGradeSet(db::Connection& c, const QString& memberCode, const QString& pat
             book(c, memberCode, patientName, points, autoFlag, operatorName, date, account, note, receiptId);
             tx.commit();
             booked = true;
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             // The unit has rolled back: nothing of the booking is kept.
+            noteFailure(failure, e);
         }
+    } else {
+        noteFailure(failure, QStringLiteral("points are not a finite number"));
     }
     // Shown after the unit has ended, so no write lock is held while the message is open.
     if (!booked) Prompter::current().inform(QStringLiteral("会员积分自动修改不成功，请手工修改该会员的积分！"));

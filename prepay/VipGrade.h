@@ -13,9 +13,10 @@ namespace prepay {
 //
 // All of it is one unit (a savepoint inside the caller's transaction): when any step fails
 // nothing is kept and "会员积分自动修改不成功，请手工修改该会员的积分！" is shown through the
-// Prompter. A member code with no account writes nothing. Returns 0.
+// Prompter. A member code with no account writes nothing. Returns 0. failure, when given,
+// receives why nothing was booked (an account look-up that failed, the step that failed).
 int VipGradeSet(db::Connection& c, const QString& memberCode, const QString& patientName, double points,
                 qint16 autoFlag, const QString& operatorName, const QDateTime& date, qint32 account,
-                const QString& note, qint32 receiptId);
+                const QString& note, qint32 receiptId, QString* failure = nullptr);
 
 } // namespace prepay

@@ -140,6 +140,35 @@ CALVANE_API int32_t SetSysthesisChoice(CalvaneConnection* conn, int32_t report_t
 /* Detail statistics contents (3021 "明细统计内容设置"). Returns 0. */
 CALVANE_API int32_t SetSysthesisStandartItemChoice(CalvaneConnection* conn, int32_t kind);
 
+/* Prepayment and membership. No dialog: these do their database work even where no window
+ * can be shown; their messages then go to the log (a script still answers them). An amount
+ * that cannot be read counts as 0 and an account that cannot be read as none, as the clinic
+ * always had it, and CalvaneLastError() then says what the database said. Without a
+ * connection they change nothing and return 0, except GetPrePayInfo1 (below). */
+
+/* The balance of prepaid account `account` (deposits and their bonus, less withdrawals and
+ * their bonus, less what was paid from it) into *balance; 0 for an account that does not
+ * exist. Returns 0. */
+CALVANE_API int32_t GetPrePayTotalMoney(CalvaneConnection* conn, int32_t account, double* balance);
+
+/* May patient `patient_code` pay from prepayment? Only asked when *use_prepay is 1: otherwise
+ * returns 0 and writes nothing. Then *account gets the patient's account and the balance is
+ * checked (resettle 0: the full one; 1: without the uses of payment record pay_sheet). Returns
+ * 0 for a balance above 0; for no account or nothing to spend it says so ("该患者没有可支配的
+ * 预付费金额！" / "该患者可使用的预付费金额为零，不能再使用!"), sets *use_prepay to 0 and
+ * returns 1. Without a connection prepayment cannot be used either: *account and *use_prepay
+ * become 0 and it returns 1, saying nothing (CalvaneLastError() says why). */
+CALVANE_API int32_t GetPrePayInfo1(CalvaneConnection* conn, int32_t resettle, int32_t* use_prepay,
+                                   const char* patient_code, int32_t* account, double unused, int32_t pay_sheet);
+
+/* Books `points` (negative for a refund) for the member `account` (0 or less: the account whose
+ * member code is member_code), moving the card grade when the new total falls into another
+ * band. When it cannot be booked nothing is kept and it says "会员积分自动修改不成功，请手工修改
+ * 该会员的积分！". A member code with no account writes nothing. Returns 0. */
+CALVANE_API int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char* patient, double points,
+                                int16_t auto_flag, const char* operator_name, double date, int32_t account,
+                                const char* note, int32_t receipt_id);
+
 #ifdef __cplusplus
 }
 #endif

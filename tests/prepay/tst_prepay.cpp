@@ -163,8 +163,13 @@ private Q_SLOTS:
         const qint32 account = newAccount(*c);
         book(*c, account, 0, QStringLiteral("in 500 50; out 100 10; use 7 70; use 8 50"));
         c->failStatementAfter(failing);
-        QCOMPARE(GetPrePayTotalMoney(*c, account), full);
+        QString failure;
+        QCOMPARE(GetPrePayTotalMoney(*c, account, &failure), full);
         c->clearFault();
+        QVERIFY2(failure.contains(QLatin1String("injected fault")), qPrintable(failure)); // the caller learns why
+        failure.clear();
+        QCOMPARE(GetPrePayTotalMoney(*c, account, &failure), 440.0 - 120.0);
+        QCOMPARE(failure, QString());
     }
 
     void check_data()
@@ -400,10 +405,12 @@ private Q_SLOTS:
 
         RecordingPrompter prompter;
         Prompter::Scope scope(&prompter);
-        QCOMPARE(
-            VipGradeSet(*c, code, QStringLiteral("王五"), points, 1, QStringLiteral("张会计"), when, given, QString(), 0),
-            0);
+        QString failure;
+        QCOMPARE(VipGradeSet(*c, code, QStringLiteral("王五"), points, 1, QStringLiteral("张会计"), when, given,
+                             QString(), 0, &failure),
+                 0);
         QCOMPARE(prompter.shown, message ? QStringList{pointsFailed} : QStringList());
+        QCOMPARE(failure.isEmpty(), !message); // the reason goes with the message
         QCOMPARE(count(*c, QStringLiteral("SELECT count(*) FROM Grade_Record_table")), booked ? 1 : 0);
         QCOMPARE(toNumber(scalar(*c, QStringLiteral("SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"), {own})),
                  booked ? 110.0 : 90.0);

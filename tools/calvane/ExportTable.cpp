@@ -117,6 +117,23 @@ std::vector<Export> makeTable()
         {"SetSysthesisStandartItemChoice",
          {{"conn", K::Connection}, {"kind", K::Long}},
          [](Args& a) { return SetSysthesisStandartItemChoice(a.conn(0), a.l(1)); }},
+        {"GetPrePayTotalMoney",
+         {{"conn", K::Connection}, {"account", K::Long}, {"balance", K::DoubleOut}},
+         [](Args& a) { return GetPrePayTotalMoney(a.conn(0), a.l(1), a.dp(2)); },
+         false},
+        {"GetPrePayInfo1",
+         {{"conn", K::Connection}, {"resettle", K::Long}, {"use_prepay", K::LongInOut}, {"patient_code", K::Text},
+          {"account", K::LongOut}, {"unused", K::Double}, {"pay_sheet", K::Long}},
+         [](Args& a) { return GetPrePayInfo1(a.conn(0), a.l(1), a.p(2), a.s(3), a.p(4), a.d(5), a.l(6)); },
+         false},
+        {"VipGradeSet",
+         {{"conn", K::Connection}, {"member_code", K::Text}, {"patient", K::Text}, {"points", K::Double},
+          {"auto_flag", K::Short}, {"operator_name", K::Text}, {"date", K::Date}, {"account", K::Long},
+          {"note", K::Text}, {"receipt_id", K::Long}},
+         [](Args& a) {
+             return VipGradeSet(a.conn(0), a.s(1), a.s(2), a.d(3), a.h(4), a.s(5), a.d(6), a.l(7), a.s(8), a.l(9));
+         },
+         false},
     };
 }
 
@@ -147,12 +164,14 @@ QString kindName(Kind kind)
     case Kind::LongOut: return QStringLiteral("long (out)");
     case Kind::LongInOut: return QStringLiteral("long (in/out)");
     case Kind::Double: return QStringLiteral("amount");
+    case Kind::DoubleOut: return QStringLiteral("amount (out)");
+    case Kind::Short: return QStringLiteral("16-bit whole number");
     case Kind::Date: return QStringLiteral("date YYYY-MM-DD HH:MM:SS");
     }
     return QString();
 }
 
-bool isOut(Kind kind) { return kind == Kind::LongOut || kind == Kind::LongInOut; }
+bool isOut(Kind kind) { return kind == Kind::LongOut || kind == Kind::LongInOut || kind == Kind::DoubleOut; }
 
 Args::Args(const Export& e) : export_(&e), slots_(e.params.size())
 {
@@ -186,7 +205,14 @@ bool Args::set(const QString& name, const QString& value, QString* error)
     case Kind::LongIn:
     case Kind::LongOut:
     case Kind::LongInOut: slot.number = value.toInt(&ok); break;
-    case Kind::Double: slot.real = value.toDouble(&ok); break;
+    case Kind::Double:
+    case Kind::DoubleOut: slot.real = value.toDouble(&ok); break;
+    case Kind::Short: {
+        const int v = value.toInt(&ok);
+        ok = ok && v >= -32768 && v <= 32767;
+        slot.number = v;
+        break;
+    }
     case Kind::Date: {
         QDateTime t = QDateTime::fromString(value, dateFormat);
         if (!t.isValid()) t = QDateTime(QDate::fromString(value, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
@@ -207,7 +233,8 @@ QString Args::text(const QString& name) const
     switch (export_->params[i].kind) {
     case Kind::Connection: return QString();
     case Kind::Text: return QString::fromUtf8(slot.text);
-    case Kind::Double: return QString::number(slot.real, 'f', 2);
+    case Kind::Double:
+    case Kind::DoubleOut: return QString::number(slot.real, 'f', 2);
     case Kind::Date: return oledate::toDateTime(slot.real).toString(dateFormat);
     default: return QString::number(slot.number);
     }
@@ -223,7 +250,8 @@ QByteArray Args::resultJson(int32_t result) const
         if (!isOut(p.kind)) continue;
         if (!first) json += ",";
         first = false;
-        json += QJsonDocument(QJsonObject{{p.name, slots_[i].number}}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
+        const QJsonValue value = p.kind == Kind::DoubleOut ? QJsonValue(slots_[i].real) : QJsonValue(slots_[i].number);
+        json += QJsonDocument(QJsonObject{{p.name, value}}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
     }
     return json + "}}";
 }

@@ -18,7 +18,9 @@ enum class Kind {
     LongOut,   // pointer to long, written by the export
     LongInOut, // both
     Double,
-    Date, // OLE date; given and shown as "YYYY-MM-DD HH:MM:SS"
+    DoubleOut, // pointer to double, written by the export
+    Short,     // 16-bit whole number
+    Date,      // OLE date; given and shown as "YYYY-MM-DD HH:MM:SS"
 };
 
 struct Param {
@@ -57,6 +59,8 @@ public:
     int32_t l(int i) const { return slots_[i].number; }
     int32_t* p(int i) { return &slots_[i].number; }
     double d(int i) const { return slots_[i].real; }
+    double* dp(int i) { return &slots_[i].real; }
+    int16_t h(int i) const { return int16_t(slots_[i].number); }
 
     int32_t call() { return export_->call(*this); }
     // {"result": R, "out": {NAME: VALUE, …}} with every out and in/out parameter.
