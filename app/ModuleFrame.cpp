@@ -3,6 +3,7 @@
 #include "app/Dialog.h"
 #include "common/OleDate.h"
 #include <QApplication>
+#include <QStringDecoder>
 #include <QThread>
 
 namespace app {
@@ -112,7 +113,20 @@ void ModuleCall::attach(Dialog& dialog) const
 int ModuleCall::run(Dialog& dialog) { return dialog.runModal(); }
 
 // A null QString would be bound as SQL NULL; the host's NULL means "".
-QString text(const char* utf8) { return QString::fromUtf8(utf8 ? utf8 : ""); }
+QString text(const char* utf8)
+{
+    if (!utf8 || !*utf8) return QStringLiteral("");
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = decode(QByteArrayView(utf8));
+    if (decode.hasError()) {
+        const QByteArray head = QByteArray(utf8).left(16);
+        throw InvalidText(QStringLiteral("a text parameter is not valid UTF-8 (begins %1)")
+                              .arg(QString::fromLatin1(head.toHex(' ')))
+                              .toStdString());
+    }
+    return s;
+}
+
 QDateTime date(double oleDate) { return oledate::toDateTime(oleDate); }
 
 } // namespace app

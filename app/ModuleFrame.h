@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 class QApplication;
 
@@ -60,26 +61,41 @@ private:
     std::unique_ptr<class AutomationScopeHolder> automationScope_;
 };
 
-// Runs an export's body on a ModuleCall: when the call cannot run (see ModuleCall::ready()) the
-// export changes nothing and returns 0; an error escaping the body is recorded and returns 0.
+// How an export is run: whether it needs the host's connection, what it shows, and what it
+// returns when it cannot run or fails. That answer must never read as the user's success:
+// most exports answer 0 (nothing to print, nothing done); those whose 0 means "confirmed"
+// answer 1, as for a cancel.
+struct ExportRun {
+    bool needsConnection = true;
+    Ui ui = Ui::Dialogs;
+    int32_t refused = 0;
+};
+
+// Runs an export's body on a ModuleCall: when the call cannot run (see ModuleCall::ready()) or
+// an error escapes the body, the reason is recorded and the export returns run.refused. Bodies
+// read every host value before they change anything, so a refused value changes nothing.
 template <class Body>
-int32_t runExport(const char* name, CalvaneConnection* connection, Body&& body, bool needsConnection = true,
-                  Ui ui = Ui::Dialogs)
+int32_t runExport(const char* name, CalvaneConnection* connection, Body&& body, ExportRun run = {})
 {
     clearLastError();
     try {
-        ModuleCall call(name, connection, needsConnection, ui);
-        if (!call.ready()) return 0;
+        ModuleCall call(name, connection, run.needsConnection, run.ui);
+        if (!call.ready()) return run.refused;
         return body(call);
     } catch (const std::exception& e) {
-        setLastError(QString::fromUtf8(e.what()));
+        setLastError(QStringLiteral("%1: %2").arg(QLatin1String(name), QString::fromUtf8(e.what())));
     } catch (...) {
-        setLastError(QStringLiteral("unknown error"));
+        setLastError(QStringLiteral("%1: unknown error").arg(QLatin1String(name)));
     }
-    return 0;
+    return run.refused;
 }
 
-// Host values in and out: NULL pointers read as 0 and are never written.
+// Host values in and out: NULL pointers read as 0 (texts as "") and are never written. A text
+// that is not valid UTF-8 (a host still sending GBK, say) is refused with an InvalidText rather
+// than guessed at: a mangled name would be saved on a receipt.
+struct InvalidText : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 QString text(const char* utf8);
 QDateTime date(double oleDate);
 inline int32_t read(const int32_t* p) { return p ? *p : 0; }

@@ -11,9 +11,10 @@ CatalogueTreeView::CatalogueTreeView(QWidget* parent) : QTreeView(parent)
     setUniformRowHeights(true);
     header()->setStretchLastSection(true);
 
-    // Picks go by the "(ID)" at the end of the node's text, as the catalogue shows it.
-    const auto idOf = [](const QModelIndex& index) {
-        return index.isValid() ? receipt::catalogueItemId(index.data().toString()) : 0;
+    // Picks go by the ID the node was built with, not the "(ID)" in its text: a department or
+    // class may be named "种植(2)" and must not read as item 2.
+    const auto idOf = [](const QModelIndex& index) -> qint64 {
+        return index.isValid() ? index.data(receipt::CatalogueTreeModel::ItemIdRole).toLongLong() : 0;
     };
     connect(this, &QTreeView::doubleClicked, this, [this, idOf](const QModelIndex& index) {
         Q_EMIT itemDoubleClicked(idOf(index));
@@ -49,7 +50,7 @@ void CatalogueTreeView::applyExpansion(const QModelIndex& parent)
 qint64 CatalogueTreeView::currentItemId() const
 {
     const QModelIndex index = currentIndex();
-    return index.isValid() ? receipt::catalogueItemId(index.data().toString()) : 0;
+    return index.isValid() ? index.data(receipt::CatalogueTreeModel::ItemIdRole).toLongLong() : 0;
 }
 
 QModelIndex CatalogueTreeView::findItem(qint64 id, const QModelIndex& parent) const

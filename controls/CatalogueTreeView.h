@@ -18,7 +18,7 @@ public:
     void setDepartments(std::vector<receipt::CatalogueNode> departments);
     receipt::CatalogueTreeModel& catalogue() { return model_; }
 
-    // The ID in the current node's text; 0 on a department or class node.
+    // The current item's ID; 0 on a department or class node.
     qint64 currentItemId() const;
     // Makes the item with that ID the current node (false when it is not in the tree).
     bool selectItem(qint64 id);

@@ -93,6 +93,9 @@ QStringList SearchClasses(db::Connection& c, const QString& typed)
     while (q.next()) {
         const QString name = q.text(0);
         const QString key = clinictext::key(name);
+        // A blank class (NULL, "" or only blanks) is no class to pick: items without a class
+        // are reached by their own name. Classes differing only in trailing blanks or ASCII
+        // case are one class to the clinic's server, so they are offered once.
         if (key.isEmpty() || seen.contains(key)) continue;
         seen.insert(key);
         classes << name;

@@ -2,6 +2,7 @@
 #include "common/Money.h"
 #include "db/TextMatch.h"
 #include "ui_ReceiptDialog.h"
+#include <QApplication>
 #include <QEvent>
 #include <cmath>
 
@@ -115,7 +116,12 @@ void ReceiptDialog::showFields()
 
 bool ReceiptDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && isRunning()) amountLeft();
+    // Leaving an amount for one of the action buttons is checked by that button's own handler;
+    // checking here too would report the same bad amount twice for one click.
+    if (event->type() == QEvent::FocusOut && isRunning()) {
+        const QWidget* to = QApplication::focusWidget();
+        if (to != ui_->submitButton && to != ui_->modifyButton && to != ui_->deleteButton) amountLeft();
+    }
     return app::Dialog::eventFilter(watched, event);
 }
 

@@ -31,7 +31,7 @@ int32_t GetPrePayTotalMoney(CalvaneConnection* conn, int32_t account, double* ba
             report("GetPrePayTotalMoney", failure);
             return 0;
         },
-        true, app::Ui::None);
+        {.ui = app::Ui::None});
 }
 
 int32_t GetPrePayInfo1(CalvaneConnection* conn, int32_t resettle, int32_t* use_prepay, const char* patient_code,
@@ -60,7 +60,7 @@ int32_t GetPrePayInfo1(CalvaneConnection* conn, int32_t resettle, int32_t* use_p
             app::write(account, found);
             return result;
         },
-        false, app::Ui::Messages);
+        {.needsConnection = false, .ui = app::Ui::Messages});
 }
 
 int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char* patient, double points,
@@ -77,7 +77,7 @@ int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char
             report("VipGradeSet", failure);
             return 0;
         },
-        true, app::Ui::Messages);
+        {.ui = app::Ui::Messages});
 }
 
 } // extern "C"

@@ -46,7 +46,7 @@ int32_t ReceiptSet(CalvaneConnection* conn, int32_t case_number, int32_t* receip
         if (call.run(d) == app::IDCANCEL) return 1;
         app::write(receipt_id, static_cast<int32_t>(d.receiptId()));
         return 0;
-    });
+    }, {.refused = 1});
 }
 
 int32_t StandartPaySet0(CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id, const char* doctor,
@@ -69,7 +69,7 @@ int32_t StandartPaySet0(CalvaneConnection* conn, int32_t case_number, int32_t* r
         if (call.run(*d) == app::IDCANCEL) return 1;
         app::write(receipt_id, d->field(receiptIdLabel).toInt());
         return 0;
-    });
+    }, {.refused = 1});
 }
 
 int32_t ReceiptEditResult(CalvaneConnection* conn, int32_t receipt_id, const char* patient, int32_t treatment_number,

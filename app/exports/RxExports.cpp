@@ -1,7 +1,9 @@
-// Exports of the prescriptions: MedicineRescriptionSet, RescriptionReceiptPay.
+// Exports of the prescriptions: MedicineRescriptionSet, RescriptionReceiptPay,
+// CheckRelationBetweenMedicineAndKB.
 #include "app/ModuleFrame.h"
 #include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
+#include "rx/StockSwitch.h"
 
 namespace {
 
@@ -46,7 +48,7 @@ int32_t MedicineRescriptionSet(CalvaneConnection* conn, int32_t case_number, int
         if (call.run(*d) == app::IDCANCEL) return 1;
         app::write(receipt_id, d->field(receiptIdLabel).toInt());
         return 0;
-    });
+    }, {.refused = 1});
 }
 
 int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const char* patient_number,
@@ -75,6 +77,20 @@ int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const c
         if (ending != app::IDOK || print_switch != 1) return 0;
         return app::Dialog::printPrompt() ? 1 : 0;
     });
+}
+
+int32_t CheckRelationBetweenMedicineAndKB(CalvaneConnection* conn)
+{
+    return app::runExport(
+        "CheckRelationBetweenMedicineAndKB", conn,
+        [&](app::ModuleCall&) -> int32_t {
+            QString failure;
+            const qint32 result = rx::CheckRelationBetweenMedicineAndKB(*conn->connection, &failure);
+            if (!failure.isEmpty())
+                app::setLastError(QStringLiteral("CheckRelationBetweenMedicineAndKB: %1").arg(failure));
+            return result;
+        },
+        {.ui = app::Ui::None, .refused = 1});
 }
 
 } // extern "C"

@@ -48,7 +48,10 @@ CALVANE_API const char* CalvaneUiScriptError(void);
  *   cancelled  the user cancelled or closed it;
  *   "prompt"   after IDOK the export asks "是否打印？…" and returns 1 for 是 (the host then
  *              prints), else 0.
- * Out-parameters not named for an ending are left untouched on it. */
+ * Out-parameters not named for an ending are left untouched on it.
+ * When an export cannot run at all (no connection, no display, a text that is not UTF-8, a
+ * database failure), it changes nothing, records the reason for CalvaneLastError and returns
+ * what it returns for a cancel, never the value of a confirmed dialog. */
 
 /* Walk-in fee sheet (3000 "无病案收费单"). IDOK: *stored_id = the stored sheet, *second = 0,
  * then the prompt. Otherwise returns 0. */
@@ -56,8 +59,8 @@ CALVANE_API int32_t PayForNoCard(CalvaneConnection* conn, int32_t sheet_id, cons
                                  double date, int32_t* stored_id, int32_t* second, const char* nurse,
                                  int32_t* date_lock);
 
-/* Fee receipt (285 "收费收据"). Returns 1 when cancelled; otherwise writes the receipt
- * identifier back and returns 0. */
+/* Fee receipt (285 "收费收据"). Returns 1 when cancelled (or when it cannot run); otherwise
+ * writes the receipt identifier back and returns 0. */
 CALVANE_API int32_t ReceiptSet(CalvaneConnection* conn, int32_t case_number, int32_t* receipt_id,
                                const char* doctor, const char* department, const char* doctor_number,
                                const char* patient, double date, const char* nurse, int32_t* date_lock);
@@ -168,6 +171,12 @@ CALVANE_API int32_t GetPrePayInfo1(CalvaneConnection* conn, int32_t resettle, in
 CALVANE_API int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char* patient, double points,
                                 int16_t auto_flag, const char* operator_name, double date, int32_t account,
                                 const char* note, int32_t receipt_id);
+
+/* The clinic's stock switch (Management_table.MedicineFromKBFlag): 0 when prescriptions are
+ * checked against the medicine stock and taken out of it; any other value when the clinic keeps
+ * no stock. No setting, no connection or a database failure give 1 (CalvaneLastError() says
+ * why). */
+CALVANE_API int32_t CheckRelationBetweenMedicineAndKB(CalvaneConnection* conn);
 
 #ifdef __cplusplus
 }

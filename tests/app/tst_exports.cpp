@@ -9,6 +9,7 @@
 #include "common/Settings.h"
 #include "tests/support/TestDb.h"
 #include "tools/calvane/ExportTable.h"
+#include <functional>
 #include <QFile>
 #include <QSettings>
 #include <QTest>
@@ -233,13 +234,38 @@ private slots:
                  QStringLiteral(R"(step 1 {"set":"医生","to":"王医生"}: control "医生" is read-only)"));
     }
 
-    void noConnectionShowsNoDialog()
+    // A call that cannot run shows nothing, changes nothing and answers as for a cancel: for these
+    // exports 0 would read as "confirmed".
+    void refusedCallsChangeNothing_data()
     {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QByteArray>("patient");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no connection") << false << QByteArray("张三") << "no database connection";
+        QTest::newRow("text in GBK") << true << QByteArray("\xd5\xc5\xc8\xfd")
+                                     << "a text parameter is not valid UTF-8 (begins d5 c5 c8 fd)";
+    }
+    void refusedCallsChangeNothing()
+    {
+        QFETCH(bool, connected);
+        QFETCH(QByteArray, patient);
+        QFETCH(QString, reason);
         ScriptRun run(steps(R"([{"click":"确定"}])"));
-        int32_t receiptId = 5;
-        QCOMPARE(int(ReceiptSet(nullptr, 1, &receiptId, "", "", "", "", date_, "", nullptr)), 0);
-        QCOMPARE(receiptId, 5);
-        QCOMPARE(QString::fromUtf8(CalvaneLastError()), QStringLiteral("ReceiptSet: no database connection"));
+        CalvaneConnection* c = connected ? conn_ : nullptr;
+        const char* p = patient.constData();
+        const std::pair<const char*, std::function<int32_t(int32_t*)>> calls[] = {
+            {"ReceiptSet", [&](int32_t* id) { return ReceiptSet(c, 1, id, "", "", "", p, date_, "", nullptr); }},
+            {"StandartPaySet0",
+             [&](int32_t* id) { return StandartPaySet0(c, 1, id, "", "", "", p, "", date_, "", nullptr); }},
+            {"MedicineRescriptionSet",
+             [&](int32_t* id) { return MedicineRescriptionSet(c, 1, id, "", "", "", "", p, "", date_, "", nullptr); }},
+        };
+        for (const auto& [name, call] : calls) {
+            int32_t receiptId = 5;
+            QCOMPARE(int(call(&receiptId)), 1);
+            QCOMPARE(receiptId, 5);
+            QCOMPARE(QString::fromUtf8(CalvaneLastError()), QStringLiteral("%1: %2").arg(QLatin1String(name), reason));
+        }
         QVERIFY(run.events(QStringLiteral("open")).isEmpty());
     }
 

@@ -3,7 +3,7 @@
 # against the installed header and library only (through pkg-config and through
 # find_package(Calvane)), and runs it with scripts and no display.
 set -euo pipefail
-build=$1 here=$2 scripts=$3
+build=$1 here=$2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 prefix=$tmp/prefix
@@ -27,14 +27,14 @@ CMAKE
 cmake -S "$tmp/cmake-host" -B "$tmp/cmake-host/build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$tmp/cmake-host/build" >/dev/null
 
-"$prefix/bin/calvane" init "sqlite:$tmp/clinic.sqlite" >/dev/null
-expected='ReceiptSet 0 5 []
+"$prefix/bin/calvane" init "sqlite:$tmp/clinic.sqlite" --demo >/dev/null
+expected='ReceiptSet 0 stored []
 PayForNoCard 1 0 0 []
 ReceiptPrint 0'
 for host in "$tmp/host" "$tmp/cmake-host/build/host"; do
   # No display and no platform chosen: a scripted call makes its own offscreen application.
   got=$(env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY QT_LOGGING_RULES='qt.qpa.*=false' \
-        "$host" "sqlite:$tmp/clinic.sqlite" "$scripts/ReceiptSet-confirm.json" "$here/walkin-print.json")
+        "$host" "sqlite:$tmp/clinic.sqlite" "$here/receipt-new.json" "$here/walkin-print.json")
   if [ "$got" != "$expected" ]; then
     printf 'host %s printed:\n%s\nexpected:\n%s\n' "$host" "$got" "$expected" >&2
     exit 1

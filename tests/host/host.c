@@ -1,6 +1,18 @@
 /* A host program as a clinic's own would be: it sees only the installed header and library. */
 #include <calvane/calvane.h>
 #include <stdio.h>
+#include <string.h>
+
+/* Points the next call at a script; a script that cannot be read would leave the call to wait
+ * for a person, or pass without testing anything. */
+static int use_script(const char* path)
+{
+    if (CalvaneSetUiScript(path) != 0) {
+        fprintf(stderr, "script %s: %s\n", path, CalvaneLastError());
+        return 0;
+    }
+    return 1;
+}
 
 int main(int argc, char** argv)
 {
@@ -14,13 +26,19 @@ int main(int argc, char** argv)
         return 1;
     }
     const double date = 45356.5; /* 2024-03-06 12:00 */
-    int32_t receipt = 5, lock = 0;
-    CalvaneSetUiScript(argv[2]);
-    int32_t r = ReceiptSet(conn, 1001, &receipt, "王医生", "口腔科", "D01", "张三", date, "李护士", &lock);
-    printf("ReceiptSet %d %d [%s]\n", (int)r, (int)receipt, CalvaneUiScriptError());
+    int32_t receipt = 0, lock = 0;
+    if (!use_script(argv[2])) return 1;
+    int32_t r = ReceiptSet(conn, 1001, &receipt, "张明华", "口腔内科", "D001", "张三", date, "周静", &lock);
+    /* A new receipt was stored and its identifier handed back. */
+    if (r != 0 || receipt <= 0 || CalvaneLastError()[0] != '\0') {
+        fprintf(stderr, "ReceiptSet %d %d [%s] [%s]\n", (int)r, (int)receipt, CalvaneLastError(),
+                CalvaneUiScriptError());
+        return 1;
+    }
+    printf("ReceiptSet %d stored [%s]\n", (int)r, CalvaneUiScriptError());
 
     int32_t stored = -1, second = -1;
-    CalvaneSetUiScript(argv[3]);
+    if (!use_script(argv[3])) return 1;
     r = PayForNoCard(conn, 0, "王医生", "收款员", date, &stored, &second, NULL, &lock);
     printf("PayForNoCard %d %d %d [%s]\n", (int)r, (int)stored, (int)second, CalvaneUiScriptError());
 

@@ -99,6 +99,14 @@ private Q_SLOTS:
         QCOMPARE(view.currentIndex().data().toString(), QStringLiteral("碘伏 次 1.00 (4)"));
         QVERIFY(!view.selectItem(99));
 
+        // A class named like an item's text ("… (2)") is still a class: it picks nothing.
+        using Kind = receipt::CatalogueNode::Kind;
+        view.setDepartments({{Kind::Department, QStringLiteral("口腔科"), 0, true,
+                              {{Kind::Class, QStringLiteral("种植 (2)"), 0, true, {}}}}});
+        view.setCurrentIndex(model.index(0, 0, model.index(0, 0)));
+        QCOMPARE(view.currentItemId(), 0);
+        QCOMPARE(changed.last().at(0).toLongLong(), 0);
+
         c->failStatementAfter(1);
         view.load(*c, QString());
         QCOMPARE(model.rowCount(), 0);

@@ -8,6 +8,7 @@
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
+#include "receipt/FeeCategories.h"
 #include "tests/app/ScriptRun.h"
 #include "tests/receipt/ReceiptFlows.h"
 #include "tests/support/TestDb.h"
@@ -181,6 +182,33 @@ private Q_SLOTS:
             if (it.value().typeId() == QMetaType::Double) QCOMPARE(value.toDouble(), it.value().toDouble());
             else QCOMPARE(value.toString(), it.value().toString());
         }
+    }
+
+    // A person who types a bad amount and clicks 提交 with the mouse hears about it once: the
+    // click moves the focus out of the amount and submits in one go.
+    void badAmountThenMouseClickWarnsOnce()
+    {
+        Host host(testdb::backends().first());
+        bool acted = false;
+        app::Dialog::setShownHook([&](app::Dialog& d) {
+            d.activateWindow();
+            if (!QTest::qWaitForWindowActive(&d)) return;
+            auto* amount = d.findChild<QLineEdit*>(receipt::categoryColumn(0));
+            auto* submit = d.findChild<QPushButton*>(QStringLiteral("submitButton"));
+            amount->setFocus(Qt::MouseFocusReason);
+            amount->selectAll();
+            QTest::keyClicks(amount, QStringLiteral("abc"));
+            QTest::mouseClick(submit, Qt::LeftButton);
+            acted = amount->hasFocus(); // back in the amount to be put right
+            amount->selectAll();
+            QTest::keyClicks(amount, QStringLiteral("12"));
+        });
+        ScriptRun run(steps(R"([{"click":"提交"}])"));
+        int32_t receiptId = 0, dateLock = 0;
+        QCOMPARE(int(ReceiptSet(host.conn, 7, &receiptId, "王医生", "口腔科", "D01", "张三", hostDate_, "", &dateLock)), 0);
+        QVERIFY(acted);
+        QCOMPARE(messagesOf(run), QStringList{QStringLiteral("请输入一个数字。")});
+        QCOMPARE(rowOf(host.db(), receiptId).value(QStringLiteral("挂号费")).toDouble(), 12.0);
     }
 
     // What the dialog shows on opening an unpaid receipt: the clinic's labels, the receipt's

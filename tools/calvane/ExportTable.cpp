@@ -134,6 +134,8 @@ std::vector<Export> makeTable()
              return VipGradeSet(a.conn(0), a.s(1), a.s(2), a.d(3), a.h(4), a.s(5), a.d(6), a.l(7), a.s(8), a.l(9));
          },
          false},
+        {"CheckRelationBetweenMedicineAndKB", {{"conn", K::Connection}},
+         [](Args& a) { return CheckRelationBetweenMedicineAndKB(a.conn(0)); }, false},
     };
 }
 
