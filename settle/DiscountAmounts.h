@@ -5,6 +5,8 @@
 namespace settle
 {
 
+inline const QString kCardAmountTooHigh = QStringLiteral("抵扣金额不能大于卡的金额！");
+
 // The amounts of a category receipt that the discount works on.
 struct ReceiptAmounts {
     double total = 0.0;        // "合   计", the 12 categories
@@ -15,12 +17,14 @@ struct ReceiptAmounts {
 
 // "折后金额" (and "实收金额") of a category receipt under the state's discount. Outside mode 6
 // the value is first kept to four decimals and stored back. A card larger than a non-negative
-// amount due is only used up to that amount: the value becomes the amount due and the result 0.
+// amount due is only used up to that amount: the result is 0 and the value becomes the amount
+// due (unless that is 1.0 or less, which would read as a rate). Calling it again gives the same.
 double ReceiptDiscountedAmount(DiscountState& state, const ReceiptAmounts& r);
 
-// The cashier typed a money card amount into "折扣". In mode 4 an amount above 1.0 becomes the
-// value (four decimals), the note is printed again and the new discounted amount returned.
-// Anything else leaves the state as it was and returns nothing.
+// The cashier typed a money card amount into "折扣". In mode 4 an amount above 1.0 and no
+// more than the card's value becomes the value (four decimals), the note is printed again and
+// the new discounted amount returned. Anything else leaves the state as it was and returns
+// nothing; the dialog then says kCardAmountTooHigh when the amount was above the card's value.
 std::optional<double> ApplyTypedCardAmount(DiscountState& state, double typed, const ReceiptAmounts& r);
 
 } // namespace settle

@@ -601,6 +601,8 @@ class TestDiscounts : public QObject
             << int(MoneyCardAmount) << 99.99996 << 100.0 << 200.0 << true << 100.0 << 100.0;
         QTest::newRow("card used up to the amount due")
             << int(MoneyCardAmount) << 300.0 << 300.0 << 200.0 << false << 0.0 << 250.0;
+        QTest::newRow("card above an amount due of 1.0 or less")
+            << int(MoneyCardAmount) << 100.0 << 100.0 << 0.5 << true << 0.0 << 100.0;
         QTest::newRow("items carry rates")
             << int(FeeStandardItems) << 0.123456 << 20.0 << 200.0 << false << 230.0 << 0.123456;
     }
@@ -620,6 +622,9 @@ class TestDiscounts : public QObject
         const ReceiptAmounts r{total, 50, arrearsLater, arrearsLater ? total : total + 50};
         QCOMPARE(ReceiptDiscountedAmount(state, r), amount);
         QCOMPARE(state.value, valueAfter);
+        // Shown again (the dialog recomputes on every change), it says the same.
+        QCOMPARE(ReceiptDiscountedAmount(state, r), amount);
+        QCOMPARE(state.value, valueAfter);
     }
 
     void typedCardAmount_data()
@@ -635,6 +640,10 @@ class TestDiscounts : public QObject
         QTest::newRow("1.0 changes nothing")
             << int(MoneyCardAmount) << 1.0 << false << 0.0 << 100.0 << "代金卡100,100.00元";
         QTest::newRow("not a card") << int(MemberRank) << 80.0 << false << 0.0 << 100.0 << "代金卡100,100.00元";
+        QTest::newRow("above the card's value") << int(MoneyCardAmount) << 100.00006 << false << 0.0 << 100.0
+                                                << "代金卡100,100.00元";
+        QTest::newRow("the whole card") << int(MoneyCardAmount) << 100.00004 << true << 150.0 << 100.0
+                                        << "代金卡100,100.00元";
     }
     void typedCardAmount()
     {
