@@ -7,7 +7,7 @@
  *
  * Every dialog export runs one modal dialog on the calling (user-interface) thread. When no
  * dialog can be shown at all (no display, no connection, another thread) the export changes
- * nothing, returns 0 and CalvaneLastError() says why. */
+ * nothing, returns what it returns for a cancel and CalvaneLastError() says why. */
 #ifndef CALVANE_CALVANE_H
 #define CALVANE_CALVANE_H
 
@@ -171,6 +171,70 @@ CALVANE_API int32_t GetPrePayInfo1(CalvaneConnection* conn, int32_t resettle, in
 CALVANE_API int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char* patient, double points,
                                 int16_t auto_flag, const char* operator_name, double date, int32_t account,
                                 const char* note, int32_t receipt_id);
+
+/* Prescription lines. A line list holds the medicine lines of one prescription, counted by
+ * position from 1 at the head; the host creates and destroys it. Texts read from a list stay
+ * valid until the next call on that list. */
+typedef struct CalvaneMedicineList CalvaneMedicineList;
+/* The rows a list control would show (名称, 规格, 单位, 单价, 数量, 金额, 类别, 服用方式, 每次用量,
+ * 每日次数, 医保类型, 备注, ID; amounts as "%.2f"). */
+typedef struct CalvaneListRows CalvaneListRows;
+
+typedef struct CalvaneMedicineLine {
+    const char* category;      /* 类别 */
+    const char* name;          /* 名称 */
+    const char* spec;          /* 规格 */
+    const char* unit;          /* 单位 */
+    double price;              /* 单价 */
+    double quantity;           /* 数量 */
+    double extra;              /* carried along */
+    double amount;             /* 金额 = 单价 × 数量 */
+    const char* usage;         /* 服用方式 */
+    const char* free_text;     /* carried along */
+    const char* dose;          /* 每次用量 */
+    const char* times_per_day; /* 每日次数 */
+    const char* insurance;     /* 医保类型 */
+    const char* remark;        /* 备注 */
+    int32_t document_id;       /* the receipt or walk-in sheet */
+    int32_t row_id;            /* the stored row; 0 for a line not stored yet */
+    int32_t copied;            /* carried along */
+} CalvaneMedicineLine;
+
+CALVANE_API CalvaneMedicineList* CalvaneMedicineListCreate(void);
+CALVANE_API void CalvaneMedicineListDestroy(CalvaneMedicineList* list);
+CALVANE_API int32_t CalvaneMedicineListCount(const CalvaneMedicineList* list);
+/* Copies the line at position (1 = head) into *line. Returns 0, or 1 for a position outside the
+ * list (nothing written). */
+CALVANE_API int32_t CalvaneMedicineListGet(CalvaneMedicineList* list, int32_t position, CalvaneMedicineLine* line);
+/* Inserts a copy of *line: position 0 puts it first, k puts it after the k-th line. Returns 0,
+ * or 1 for a position outside the list or a text that is not UTF-8 (nothing changed). */
+CALVANE_API int32_t CalvaneMedicineListInsert(CalvaneMedicineList* list, int32_t position,
+                                              const CalvaneMedicineLine* line);
+/* Removes the line at position. Returns 0, or 1 for a position outside the list. */
+CALVANE_API int32_t CalvaneMedicineListRemove(CalvaneMedicineList* list, int32_t position);
+
+CALVANE_API CalvaneListRows* CalvaneListRowsCreate(void);
+CALVANE_API void CalvaneListRowsDestroy(CalvaneListRows* rows);
+CALVANE_API int32_t CalvaneListRowsCount(const CalvaneListRows* rows);
+/* The text in row (from 0) and column (from 0); "" outside the rows. Valid until the rows change. */
+CALVANE_API const char* CalvaneListRowsText(CalvaneListRows* rows, int32_t row, int32_t column);
+
+/* Loads the stored lines of fee document `document_id` (mode 0: a case-record receipt; other: a
+ * walk-in sheet) in ID order onto the head of `lines` (which then starts with the newest row),
+ * replaces the rows of `list_control` (may be NULL) with them and sets *total to the sum of their
+ * 金额. Document 0 loads nothing (total 0). Returns 0; 1 when the lines could not be read
+ * (nothing changed, CalvaneLastError() says why). */
+CALVANE_API int32_t ShowMedicineList(int32_t mode, CalvaneConnection* conn, int32_t document_id,
+                                     CalvaneMedicineList* lines, CalvaneListRows* list_control, double* total);
+/* Puts a copy of *line at the head of `lines` and sets *total to the sum of all lines' 金额.
+ * Returns 0 (1 when a list or the line is missing or a text is not UTF-8). */
+CALVANE_API int32_t InputMedicineList(CalvaneMedicineList* lines, const CalvaneMedicineLine* line, double* total);
+/* Stores `lines` for fee document `document_id` (mode as for ShowMedicineList): lines with a
+ * row ID change their row, the others are added; walk-in lines are marked as out of stock.
+ * Then deletes the rows of the lines in `removed` (may be NULL) and empties it. Returns 0 when
+ * every write succeeded; otherwise non-zero with nothing written. */
+CALVANE_API int32_t AMDDetailMedicineRecord(int32_t mode, CalvaneConnection* conn, CalvaneMedicineList* lines,
+                                            CalvaneMedicineList* removed, int32_t document_id);
 
 /* The clinic's stock switch (Management_table.MedicineFromKBFlag): 0 when prescriptions are
  * checked against the medicine stock and taken out of it; any other value when the clinic keeps

@@ -1,6 +1,7 @@
 #include "tools/calvane/ExportTable.h"
 #include "common/OleDate.h"
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -134,6 +135,17 @@ std::vector<Export> makeTable()
              return VipGradeSet(a.conn(0), a.s(1), a.s(2), a.d(3), a.h(4), a.s(5), a.d(6), a.l(7), a.s(8), a.l(9));
          },
          false},
+        {"ShowMedicineList",
+         {{"mode", K::Long}, {"conn", K::Connection}, {"document_id", K::Long}, {"lines", K::Lines},
+          {"list_control", K::Rows}, {"total", K::DoubleOut}},
+         [](Args& a) { return ShowMedicineList(a.l(0), a.conn(1), a.l(2), a.lines(3), a.rows(4), a.dp(5)); }, false},
+        {"InputMedicineList",
+         {{"lines", K::Lines}, {"line", K::Line}, {"total", K::DoubleOut}},
+         [](Args& a) { return InputMedicineList(a.lines(0), a.line(1), a.dp(2)); }, false},
+        {"AMDDetailMedicineRecord",
+         {{"mode", K::Long}, {"conn", K::Connection}, {"lines", K::Lines}, {"removed", K::Lines},
+          {"document_id", K::Long}},
+         [](Args& a) { return AMDDetailMedicineRecord(a.l(0), a.conn(1), a.lines(2), a.lines(3), a.l(4)); }, false},
         {"CheckRelationBetweenMedicineAndKB", {{"conn", K::Connection}},
          [](Args& a) { return CheckRelationBetweenMedicineAndKB(a.conn(0)); }, false},
     };
@@ -169,17 +181,29 @@ QString kindName(Kind kind)
     case Kind::DoubleOut: return QStringLiteral("amount (out)");
     case Kind::Short: return QStringLiteral("16-bit whole number");
     case Kind::Date: return QStringLiteral("date YYYY-MM-DD HH:MM:SS");
+    case Kind::Lines: return QStringLiteral("line list, JSON [{\"name\": …, \"price\": …}, …] (in/out)");
+    case Kind::Line: return QStringLiteral("line, JSON {\"name\": …, \"price\": …}");
+    case Kind::Rows: return QStringLiteral("list rows (out)");
     }
     return QString();
 }
 
-bool isOut(Kind kind) { return kind == Kind::LongOut || kind == Kind::LongInOut || kind == Kind::DoubleOut; }
+bool isOut(Kind kind)
+{
+    return kind == Kind::LongOut || kind == Kind::LongInOut || kind == Kind::DoubleOut || kind == Kind::Lines ||
+           kind == Kind::Rows;
+}
 
 Args::Args(const Export& e) : export_(&e), slots_(e.params.size())
 {
     const double now = oledate::fromDateTime(QDateTime::currentDateTime());
-    for (size_t i = 0; i < e.params.size(); ++i)
+    for (size_t i = 0; i < e.params.size(); ++i) {
         if (e.params[i].kind == Kind::Date) slots_[i].real = now;
+        if (e.params[i].kind == Kind::Lines)
+            slots_[i].lines.reset(CalvaneMedicineListCreate(), CalvaneMedicineListDestroy);
+        if (e.params[i].kind == Kind::Rows) slots_[i].rows.reset(CalvaneListRowsCreate(), CalvaneListRowsDestroy);
+        if (e.params[i].kind == Kind::Line) lineFromJson({}, slots_[i].line, nullptr);
+    }
 }
 
 int Args::indexOf(const QString& name) const
@@ -222,6 +246,35 @@ bool Args::set(const QString& name, const QString& value, QString* error)
         if (ok) slot.real = oledate::fromDateTime(t);
         break;
     }
+    case Kind::Lines: {
+        const QJsonDocument doc = QJsonDocument::fromJson(value.toUtf8());
+        ok = doc.isArray();
+        std::shared_ptr<CalvaneMedicineList> list(CalvaneMedicineListCreate(), CalvaneMedicineListDestroy);
+        for (const QJsonValue& v : doc.array()) {
+            OwnedLine l;
+            QString reason = QStringLiteral("every line is a JSON object");
+            if (!v.isObject() || !lineFromJson(v.toObject(), l, &reason) ||
+                CalvaneMedicineListInsert(list.get(), CalvaneMedicineListCount(list.get()), &l.line) != 0) {
+                *error = QStringLiteral("%1: %2").arg(name, reason);
+                return false;
+            }
+        }
+        if (ok) slot.lines = list;
+        break;
+    }
+    case Kind::Line: {
+        const QJsonDocument doc = QJsonDocument::fromJson(value.toUtf8());
+        ok = doc.isObject();
+        QString reason;
+        if (ok && !lineFromJson(doc.object(), slot.line, &reason)) {
+            *error = QStringLiteral("%1: %2").arg(name, reason);
+            return false;
+        }
+        break;
+    }
+    case Kind::Rows:
+        *error = QStringLiteral("%1 is only written by the export").arg(name);
+        return false;
     }
     if (!ok) *error = QStringLiteral("%1=%2: not a %3").arg(name, value, kindName(export_->params[i].kind));
     return ok;
@@ -238,6 +291,9 @@ QString Args::text(const QString& name) const
     case Kind::Double:
     case Kind::DoubleOut: return QString::number(slot.real, 'f', 2);
     case Kind::Date: return oledate::toDateTime(slot.real).toString(dateFormat);
+    case Kind::Lines: return QString::fromUtf8(QJsonDocument(linesToJson(slot.lines.get())).toJson(QJsonDocument::Compact));
+    case Kind::Line: return QString::fromUtf8(QJsonDocument(lineToJson(slot.line.line)).toJson(QJsonDocument::Compact));
+    case Kind::Rows: return QString::fromUtf8(QJsonDocument(rowsToJson(slot.rows.get())).toJson(QJsonDocument::Compact));
     default: return QString::number(slot.number);
     }
 }
@@ -252,7 +308,10 @@ QByteArray Args::resultJson(int32_t result) const
         if (!isOut(p.kind)) continue;
         if (!first) json += ",";
         first = false;
-        const QJsonValue value = p.kind == Kind::DoubleOut ? QJsonValue(slots_[i].real) : QJsonValue(slots_[i].number);
+        QJsonValue value(slots_[i].number);
+        if (p.kind == Kind::DoubleOut) value = slots_[i].real;
+        if (p.kind == Kind::Lines) value = linesToJson(slots_[i].lines.get());
+        if (p.kind == Kind::Rows) value = rowsToJson(slots_[i].rows.get());
         json += QJsonDocument(QJsonObject{{p.name, value}}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
     }
     return json + "}}";

@@ -1,8 +1,10 @@
 #pragma once
 #include "calvane/calvane.h"
+#include "tools/calvane/LineJson.h"
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // The exports as data: their parameters in order, with names and kinds, and how to call each
@@ -21,6 +23,9 @@ enum class Kind {
     DoubleOut, // pointer to double, written by the export
     Short,     // 16-bit whole number
     Date,      // OLE date; given and shown as "YYYY-MM-DD HH:MM:SS"
+    Lines,     // a prescription line list, given and shown as a JSON array of lines (in/out)
+    Line,      // one prescription line, given as a JSON object
+    Rows,      // the rows a list control would show (out)
 };
 
 struct Param {
@@ -61,6 +66,9 @@ public:
     double d(int i) const { return slots_[i].real; }
     double* dp(int i) { return &slots_[i].real; }
     int16_t h(int i) const { return int16_t(slots_[i].number); }
+    CalvaneMedicineList* lines(int i) const { return slots_[i].lines.get(); }
+    const CalvaneMedicineLine* line(int i) const { return &slots_[i].line.line; }
+    CalvaneListRows* rows(int i) const { return slots_[i].rows.get(); }
 
     int32_t call() { return export_->call(*this); }
     // {"result": R, "out": {NAME: VALUE, …}} with every out and in/out parameter.
@@ -71,6 +79,9 @@ private:
         QByteArray text;
         int32_t number = 0;
         double real = 0;
+        std::shared_ptr<CalvaneMedicineList> lines;
+        OwnedLine line;
+        std::shared_ptr<CalvaneListRows> rows;
     };
     int indexOf(const QString& name) const;
 
