@@ -115,8 +115,9 @@ void Dialog::endDialog(int ending)
 void Dialog::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    // Hidden by other means than endDialog(): the run is over, with no ending of its own.
-    if (running_ && !event->spontaneous()) endDialog(0);
+    // Hidden by other means than endDialog() (and not for its preview): the run is over, with no
+    // ending of its own.
+    if (running_ && !steppedAside_ && !event->spontaneous()) endDialog(0);
 }
 
 Dialog* Dialog::topmost() { return running.empty() ? nullptr : running.back(); }

@@ -41,6 +41,9 @@ public:
     // Ends the dialog with that ending (EndDialog); before the dialog shows, it will not show.
     void endDialog(int ending);
     bool isRunning() const { return running_; }
+    // While a window stands in for the dialog (its print preview), the dialog is hidden without
+    // its run ending; the window shows it again and then clears this.
+    void setSteppedAside(bool aside) { steppedAside_ = aside; }
 
     void accept() override { endDialog(IDOK); }
     void reject() override { endDialog(IDCANCEL); }
@@ -79,6 +82,7 @@ private:
     db::ConnectionPtr connection_;
     bool running_ = false;
     bool endedEarly_ = false;
+    bool steppedAside_ = false;
     int ending_ = 0;
     QEventLoop* loop_ = nullptr;
 };

@@ -1,4 +1,7 @@
 #include "print/CMainFrame.h"
+#include "app/Automation.h"
+#include "app/Dialog.h"
+#include "app/LastError.h"
 #include "app/PrintRedirect.h"
 #include "common/Prompter.h"
 #include "print/PrintUi.h"
@@ -20,6 +23,11 @@ QHash<const QWidget*, CMainFrame*>& runs()
     static QHash<const QWidget*, CMainFrame*> open;
     return open;
 }
+QString cannotSave(const QString& path)
+{
+    return QStringLiteral("无法保存文件：%1").arg(QDir::toNativeSeparators(path));
+}
+
 } // namespace
 
 QString CMainFrame::frameTitle(const QWidget* owner, const QString& title)
@@ -41,7 +49,13 @@ QPointer<CMainFrame> CMainFrame::start(PageRoutine routine, QWidget* owner, void
     const QString redirect = app::printRedirectPath();
     if (!redirect.isEmpty()) {
         if (!CWrapperView(std::move(routine), context).writePdf(redirect, CWrapperView::defaultPdfLayout()))
-            qWarning() << "print: cannot write" << redirect;
+            Prompter::current().inform(cannotSave(redirect));
+        return {};
+    }
+    if (app::Automation::active()) {
+        // Nobody is there to work a print dialog or a preview window: without "print_to" the
+        // script's print requests print nothing.
+        app::setLastError(QStringLiteral("print: the script has no print_to; nothing printed"));
         return {};
     }
     if (CMainFrame* open = runOf(owner)) {
@@ -93,8 +107,18 @@ void CMainFrame::runDirect()
 {
     // The owner stays visible; the print dialog sits on it.
     busy_ = true;
-    view_.filePrint(*printer_, owner_);
+    const PrintOutcome outcome = view_.filePrint(*printer_, owner_);
     busy_ = false;
+    reportFailure(outcome);
+}
+
+void CMainFrame::reportFailure(PrintOutcome outcome) const
+{
+    if (outcome != PrintOutcome::Failed)
+        return;
+    const QString where =
+        printer_->outputFileName().isEmpty() ? printer_->printerName() : QDir::toNativeSeparators(printer_->outputFileName());
+    Prompter::current().inform(QStringLiteral("打印失败：%1").arg(where));
 }
 
 void CMainFrame::startPreview()
@@ -127,10 +151,14 @@ void CMainFrame::startPreview()
     connect(zoomOut, &QAction::triggered, preview_, [this] { preview_->zoomOut(); });
     connect(closeAction_, &QAction::triggered, this, &QWidget::close);
 
+    // The preview stands in for the modal owner: the host's windows stay blocked until it closes.
+    setWindowModality(Qt::ApplicationModal);
     showMaximized();
     if (owner_) {
         // QWidget's own hide: a QDialog's would also end the dialog's exec(), and the dialog
         // must get control back when the preview closes.
+        if (auto* dialog = qobject_cast<app::Dialog*>(owner_.data()))
+            dialog->setSteppedAside(true);
         owner_->QWidget::setVisible(false);
         ownerHidden_ = true;
     }
@@ -142,8 +170,9 @@ void CMainFrame::printFromPreview()
     if (busy_)
         return;
     busy_ = true;
-    view_.filePrint(*printer_, this);
+    const PrintOutcome outcome = view_.filePrint(*printer_, this);
     busy_ = false;
+    reportFailure(outcome);
     close();
 }
 
@@ -158,7 +187,7 @@ bool CMainFrame::savePdf()
     if (!path.isEmpty()) {
         saved = view_.writePdf(path, printer_->pageLayout());
         if (!saved)
-            Prompter::current().inform(QStringLiteral("无法保存文件：%1").arg(QDir::toNativeSeparators(path)));
+            Prompter::current().inform(cannotSave(path));
     }
     busy_ = false;
     return saved;
@@ -173,6 +202,10 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     restoreOwner();
     event->accept();
+    // A closed run is over: the owner's next request starts a new one, even before this frame
+    // is deleted.
+    if (ownerKey_ && runs().value(ownerKey_) == this)
+        runs().remove(ownerKey_);
 }
 
 void CMainFrame::restoreOwner()
@@ -184,6 +217,8 @@ void CMainFrame::restoreOwner()
         owner_->show();
         owner_->raise();
         owner_->activateWindow();
+        if (auto* dialog = qobject_cast<app::Dialog*>(owner_.data()))
+            dialog->setSteppedAside(false);
     }
 }
 

@@ -19,9 +19,9 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // Starts a print run for owner (may be null). A run of the same owner that is still open is
-    // raised instead of starting another. Under an automation script with a print redirect the
-    // page goes to that PDF and no window opens. Returns the preview window while it is open;
-    // null in direct mode, which has ended when this returns.
+    // raised instead of starting another. Under an automation script no window opens: the page
+    // goes to the script's print_to PDF, or nowhere when it has none. Returns the preview window
+    // while it is open; null in direct mode, which has ended when this returns.
     static QPointer<CMainFrame> start(PageRoutine routine, QWidget* owner, void* context, bool directPrint,
                                       const QString& title = {});
     // The open run of owner, if any.
@@ -53,6 +53,8 @@ private:
     void startPreview();
     void runDirect();
     void restoreOwner();
+    // Tells the user when a job could not be printed (a cancel says nothing).
+    void reportFailure(PrintOutcome outcome) const;
 
     QPointer<QWidget> owner_;
     const QWidget* ownerKey_;

@@ -2,6 +2,7 @@
 #include "print/PrintUi.h"
 #include "print/QtCanvas.h"
 #include <QDebug>
+#include <QFile>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
@@ -27,15 +28,18 @@ bool CWrapperView::drawPage(QPrinter& printer, bool preview) const
     } catch (const std::exception& e) {
         // A routine draws data it already holds; a failure must not escape into Qt's event loop.
         qWarning() << "print: the page routine failed:" << e.what();
+        printer.abort();
+        painter.end();
+        return false;
     }
     return painter.end();
 }
 
-bool CWrapperView::filePrint(QPrinter& printer, QWidget* dialogParent) const
+PrintOutcome CWrapperView::filePrint(QPrinter& printer, QWidget* dialogParent) const
 {
     if (!PrintUi::current().choosePrinter(printer, dialogParent))
-        return false;
-    return drawPage(printer, false);
+        return PrintOutcome::Cancelled;
+    return drawPage(printer, false) ? PrintOutcome::Printed : PrintOutcome::Failed;
 }
 
 bool CWrapperView::writePdf(const QString& path, const QPageLayout& layout) const
@@ -44,7 +48,10 @@ bool CWrapperView::writePdf(const QString& path, const QPageLayout& layout) cons
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     printer.setPageLayout(layout);
-    return drawPage(printer, false);
+    if (drawPage(printer, false))
+        return true;
+    QFile::remove(path);
+    return false;
 }
 
 QPageLayout CWrapperView::defaultPdfLayout()

@@ -1,11 +1,14 @@
 // Rendering page routines with Qt (PDF, raster) and the print-run flow of the preview frame.
+#include "app/Dialog.h"
 #include "app/PrintRedirect.h"
+#include "common/Prompter.h"
 #include "print/PrintRun.h"
 #include "print/PrintUi.h"
 #include "print/QtCanvas.h"
 #include "tests/print/SampleSheet.h"
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QPrintPreviewWidget>
@@ -129,6 +132,18 @@ public:
     }
     QString choosePdfFile(QWidget*, const QString&) override { return saveAs; }
     void previewShown(CMainFrame& frame) override { shown << &frame; }
+};
+
+// The messages shown while it is installed.
+struct RecordedMessages : Prompter {
+    QStringList texts;
+    Prompter::Scope scope{this};
+    void inform(const QString& text) override { texts << text; }
+    bool ask(const QString& text, Buttons) override
+    {
+        texts << text;
+        return false;
+    }
 };
 
 int openFrames()
@@ -403,32 +418,56 @@ private Q_SLOTS:
             QVERIFY(pdfLines(pdf_).contains(QStringLiteral("应收金额(元)：128.50")));
     }
 
-    // The owner is usually in exec(): hiding it for the preview must not end its run.
+    // The owner is one of the module's dialogs in its modal run: hiding it for the preview must
+    // not end that run, and the host stays blocked while the preview stands in for it.
     void previewFromModalDialog()
     {
-        QDialog owner;
+        app::Dialog owner(9002, QStringLiteral("收费结帐"));
         ui_.owner = &owner;
         QPointer<CMainFrame> frame;
-        bool hidden = false, shownAgain = false;
-        QWindow* modalDuringPreview = nullptr;
-        bool modalChecked = false;
+        bool hidden = false, runningDuringPreview = false, shownAgain = false, modalIsFrame = false;
         QTimer::singleShot(0, &owner, [&] {
             frame = previewPage(drawEmptyPage, &owner, nullptr);
             hidden = !owner.isVisible();
-            modalDuringPreview = QGuiApplication::modalWindow();
-            modalChecked = true;
+            runningDuringPreview = owner.isRunning();
+            modalIsFrame = frame && QGuiApplication::modalWindow() == frame->windowHandle();
             QTimer::singleShot(0, frame, [&] { frame->closeAction()->trigger(); });
             QTimer::singleShot(50, &owner, [&] {
-                shownAgain = owner.isVisible();
-                owner.accept();
+                shownAgain = owner.isVisible() && owner.isRunning();
+                owner.endDialog(app::IDOK);
             });
         });
-        QCOMPARE(owner.exec(), int(QDialog::Accepted));
+        QCOMPARE(owner.runModal(), app::IDOK);
         QVERIFY(hidden);
-        QVERIFY(modalChecked);
-        QCOMPARE(modalDuringPreview, nullptr); // the preview takes input while it shows
+        QVERIFY(runningDuringPreview);
+        QVERIFY(modalIsFrame);
         QVERIFY(shownAgain);
         QVERIFY(frame.isNull());
+    }
+
+    // A job that cannot be written is reported, not passed off as printed; a routine that fails
+    // leaves no half page behind.
+    void failedJobs()
+    {
+        RecordedMessages messages;
+        QDialog owner;
+        owner.show();
+        ui_.printTo = dir_.filePath(QStringLiteral("missing/dir/x.pdf"));
+        printPage(drawEmptyPage, &owner, nullptr);
+        QCOMPARE(messages.texts,
+                 QStringList{QStringLiteral("打印失败：%1").arg(QDir::toNativeSeparators(ui_.printTo))});
+
+        const PageRoutine throwing = [](Canvas& canvas, const PrintInfo&, void*) {
+            canvas.textOut(0, 0, QStringLiteral("半张"));
+            throw std::runtime_error("no data");
+        };
+        QVERIFY(!writePagePdf(throwing, nullptr, pdf_));
+        QVERIFY(!QFile::exists(pdf_));
+
+        const QPointer<CMainFrame> frame = previewPage(drawEmptyPage, &owner, nullptr);
+        ui_.saveAs = dir_.filePath(QStringLiteral("missing/dir/y.pdf"));
+        QVERIFY(!frame->savePdf());
+        QCOMPARE(messages.texts.last(), QStringLiteral("无法保存文件：%1").arg(QDir::toNativeSeparators(ui_.saveAs)));
     }
 
     void oneRunPerOwner()
