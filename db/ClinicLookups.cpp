@@ -6,7 +6,9 @@ namespace db {
 
 bool GetDoctorInfo(Connection& c, const QString& doctorName, QString& department, QString& doctorNumber)
 {
-    Query q(c, QStringLiteral("SELECT 医生编号,科室 FROM 主治医生表 WHERE ") + sameText(QStringLiteral("医生姓名")),
+    // Ordered, so that names the clinic treats as one always give the same doctor.
+    Query q(c, QStringLiteral("SELECT 医生编号,科室 FROM 主治医生表 WHERE ") + sameText(QStringLiteral("医生姓名")) +
+                   QStringLiteral(" ORDER BY 医生编号, 医生姓名"),
             {doctorName});
     q.exec();
     if (!q.next()) return false;

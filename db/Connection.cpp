@@ -113,14 +113,27 @@ void Connection::returnStatement(const QString& sql, QSqlQuery&& statement)
 void Connection::checkInjectedFault()
 {
     if (faultCountdown_ <= 0) return;
-    if (--faultCountdown_ == 0) throw Error(QStringLiteral("injected fault: the statement was refused"));
+    if (--faultCountdown_ == 0) {
+        // As the server's own refusal would.
+        noteFailedStatement();
+        throw Error(QStringLiteral("injected fault: the statement was refused"));
+    }
+}
+
+void Connection::noteFailedStatement()
+{
+    if (isSQLite() || depth_ == 0) return; // SQLite undoes just the statement
+    if (failedDepth_ == 0 || depth_ < failedDepth_) failedDepth_ = depth_;
 }
 
 void Connection::execute(const QString& sql)
 {
     checkInjectedFault();
     QSqlQuery q(db_);
-    if (!q.exec(sql)) throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+    if (!q.exec(sql)) {
+        noteFailedStatement();
+        throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+    }
 }
 
 QDateTime Connection::serverTime()

@@ -41,6 +41,10 @@ public:
 
     // Transaction nesting (see db::Transaction).
     int transactionDepth() const { return depth_; }
+    // A statement failed. On PostgreSQL that aborts the open transaction: every later statement
+    // is refused until a rollback (to a savepoint from before the failure), and COMMIT answers
+    // with a silent rollback. Remembered so that such a COMMIT fails out loud.
+    void noteFailedStatement();
 
     // Prepared statements are kept for reuse: saving a receipt runs the same few statements
     // over and over, and preparing is most of their cost. A statement is taken out while a
@@ -59,6 +63,7 @@ private:
     Dialect dialect_ = Dialect::SQLite;
     int faultCountdown_ = 0;
     int depth_ = 0;
+    int failedDepth_ = 0; // PostgreSQL: the outermost depth at which a statement failed; 0 none
     QHash<QString, QList<QSqlQuery>> statements_;
     int cachedCount_ = 0;
 };

@@ -48,13 +48,17 @@ Query& Query::exec()
 {
     connection_.checkInjectedFault();
     if (!prepared_) {
-        if (!query_.prepare(sql_))
+        if (!query_.prepare(sql_)) {
+            connection_.noteFailedStatement();
             throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
+        }
         prepared_ = true;
     }
     for (int i = 0; i < values_.size(); ++i) query_.bindValue(i, values_[i]);
-    if (!query_.exec())
+    if (!query_.exec()) {
+        connection_.noteFailedStatement();
         throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
+    }
     return *this;
 }
 

@@ -1,5 +1,6 @@
 #include "prepay/PrePayBalance.h"
 #include "db/Query.h"
+#include "db/TolerantRead.h"
 #include "prepay/Failure.h"
 #include <exception>
 
@@ -17,42 +18,51 @@ struct Movements {
 Movements readMovements(db::Connection& c, qint32 account, QString* failure)
 {
     Movements m;
-    try {
-        db::Query q(c, QStringLiteral("SELECT Sum(CASE WHEN PrePay_IO=0 THEN PrePay_Money END) AS InMoney,"
-                                      " Sum(CASE WHEN PrePay_IO=0 THEN PreferMoney END) AS InBonus,"
-                                      " Sum(CASE WHEN PrePay_IO=1 THEN PrePay_Money END) AS OutMoney,"
-                                      " Sum(CASE WHEN PrePay_IO=1 THEN PreferMoney END) AS OutBonus"
-                                      " FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO IN (0,1)"),
-                    {account});
-        q.exec();
-        if (q.next()) {
-            m.in = q.number(QStringLiteral("InMoney"));
-            m.inBonus = q.number(QStringLiteral("InBonus"));
-            m.out = q.number(QStringLiteral("OutMoney"));
-            m.outBonus = q.number(QStringLiteral("OutBonus"));
-        }
-    } catch (const std::exception& e) {
-        // An unreadable sum counts 0; the uses are still read.
-        noteFailure(failure, e);
-    }
+    db::tolerantRead(
+        c,
+        [&] {
+            db::Query q(c, QStringLiteral("SELECT Sum(CASE WHEN PrePay_IO=0 THEN PrePay_Money END) AS InMoney,"
+                                          " Sum(CASE WHEN PrePay_IO=0 THEN PreferMoney END) AS InBonus,"
+                                          " Sum(CASE WHEN PrePay_IO=1 THEN PrePay_Money END) AS OutMoney,"
+                                          " Sum(CASE WHEN PrePay_IO=1 THEN PreferMoney END) AS OutBonus"
+                                          " FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO IN (0,1)"),
+                        {account});
+            q.exec();
+            if (q.next()) {
+                m.in = q.number(QStringLiteral("InMoney"));
+                m.inBonus = q.number(QStringLiteral("InBonus"));
+                m.out = q.number(QStringLiteral("OutMoney"));
+                m.outBonus = q.number(QStringLiteral("OutBonus"));
+            }
+        },
+        [&](const std::exception& e) {
+            // An unreadable sum counts 0; the uses are still read.
+            m = {};
+            noteFailure(failure, e);
+        });
     return m;
 }
 
 double readUses(db::Connection& c, qint32 account, const qint32* exceptSheet, QString* failure)
 {
-    try {
-        db::Query q(c, exceptSheet ? QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table"
-                                                    " WHERE PrePayer_ID=? AND PaySheetID <> ?")
-                                   : QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table"
-                                                    " WHERE PrePayer_ID=?"));
-        q.bind(account);
-        if (exceptSheet) q.bind(*exceptSheet);
-        q.exec();
-        return q.next() ? q.number(QStringLiteral("TotalMoney")) : 0.0;
-    } catch (const std::exception& e) {
-        noteFailure(failure, e);
-        return 0.0;
-    }
+    double uses = 0.0;
+    db::tolerantRead(
+        c,
+        [&] {
+            db::Query q(c, exceptSheet ? QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table"
+                                                        " WHERE PrePayer_ID=? AND PaySheetID <> ?")
+                                       : QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table"
+                                                        " WHERE PrePayer_ID=?"));
+            q.bind(account);
+            if (exceptSheet) q.bind(*exceptSheet);
+            q.exec();
+            uses = q.next() ? q.number(QStringLiteral("TotalMoney")) : 0.0;
+        },
+        [&](const std::exception& e) {
+            uses = 0.0;
+            noteFailure(failure, e);
+        });
+    return uses;
 }
 
 } // namespace

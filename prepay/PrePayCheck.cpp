@@ -2,6 +2,7 @@
 #include "common/Prompter.h"
 #include "db/Query.h"
 #include "db/TextMatch.h"
+#include "db/TolerantRead.h"
 #include "prepay/Failure.h"
 #include "prepay/PrePayBalance.h"
 #include <exception>
@@ -11,21 +12,24 @@ namespace prepay {
 qint32 FindPrePayAccount(db::Connection& c, const QString& patientCode, QString* failure)
 {
     qint32 account = 0;
-    try {
-        // Oldest link first, so "the last one" is the newest, the same on every database.
-        db::Query q(c, QStringLiteral("SELECT PrePayer_ID FROM PrePayUserSheet_Table WHERE ")
-                           + db::sameText(QStringLiteral("Patient_Code")) + QStringLiteral(" ORDER BY ID"),
-                    {patientCode});
-        q.exec();
-        while (q.next()) {
-            if (!q.isNull(QStringLiteral("PrePayer_ID")))
-                account = static_cast<qint32>(q.integer(QStringLiteral("PrePayer_ID")));
-        }
-    } catch (const std::exception& e) {
-        // Unreadable counts as no account: the check then refuses prepayment.
-        noteFailure(failure, e);
-        return 0;
-    }
+    db::tolerantRead(
+        c,
+        [&] {
+            // Oldest link first, so "the last one" is the newest, the same on every database.
+            db::Query q(c, QStringLiteral("SELECT PrePayer_ID FROM PrePayUserSheet_Table WHERE ")
+                               + db::sameText(QStringLiteral("Patient_Code")) + QStringLiteral(" ORDER BY ID"),
+                        {patientCode});
+            q.exec();
+            while (q.next()) {
+                if (!q.isNull(QStringLiteral("PrePayer_ID")))
+                    account = static_cast<qint32>(q.integer(QStringLiteral("PrePayer_ID")));
+            }
+        },
+        [&](const std::exception& e) {
+            // Unreadable counts as no account: the check then refuses prepayment.
+            account = 0;
+            noteFailure(failure, e);
+        });
     return account;
 }
 

@@ -5,6 +5,7 @@
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
 #include "db/TextMatch.h"
+#include "db/TolerantRead.h"
 #include "prepay/Failure.h"
 #include <cmath>
 #include <exception>
@@ -20,16 +21,18 @@ struct Band {
 
 qint32 accountOfMember(db::Connection& c, const QString& memberCode, QString* failure)
 {
-    try {
-        const QVariant id = db::SelectFieldValue(
-            c, QStringLiteral("SELECT ID FROM PrePay_Table WHERE ") + db::sameText(QStringLiteral("VIP_CODE"))
-                   + QStringLiteral(" ORDER BY ID"),
-            {memberCode}, QStringLiteral("ID"));
-        return static_cast<qint32>(db::toInteger(id));
-    } catch (const std::exception& e) {
-        noteFailure(failure, e);
-        return 0;
-    }
+    qint32 account = 0;
+    db::tolerantRead(
+        c,
+        [&] {
+            const QVariant id = db::SelectFieldValue(
+                c, QStringLiteral("SELECT ID FROM PrePay_Table WHERE ") + db::sameText(QStringLiteral("VIP_CODE"))
+                       + QStringLiteral(" ORDER BY ID"),
+                {memberCode}, QStringLiteral("ID"));
+            account = static_cast<qint32>(db::toInteger(id));
+        },
+        [&](const std::exception& e) { noteFailure(failure, e); });
+    return account;
 }
 
 Band bandOf(db::Connection& c, double total)
@@ -65,7 +68,12 @@ void book(db::Connection& c, const QString& memberCode, const QString& patientNa
                    {QStringLiteral("note"), note},
                    {QStringLiteral("ReceiptID"), receiptId}});
 
-    db::Query old(c, QStringLiteral("SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"), {account});
+    // Read under a row lock on PostgreSQL: two workstations booking points for one member at
+    // once would otherwise both add to the same old total and one booking would be lost.
+    // (SQLite's transaction already holds the write lock from its start.)
+    db::Query old(c, QStringLiteral("SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?")
+                         + (c.isSQLite() ? QString() : QStringLiteral(" FOR UPDATE")),
+                  {account});
     old.exec();
     if (!old.next()) throw db::Error(QStringLiteral("会员帐户不存在"));
     const double oldTotal = old.number(QStringLiteral("VIP_grade_value"));
@@ -121,7 +129,7 @@ int VipGradeSet(db::Connection& c, const QString& memberCode, const QString& pat
         noteFailure(failure, QStringLiteral("points are not a finite number"));
     }
     // Shown after the unit has ended, so no write lock is held while the message is open.
-    if (!booked) Prompter::current().inform(QStringLiteral("会员积分自动修改不成功，请手工修改该会员的积分！"));
+    if (!booked) Prompter::current().inform(kPointsNotBooked);
     return 0;
 }
 

@@ -5,6 +5,9 @@
 
 namespace prepay {
 
+// Said whenever a booking could not be made: the cashier then corrects the points by hand.
+inline const QString kPointsNotBooked = QStringLiteral("会员积分自动修改不成功，请手工修改该会员的积分！");
+
 // Books member points for an account (PrePay_Table.ID; 0 or less: the account whose
 // VIP_CODE is memberCode). Writes the points record (Grade_Record_table) and the new total;
 // when the total leaves its band of Grade_shengji_Calculate_table (bounds exclusive) it also

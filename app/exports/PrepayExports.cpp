@@ -2,6 +2,7 @@
 // dialog: thin calls into the engine, whose messages go through the call's Prompter.
 #include "app/ModuleFrame.h"
 #include "calvane/calvane.h"
+#include "common/Prompter.h"
 #include "prepay/PrePayBalance.h"
 #include "prepay/PrePayCheck.h"
 #include "prepay/VipGrade.h"
@@ -44,23 +45,27 @@ int32_t GetPrePayInfo1(CalvaneConnection* conn, int32_t resettle, int32_t* use_p
             qint32 use = app::read(use_prepay);
             if (use != 1)
                 return 0;
+            // From here every way out writes the flag and the account: the host acts on them, and
+            // answering "go ahead" for an account nobody checked would spend money that is not there.
             qint32 found = 0;
             int32_t result = 1;
-            if (conn && conn->connection) {
+            try {
+                if (!conn || !conn->connection) throw std::runtime_error("no database connection");
                 QString failure;
                 result = prepay::GetPrePayInfo1(*conn->connection, resettle, use, app::text(patient_code), found,
                                                 pay_sheet, &failure);
                 report("GetPrePayInfo1", failure);
-            } else {
-                // Answering 0 here would let the host take money from an account nobody checked.
-                app::setLastError(QStringLiteral("GetPrePayInfo1: no database connection"));
+            } catch (const std::exception& e) {
+                app::setLastError(QStringLiteral("GetPrePayInfo1: %1").arg(QString::fromUtf8(e.what())));
                 use = 0;
+                found = 0;
+                result = 1;
             }
             app::write(use_prepay, use);
             app::write(account, found);
             return result;
         },
-        {.needsConnection = false, .ui = app::Ui::Messages});
+        {.needsConnection = false, .ui = app::Ui::Messages, .refused = 1});
 }
 
 int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char* patient, double points,
@@ -70,10 +75,21 @@ int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char
     return app::runExport(
         "VipGradeSet", conn,
         [&](app::ModuleCall&) -> int32_t {
+            QString memberCode, patientName, operatorName, noteText;
+            try {
+                memberCode = app::text(member_code);
+                patientName = app::text(patient);
+                operatorName = app::text(operator_name);
+                noteText = app::text(note);
+            } catch (const app::InvalidText& e) {
+                // Nothing is booked: the cashier must hear so, as for any booking that fails.
+                app::setLastError(QStringLiteral("VipGradeSet: %1").arg(QString::fromUtf8(e.what())));
+                Prompter::current().inform(prepay::kPointsNotBooked);
+                return 0;
+            }
             QString failure;
-            prepay::VipGradeSet(*conn->connection, app::text(member_code), app::text(patient), points, auto_flag,
-                                app::text(operator_name), app::date(date), account, app::text(note), receipt_id,
-                                &failure);
+            prepay::VipGradeSet(*conn->connection, memberCode, patientName, points, auto_flag, operatorName,
+                                app::date(date), account, noteText, receipt_id, &failure);
             report("VipGradeSet", failure);
             return 0;
         },

@@ -2,6 +2,7 @@
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
+#include "db/TolerantRead.h"
 #include "db/Transaction.h"
 #include "tests/support/TestDb.h"
 #include <QTest>
@@ -192,6 +193,53 @@ private Q_SLOTS:
         }
         QCOMPARE(FindRecordValue(*c, QStringLiteral("SELECT 护士 FROM 护士表"), {}, QStringLiteral("护士")),
                  QVariantList{QStringLiteral("甲")});
+    }
+
+    // A caller that catches a failed statement and commits anyway: SQLite undid only that
+    // statement and keeps the rest; PostgreSQL has lost the transaction, and the commit must say
+    // so instead of reporting a save that never happened. A read run through tolerantRead fails
+    // on its own, on both.
+    void commitAfterACaughtFailure_data() { testdb::addBackendRows(); }
+    void commitAfterACaughtFailure()
+    {
+        QFETCH(QString, backend);
+        auto c = testdb::open(backend);
+        const QString insert = QStringLiteral("INSERT INTO 护士表 (护士) VALUES (?)");
+        const QString broken = QStringLiteral("SELECT 护士 FROM no_such_table");
+        auto nurses = [&] { return toInteger(scalar(*c, QStringLiteral("SELECT count(*) FROM 护士表"))); };
+
+        auto saveSwallowing = [&] {
+            Transaction t(*c);
+            execute(*c, insert, {QStringLiteral("甲")});
+            try {
+                Query(*c, broken).exec();
+            } catch (const Error&) {
+            }
+            t.commit();
+        };
+        if (c->isSQLite()) {
+            saveSwallowing();
+            QCOMPARE(nurses(), 1);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(Error, saveSwallowing());
+            QCOMPARE(nurses(), 0);
+        }
+        QCOMPARE(c->transactionDepth(), 0);
+
+        QString why;
+        {
+            Transaction t(*c);
+            execute(*c, insert, {QStringLiteral("乙")});
+            QVERIFY(!tolerantRead(*c, [&] { Query(*c, broken).exec(); }, [&](const std::exception& e) {
+                why = QString::fromUtf8(e.what());
+            }));
+            execute(*c, insert, {QStringLiteral("丙")});
+            t.commit();
+        }
+        QVERIFY(why.contains(QStringLiteral("no_such_table")));
+        QCOMPARE(nurses(), c->isSQLite() ? 3 : 2);
+        // Outside a transaction it reads as it is.
+        QVERIFY(tolerantRead(*c, [&] { QCOMPARE(nurses(), c->isSQLite() ? 3 : 2); }, [](const std::exception&) {}));
     }
 };
 

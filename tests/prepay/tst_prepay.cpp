@@ -317,7 +317,7 @@ private Q_SLOTS:
             row(b, "two bands up") << QVariant(90.0) << 500.0 << "钻石卡" << true;
             row(b, "onto a bound: in no band") << QVariant(90.0) << 10.0 << "" << true;
             row(b, "off a bound into a band") << QVariant(100.0) << 1.0 << "金卡" << true;
-            row(b, "a hair below a bound counts as on it") << QVariant(90.1) << 9.9 << "" << true;
+            row(b, "a hair off a bound counts as on it") << QVariant(99.80000000000001) << 0.2 << "" << true;
             row(b, "refund moves down") << QVariant(110.0) << -20.0 << "银卡" << true;
             row(b, "refund within the band") << QVariant(300.0) << -100.0 << "旧卡" << false;
             row(b, "NULL total counts 0") << QVariant() << 50.0 << "银卡" << true;

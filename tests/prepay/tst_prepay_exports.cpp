@@ -223,7 +223,7 @@ class TestPrePayExports : public QObject
         QTest::newRow("band change, account given") << "M001" << false << 20.0 << 110.0 << "银卡" << 1;
         QTest::newRow("band change, found by code") << "M001" << true << 20.0 << 110.0 << "银卡" << 1;
         QTest::newRow("same band") << "M001" << false << 5.0 << 95.0 << "旧卡" << 0;
-        QTest::newRow("refund moves down") << "M001" << false << -50.0 << 40.0 << "旧卡" << 0;
+        QTest::newRow("refund within the band") << "M001" << false << -50.0 << 40.0 << "旧卡" << 0;
         QTest::newRow("code with no account writes nothing") << "M404" << true << 20.0 << 90.0 << "旧卡" << 0;
     }
     void points()
@@ -305,6 +305,23 @@ class TestPrePayExports : public QObject
                  1); // empty texts, not NULL
         QCOMPARE(texts(run.events(QStringLiteral("message"))), QStringList());
         QCOMPARE(QString::fromUtf8(CalvaneLastError()), QString());
+    }
+
+    // A host still sending GBK: nothing is allowed or booked on a guessed name, and it is said.
+    void textNotUtf8()
+    {
+        const qint32 a = newAccount(*db_, QStringLiteral("M001"), 10.0);
+        move(*db_, a, 0, 100, 0);
+        ScriptRun run(QJsonArray{});
+        const char* gbk = "\xd5\xc5\xc8\xfd"; // 张三
+        int32_t flag = 1, account = 42;
+        QCOMPARE(int(GetPrePayInfo1(conn_, 0, &flag, gbk, &account, 0, 0)), 1);
+        QCOMPARE(flag, 0);
+        QCOMPARE(account, 0);
+        QVERIFY(QString::fromUtf8(CalvaneLastError()).startsWith(QStringLiteral("GetPrePayInfo1: a text parameter")));
+        QCOMPARE(int(VipGradeSet(conn_, "M001", gbk, 5, 0, "", date_, a, "", 0)), 0);
+        QCOMPARE(toInteger(scalar(*db_, QStringLiteral("SELECT count(*) FROM Grade_Record_table"))), 0);
+        QCOMPARE(texts(run.events(QStringLiteral("message"))), QStringList{pointsFailed});
     }
 
     // No connection, or one whose database cannot be read: nothing is reported as success, and
