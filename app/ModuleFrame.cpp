@@ -46,7 +46,8 @@ ModuleCall::ModuleCall(const char* exportName, CalvaneConnection* connection, bo
     : name_(QString::fromLatin1(exportName)), connection_(connection)
 {
     Automation::clearLastRunError();
-    const QString script = Automation::configuredScript();
+    // A call that shows nothing leaves the script alone: it is for the dialogs of other calls.
+    const QString script = ui == Ui::None ? QString() : Automation::configuredScript();
     if (!script.isEmpty()) automation_ = Automation::fromFile(script);
 
     if (needsConnection && (!connection || !connection->connection)) {

@@ -142,7 +142,10 @@ QDateTime Connection::serverTime()
     QSqlQuery q(db_);
     const QString sql = isSQLite() ? QStringLiteral("SELECT datetime('now','localtime')")
                                    : QStringLiteral("SELECT to_char(LOCALTIMESTAMP, 'YYYY-MM-DD HH24:MI:SS')");
-    if (!q.exec(sql) || !q.next()) throw Error(q.lastError().text());
+    if (!q.exec(sql) || !q.next()) {
+        noteFailedStatement();
+        throw Error(q.lastError().text());
+    }
     QDateTime t = QDateTime::fromString(q.value(0).toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!t.isValid()) throw Error(QStringLiteral("服务器时间无法识别: %1").arg(q.value(0).toString()));
     return t;

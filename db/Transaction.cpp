@@ -63,7 +63,10 @@ void Transaction::rollback()
 void Transaction::run(const QString& sql)
 {
     QSqlQuery q(connection_.database());
-    if (!q.exec(sql)) throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+    if (!q.exec(sql)) {
+        connection_.noteFailedStatement();
+        throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+    }
 }
 
 } // namespace db

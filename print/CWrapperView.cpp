@@ -12,12 +12,14 @@ namespace print {
 
 CWrapperView::CWrapperView(PageRoutine routine, void* context) : routine_(std::move(routine)), context_(context) {}
 
-bool CWrapperView::drawPage(QPrinter& printer, bool preview) const
+bool CWrapperView::drawPage(QPrinter& printer, bool preview) const { return draw(printer, preview) == Drawn::Done; }
+
+CWrapperView::Drawn CWrapperView::draw(QPrinter& printer, bool preview) const
 {
     QPainter painter;
     if (!painter.begin(&printer)) {
         qWarning() << "print: cannot open the printer" << printer.printerName() << printer.outputFileName();
-        return false;
+        return Drawn::NotOpened;
     }
     PrintInfo info;
     info.preview = preview;
@@ -30,9 +32,9 @@ bool CWrapperView::drawPage(QPrinter& printer, bool preview) const
         qWarning() << "print: the page routine failed:" << e.what();
         printer.abort();
         painter.end();
-        return false;
+        return Drawn::Failed;
     }
-    return painter.end();
+    return painter.end() ? Drawn::Done : Drawn::Failed;
 }
 
 PrintOutcome CWrapperView::filePrint(QPrinter& printer, QWidget* dialogParent) const
@@ -48,10 +50,11 @@ bool CWrapperView::writePdf(const QString& path, const QPageLayout& layout) cons
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     printer.setPageLayout(layout);
-    if (drawPage(printer, false))
-        return true;
-    QFile::remove(path);
-    return false;
+    const Drawn drawn = draw(printer, false);
+    // A file that could not even be opened is someone else's: only our half page goes.
+    if (drawn == Drawn::Failed)
+        QFile::remove(path);
+    return drawn == Drawn::Done;
 }
 
 QPageLayout CWrapperView::defaultPdfLayout()

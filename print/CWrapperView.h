@@ -28,6 +28,9 @@ public:
     static QPageLayout defaultPdfLayout();
 
 private:
+    enum class Drawn { NotOpened, Failed, Done };
+    Drawn draw(QPrinter& printer, bool preview) const;
+
     PageRoutine routine_;
     void* context_;
 };

@@ -105,6 +105,9 @@ void AMDDetailMedicineRecord(db::Connection& c, FeeDocument kind, MedicineLineLi
 {
     std::vector<qint32> rowIds;
     rowIds.reserve(static_cast<size_t>(lines.size()));
+    // Inside a caller's save the rows exist only once the caller commits; the lists are then
+    // left as they were, since a rollback there would leave them naming rows that are gone.
+    const bool ownSave = c.transactionDepth() == 0;
     db::Transaction t(c);
     for (const MedicineLine& l : lines) {
         const db::FieldValues row = rowOf(l, kind, documentId);
@@ -119,6 +122,7 @@ void AMDDetailMedicineRecord(db::Connection& c, FeeDocument kind, MedicineLineLi
     for (const MedicineLine& l : removed)
         if (l.rowId > 0) db::DeleteRecord(c, table, {QStringLiteral("ID=?"), {l.rowId}});
     t.commit();
+    if (!ownSave) return;
 
     size_t i = 0;
     for (MedicineLine& l : lines) {

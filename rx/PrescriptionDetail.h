@@ -30,8 +30,9 @@ double InputMedicineList(MedicineLineList& lines, const MedicineLine& line);
 // every row gets the document's ID and MedcineOutFlag (1 for a walk-in sheet, whose medicines
 // leave the stock when it is saved; 0 for a receipt, whose leave at its checkout). Then the
 // rows of the `removed` lines are deleted. All of it in one transaction (a savepoint inside a
-// caller's): on a db::Error nothing is written and both lists are as they were. Afterwards the
-// lines carry their row IDs and the document's ID, and `removed` is empty.
+// caller's): on a db::Error nothing is written and both lists are as they were. When it ran its
+// own transaction, the lines then carry their row IDs and the document's ID and `removed` is
+// empty; inside a caller's transaction (which may still roll back) both lists stay as they were.
 void AMDDetailMedicineRecord(db::Connection& c, FeeDocument kind, MedicineLineList& lines, MedicineLineList& removed,
                              qint32 documentId);
 

@@ -4,6 +4,7 @@
 #include "calvane/calvane.h"
 #include "rx/PrescriptionDetail.h"
 #include <array>
+#include <new>
 
 struct CalvaneMedicineList {
     rx::MedicineLineList lines;
@@ -12,7 +13,17 @@ struct CalvaneMedicineList {
 
 struct CalvaneListRows {
     QList<QStringList> rows;
-    QByteArray lastRead;
+    QList<QByteArrayList> utf8; // every cell, so texts handed out stay valid until the rows change
+
+    void encode()
+    {
+        utf8.clear();
+        for (const QStringList& row : rows) {
+            QByteArrayList cells;
+            for (const QString& cell : row) cells << cell.toUtf8();
+            utf8 << cells;
+        }
+    }
 };
 
 namespace {
@@ -84,7 +95,7 @@ int32_t listCall(const char* name, Body&& body)
 
 extern "C" {
 
-CalvaneMedicineList* CalvaneMedicineListCreate(void) { return new CalvaneMedicineList; }
+CalvaneMedicineList* CalvaneMedicineListCreate(void) { return new (std::nothrow) CalvaneMedicineList; }
 void CalvaneMedicineListDestroy(CalvaneMedicineList* list) { delete list; }
 int32_t CalvaneMedicineListCount(const CalvaneMedicineList* list) { return list ? list->lines.size() : 0; }
 
@@ -114,15 +125,14 @@ int32_t CalvaneMedicineListRemove(CalvaneMedicineList* list, int32_t position)
     });
 }
 
-CalvaneListRows* CalvaneListRowsCreate(void) { return new CalvaneListRows; }
+CalvaneListRows* CalvaneListRowsCreate(void) { return new (std::nothrow) CalvaneListRows; }
 void CalvaneListRowsDestroy(CalvaneListRows* rows) { delete rows; }
 int32_t CalvaneListRowsCount(const CalvaneListRows* rows) { return rows ? static_cast<int32_t>(rows->rows.size()) : 0; }
 
-const char* CalvaneListRowsText(CalvaneListRows* rows, int32_t row, int32_t column)
+const char* CalvaneListRowsText(const CalvaneListRows* rows, int32_t row, int32_t column)
 {
-    if (!rows || row < 0 || row >= rows->rows.size() || column < 0 || column >= rows->rows[row].size()) return "";
-    rows->lastRead = rows->rows[row][column].toUtf8();
-    return rows->lastRead.constData();
+    if (!rows || row < 0 || row >= rows->utf8.size() || column < 0 || column >= rows->utf8[row].size()) return "";
+    return rows->utf8[row][column].constData();
 }
 
 int32_t ShowMedicineList(int32_t mode, CalvaneConnection* conn, int32_t document_id, CalvaneMedicineList* lines,
@@ -134,6 +144,7 @@ int32_t ShowMedicineList(int32_t mode, CalvaneConnection* conn, int32_t document
             if (!lines) missing("line list");
             const double sum = rx::ShowMedicineList(*conn->connection, rx::feeDocumentOf(mode), document_id,
                                                     lines->lines, list_control ? &list_control->rows : nullptr);
+            if (list_control) list_control->encode();
             app::write(total, sum);
             return 0;
         },
@@ -156,6 +167,7 @@ int32_t AMDDetailMedicineRecord(int32_t mode, CalvaneConnection* conn, CalvaneMe
         "AMDDetailMedicineRecord", conn,
         [&](app::ModuleCall&) -> int32_t {
             if (!lines) missing("line list");
+            if (removed == lines) throw std::invalid_argument("the removed lines must be a list of their own");
             rx::MedicineLineList none;
             rx::AMDDetailMedicineRecord(*conn->connection, rx::feeDocumentOf(mode), lines->lines,
                                         removed ? removed->lines : none, document_id);

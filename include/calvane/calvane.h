@@ -200,6 +200,7 @@ typedef struct CalvaneMedicineLine {
     int32_t copied;            /* carried along */
 } CalvaneMedicineLine;
 
+/* NULL when out of memory. */
 CALVANE_API CalvaneMedicineList* CalvaneMedicineListCreate(void);
 CALVANE_API void CalvaneMedicineListDestroy(CalvaneMedicineList* list);
 CALVANE_API int32_t CalvaneMedicineListCount(const CalvaneMedicineList* list);
@@ -217,7 +218,7 @@ CALVANE_API CalvaneListRows* CalvaneListRowsCreate(void);
 CALVANE_API void CalvaneListRowsDestroy(CalvaneListRows* rows);
 CALVANE_API int32_t CalvaneListRowsCount(const CalvaneListRows* rows);
 /* The text in row (from 0) and column (from 0); "" outside the rows. Valid until the rows change. */
-CALVANE_API const char* CalvaneListRowsText(CalvaneListRows* rows, int32_t row, int32_t column);
+CALVANE_API const char* CalvaneListRowsText(const CalvaneListRows* rows, int32_t row, int32_t column);
 
 /* Loads the stored lines of fee document `document_id` (mode 0: a case-record receipt; other: a
  * walk-in sheet) in ID order onto the head of `lines` (which then starts with the newest row),
@@ -231,8 +232,9 @@ CALVANE_API int32_t ShowMedicineList(int32_t mode, CalvaneConnection* conn, int3
 CALVANE_API int32_t InputMedicineList(CalvaneMedicineList* lines, const CalvaneMedicineLine* line, double* total);
 /* Stores `lines` for fee document `document_id` (mode as for ShowMedicineList): lines with a
  * row ID change their row, the others are added; walk-in lines are marked as out of stock.
- * Then deletes the rows of the lines in `removed` (may be NULL) and empties it. Returns 0 when
- * every write succeeded; otherwise non-zero with nothing written. */
+ * Then deletes the rows of the lines in `removed` (may be NULL, not `lines` itself) and
+ * empties it; the stored lines get their row IDs. Returns 0 when every write succeeded;
+ * otherwise non-zero with nothing written and both lists as they were. */
 CALVANE_API int32_t AMDDetailMedicineRecord(int32_t mode, CalvaneConnection* conn, CalvaneMedicineList* lines,
                                             CalvaneMedicineList* removed, int32_t document_id);
 

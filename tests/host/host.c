@@ -42,6 +42,33 @@ int main(int argc, char** argv)
     r = PayForNoCard(conn, 0, "王医生", "收款员", date, &stored, &second, NULL, &lock);
     printf("PayForNoCard %d %d %d [%s]\n", (int)r, (int)stored, (int)second, CalvaneUiScriptError());
 
+    /* The prescription lines of the new receipt: stored, then loaded back with their list rows. */
+    CalvaneMedicineList* lines = CalvaneMedicineListCreate();
+    CalvaneMedicineList* loaded = CalvaneMedicineListCreate();
+    CalvaneListRows* rows = CalvaneListRowsCreate();
+    CalvaneMedicineLine line;
+    memset(&line, 0, sizeof line);
+    line.name = "阿莫西林胶囊";
+    line.unit = "盒";
+    line.price = 12.5;
+    line.quantity = 2;
+    line.amount = 25;
+    double total = 0;
+    if (!lines || !loaded || !rows || InputMedicineList(lines, &line, &total) != 0 ||
+        AMDDetailMedicineRecord(0, conn, lines, NULL, receipt) != 0 ||
+        ShowMedicineList(0, conn, receipt, loaded, rows, &total) != 0) {
+        fprintf(stderr, "medicine lines: %s\n", CalvaneLastError());
+        return 1;
+    }
+    /* Texts of one row held at once, as a host's list would take them. */
+    const char* name = CalvaneListRowsText(rows, 0, 0);
+    const char* unit = CalvaneListRowsText(rows, 0, 2);
+    const char* amount = CalvaneListRowsText(rows, 0, 5);
+    printf("MedicineList %d %.2f %s %s %s\n", (int)CalvaneMedicineListCount(loaded), total, name, unit, amount);
+    CalvaneListRowsDestroy(rows);
+    CalvaneMedicineListDestroy(loaded);
+    CalvaneMedicineListDestroy(lines);
+
     printf("ReceiptPrint %d\n", (int)ReceiptPrint(1, 2, 3, 4, "a", NULL, "c", "d"));
     CalvaneDisconnect(conn);
     return 0;

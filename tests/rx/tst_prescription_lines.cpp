@@ -4,10 +4,13 @@
 #include "calvane/calvane.h"
 #include "db/Query.h"
 #include "db/Schema.h"
+#include "db/Transaction.h"
 #include "rx/MedicineLineList.h"
 #include "tests/support/TestDb.h"
 #include "tools/calvane/ExportTable.h"
+#include <QFile>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -274,6 +277,48 @@ private Q_SLOTS:
         QCOMPARE(total, -1.0);
         QCOMPARE(int(CalvaneListRowsCount(loaded.rows)), 0);
         QCOMPARE(int(ShowMedicineList(0, nullptr, 7, loaded.lines, loaded.rows, &total)), 1);
+    }
+
+    // Inside a caller's save the lists change only with it: rolled back, they still describe
+    // what is stored, and the next save works. Lists that are one and the same are refused.
+    void insideACallersSave()
+    {
+        Host host(QStringLiteral("sqlite"));
+        Lists l;
+        double total = 0;
+        CalvaneMedicineLine a = medicine("阿莫西林胶囊", 12.5, 2);
+        InputMedicineList(l.lines, &a, &total);
+        {
+            db::Transaction outer(host.db());
+            QCOMPARE(int(AMDDetailMedicineRecord(0, host.conn, l.lines, nullptr, 7)), 0);
+        } // rolled back
+        QCOMPARE(describe(l.lines), QStringLiteral("阿莫西林胶囊:0:0"));
+        QCOMPARE(storedRows(host.db()), QStringList());
+        QCOMPARE(int(AMDDetailMedicineRecord(0, host.conn, l.lines, nullptr, 7)), 0);
+        QCOMPARE(storedRows(host.db()).size(), 1);
+
+        QVERIFY(AMDDetailMedicineRecord(0, host.conn, l.lines, l.lines, 7) != 0);
+        QCOMPARE(storedRows(host.db()).size(), 1);
+        QCOMPARE(int(CalvaneMedicineListCount(l.lines)), 1);
+    }
+
+    // These calls show nothing: a script set for the host's dialogs is not theirs to run.
+    void scriptIsLeftForDialogs()
+    {
+        Host host(QStringLiteral("sqlite"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.json"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(R"({"steps":[{"click":"确定"}]})");
+        f.close();
+        QCOMPARE(int(CalvaneSetUiScript(path.toUtf8().constData())), 0);
+        Lists l;
+        double total = 0;
+        QCOMPARE(int(ShowMedicineList(0, host.conn, 7, l.lines, l.rows, &total)), 0);
+        QCOMPARE(int(CheckRelationBetweenMedicineAndKB(host.conn)), 1);
+        QCOMPARE(QString::fromUtf8(CalvaneUiScriptError()), QString());
+        CalvaneSetUiScript(nullptr);
     }
 
     // `calvane call` takes lines as JSON and prints them back with the list rows.

@@ -39,7 +39,8 @@ private Q_SLOTS:
         db::Connection& c = *conn->connection;
         db::schema::migrate(c);
         for (const QString& flag : rows.split(QLatin1Char(','), Qt::SkipEmptyParts))
-            db::execute(c, QStringLiteral("INSERT INTO Management_table (MedicineFromKBFlag) VALUES (%1)").arg(flag));
+            db::execute(c, QStringLiteral("INSERT INTO Management_table (MedicineFromKBFlag) VALUES (?)"),
+                        {flag == QLatin1String("NULL") ? QVariant() : QVariant(flag.toInt())});
         if (broken) c.failStatementAfter(1);
         QCOMPARE(int(CheckRelationBetweenMedicineAndKB(conn)), result);
         c.clearFault();

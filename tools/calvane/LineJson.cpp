@@ -40,7 +40,8 @@ constexpr int32_t listColumns = 13;
 
 bool lineFromJson(const QJsonObject& json, OwnedLine& out, QString* error)
 {
-    out = OwnedLine{};
+    out.line = CalvaneMedicineLine{};
+    out.texts = {};
     for (int i = 0; i < 10; ++i) *textField(out.line, i) = "";
     for (auto it = json.begin(); it != json.end(); ++it) {
         const QString key = it.key();

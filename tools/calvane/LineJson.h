@@ -14,6 +14,11 @@ namespace calltable {
 struct OwnedLine {
     CalvaneMedicineLine line{};
     std::array<QByteArray, 10> texts;
+
+    OwnedLine() = default;
+    // A copy's pointers would point into the original's texts.
+    OwnedLine(const OwnedLine&) = delete;
+    OwnedLine& operator=(const OwnedLine&) = delete;
 };
 
 // Fills `out` from a JSON object; false with a reason for an unknown key or a wrong type.
