@@ -10,7 +10,10 @@ namespace {
 
 QWidget* owner()
 {
-    if (Dialog* d = Dialog::topmost()) return d;
+    // A dialog hidden behind its print preview is no place for a box: the preview is then the
+    // modal window on top.
+    if (Dialog* d = Dialog::topmost(); d && d->isVisible()) return d;
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     return QApplication::activeWindow();
 }
 
