@@ -6,6 +6,7 @@
 #include "app/PrintRedirect.h"
 #include <QFile>
 #include <QJsonDocument>
+#include <cmath>
 
 namespace app {
 
@@ -23,6 +24,37 @@ QString kindOf(const QJsonObject& step)
 {
     for (const QString& k : stepKinds)
         if (step.contains(k)) return k;
+    return QString();
+}
+
+// What a step of each kind may say besides its kind: anything else is a slip ("doubel") that
+// would otherwise be ignored while the script seems to pass.
+QStringList extrasOf(const QString& kind)
+{
+    if (kind == QLatin1String("set")) return {QStringLiteral("to")};
+    if (kind == QLatin1String("choose")) return {QStringLiteral("item")};
+    if (kind == QLatin1String("row")) return {QStringLiteral("index")};
+    if (kind == QLatin1String("tree")) return {QStringLiteral("path"), QStringLiteral("double")};
+    if (kind == QLatin1String("key")) return {QStringLiteral("press")};
+    return {};
+}
+
+QString problemOf(const QJsonObject& step, const QString& kind)
+{
+    for (auto it = step.begin(); it != step.end(); ++it) {
+        if (it.key() == kind) continue;
+        if (stepKinds.contains(it.key()))
+            return QStringLiteral("a step does one thing (\"%1\" and \"%2\")").arg(kind, it.key());
+        if (!extrasOf(kind).contains(it.key())) return QStringLiteral("unknown key \"%1\"").arg(it.key());
+    }
+    if (kind == QLatin1String("row")) {
+        const double index = step.value(QStringLiteral("index")).toDouble(-1);
+        if (!step.value(QStringLiteral("index")).isDouble() || index < 0 || index != std::floor(index))
+            return QStringLiteral("\"row\" needs a whole number \"index\"");
+    }
+    if (kind == QLatin1String("tree") && step.contains(QStringLiteral("double")) &&
+        !step.value(QStringLiteral("double")).isBool())
+        return QStringLiteral("\"double\" is true or false");
     return QString();
 }
 
@@ -81,8 +113,6 @@ void Automation::load(const QByteArray& json, const QString& origin)
             problem = QStringLiteral("\"set\" needs \"to\"");
         else if (kind == QLatin1String("choose") && !step.contains(QStringLiteral("item")))
             problem = QStringLiteral("\"choose\" needs \"item\"");
-        else if (kind == QLatin1String("row") && !step.value(QStringLiteral("index")).isDouble())
-            problem = QStringLiteral("\"row\" needs a number \"index\"");
         else if (kind == QLatin1String("tree") && !step.value(QStringLiteral("path")).isArray())
             problem = QStringLiteral("\"tree\" needs a list \"path\"");
         else if (kind == QLatin1String("key") && !step.contains(QStringLiteral("press")))
@@ -93,10 +123,17 @@ void Automation::load(const QByteArray& json, const QString& origin)
             if (!replies.contains(step.value(kind).toString()))
                 problem = QStringLiteral("a reply is 是, 否, 确定 or 取消");
         }
+        if (problem.isEmpty() && steps_.at(i).isObject() && !kind.isEmpty()) problem = problemOf(step, kind);
         if (!problem.isEmpty()) {
             error_ = QStringLiteral("%1: %2").arg(describe(i), problem);
             return;
         }
+    }
+    // A transcript asked for and not written would pass for a run that showed nothing.
+    if (!transcript_.isEmpty()) {
+        QFile f(transcript_);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+            error_ = QStringLiteral("script %1: cannot write the transcript %2").arg(origin, transcript_);
     }
 }
 
@@ -167,9 +204,10 @@ void Automation::write(const QJsonObject& line)
 {
     if (transcript_.isEmpty()) return;
     QFile f(transcript_);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
-    f.write(QJsonDocument(line).toJson(QJsonDocument::Compact));
-    f.write("\n");
+    const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(text) != text.size()) {
+        if (error_.isEmpty()) error_ = QStringLiteral("cannot write the transcript %1").arg(transcript_);
+    }
 }
 
 void Automation::dialogOpened(Dialog& dialog)

@@ -103,6 +103,7 @@ void sendMouse(QWidget* target, QEvent::Type type, const QPoint& at)
 
 void clickIndex(QAbstractItemView* view, const QModelIndex& index, bool doubleClick)
 {
+    const QPersistentModelIndex target(index), before(view->currentIndex());
     enter(view);
     view->scrollTo(index);
     const QRect r = view->visualRect(index);
@@ -120,8 +121,9 @@ void clickIndex(QAbstractItemView* view, const QModelIndex& index, bool doubleCl
         emit view->clicked(index);
         if (doubleClick) emit view->doubleClicked(index);
     }
-    if (view->currentIndex().row() != index.row() || view->currentIndex().parent() != index.parent())
-        view->setCurrentIndex(index);
+    // Make the row current when the click did not, unless a handler moved on or rebuilt the
+    // model (a stale index would point into freed rows).
+    if (target.isValid() && view->currentIndex() == before && before != target) view->setCurrentIndex(target);
 }
 
 QString listOf(QAbstractItemModel* model, const QModelIndex& parent)

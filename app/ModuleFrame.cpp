@@ -4,6 +4,7 @@
 #include "common/OleDate.h"
 #include <QApplication>
 #include <QStringDecoder>
+#include <string>
 #include <QThread>
 
 namespace app {
@@ -121,13 +122,18 @@ QString text(const char* utf8)
     QString s = decode(QByteArrayView(utf8));
     if (decode.hasError()) {
         const QByteArray head = QByteArray(utf8).left(16);
-        throw InvalidText(QStringLiteral("a text parameter is not valid UTF-8 (begins %1)")
+        throw InvalidParameter(QStringLiteral("a text parameter is not valid UTF-8 (begins %1)")
                               .arg(QString::fromLatin1(head.toHex(' ')))
                               .toStdString());
     }
     return s;
 }
 
-QDateTime date(double oleDate) { return oledate::toDateTime(oleDate); }
+QDateTime date(double oleDate)
+{
+    const QDateTime t = oledate::toDateTime(oleDate);
+    if (!t.isValid()) throw InvalidParameter("a date parameter is no date (" + std::to_string(oleDate) + ")");
+    return t;
+}
 
 } // namespace app

@@ -91,9 +91,9 @@ int32_t runExport(const char* name, CalvaneConnection* connection, Body&& body, 
 }
 
 // Host values in and out: NULL pointers read as 0 (texts as "") and are never written. A text
-// that is not valid UTF-8 (a host still sending GBK, say) is refused with an InvalidText rather
-// than guessed at: a mangled name would be saved on a receipt.
-struct InvalidText : std::runtime_error {
+// that is not valid UTF-8 (a host still sending GBK, say) or a date that is no date is refused
+// with an InvalidParameter rather than guessed at: a mangled name would be saved on a receipt.
+struct InvalidParameter : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 QString text(const char* utf8);

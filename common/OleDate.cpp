@@ -9,12 +9,14 @@ const QDate epoch(1899, 12, 30);
 
 QDateTime toDateTime(double oleDate)
 {
+    // The range an OLE date can hold (year 100 to 9999); anything else is no date.
+    if (!std::isfinite(oleDate) || oleDate < -657434.0 || oleDate >= 2958466.0) return QDateTime();
     double days = std::trunc(oleDate);
     double fraction = std::fabs(oleDate - days);
     qint64 secs = std::llround(fraction * 86400.0);
     if (secs >= 86400) {
         secs -= 86400;
-        days += oleDate < 0 ? -1 : 1;
+        days += 1; // the fraction counts forward from midnight on either side of the epoch
     }
     const QDate d = epoch.addDays(static_cast<qint64>(days));
     return QDateTime(d, QTime(0, 0).addSecs(static_cast<int>(secs)));

@@ -5,7 +5,7 @@
 // of day (for dates before 1899-12-30 the fraction still counts forward from midnight).
 namespace oledate {
 
-QDateTime toDateTime(double oleDate); // local time, to the second
+QDateTime toDateTime(double oleDate); // local time, to the second; invalid outside years 100-9999
 double fromDateTime(const QDateTime& t);
 
 } // namespace oledate

@@ -18,13 +18,13 @@ QString path()
 
 bool keyExists() { return QFileInfo::exists(path()); }
 
-void createKey()
+bool createKey()
 {
     const QString p = path();
-    if (QFileInfo::exists(p)) return;
+    if (QFileInfo::exists(p)) return true;
     QDir().mkpath(QFileInfo(p).absolutePath());
     QFile f(p);
-    f.open(QIODevice::WriteOnly);
+    return f.open(QIODevice::WriteOnly);
 }
 
 std::optional<QString> readValue(const QString& name)
@@ -32,7 +32,9 @@ std::optional<QString> readValue(const QString& name)
     if (!keyExists()) return std::nullopt;
     QSettings s(path(), QSettings::IniFormat);
     if (!s.contains(name)) return std::nullopt;
-    return s.value(name).toString();
+    // A hand-written title with a comma reads back as a list: it is still the one title.
+    const QVariant v = s.value(name);
+    return v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(',')) : v.toString();
 }
 
 bool writeValue(const QString& name, const QString& value)

@@ -9,8 +9,8 @@ namespace settings {
 
 QString path();
 bool keyExists();
-// Creates the file when it is missing (calvane init does this).
-void createKey();
+// Creates the file when it is missing (calvane init does this); false when it cannot.
+bool createKey();
 std::optional<QString> readValue(const QString& name);
 // Returns false when the key is missing (nothing written).
 bool writeValue(const QString& name, const QString& value);

@@ -76,12 +76,14 @@ int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char
         "VipGradeSet", conn,
         [&](app::ModuleCall&) -> int32_t {
             QString memberCode, patientName, operatorName, noteText;
+            QDateTime when;
             try {
+                when = app::date(date);
                 memberCode = app::text(member_code);
                 patientName = app::text(patient);
                 operatorName = app::text(operator_name);
                 noteText = app::text(note);
-            } catch (const app::InvalidText& e) {
+            } catch (const app::InvalidParameter& e) {
                 // Nothing is booked: the cashier must hear so, as for any booking that fails.
                 app::setLastError(QStringLiteral("VipGradeSet: %1").arg(QString::fromUtf8(e.what())));
                 Prompter::current().inform(prepay::kPointsNotBooked);
@@ -89,7 +91,7 @@ int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char
             }
             QString failure;
             prepay::VipGradeSet(*conn->connection, memberCode, patientName, points, auto_flag, operatorName,
-                                app::date(date), account, noteText, receipt_id, &failure);
+                                when, account, noteText, receipt_id, &failure);
             report("VipGradeSet", failure);
             return 0;
         },

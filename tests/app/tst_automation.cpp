@@ -202,6 +202,17 @@ private slots:
             << R"(step 2 {"click":"确定"}: not reached: no dialog or question was open)" << QStringList();
         QTest::newRow("unknown step") << steps(R"([{"press":"确定"}])") << R"(step 1 {"press":"确定"}: unknown step)"
                                       << QStringList();
+        // Slips that would otherwise be ignored while the script seems to pass.
+        QTest::newRow("two things in one step")
+            << steps(R"([{"dialog":"测试对话框","click":"不存在"}])")
+            << R"(step 1 {"click":"不存在","dialog":"测试对话框"}: a step does one thing ("dialog" and "click"))"
+            << QStringList();
+        QTest::newRow("misspelt key") << steps(R"([{"tree":"目录","path":["A"],"doubel":true}])")
+                                      << R"(step 1 {"doubel":true,"path":["A"],"tree":"目录"}: unknown key "doubel")"
+                                      << QStringList();
+        QTest::newRow("row index not whole") << steps(R"([{"row":"明细","index":1.5}])")
+                                             << R"(step 1 {"index":1.5,"row":"明细"}: "row" needs a whole number "index")"
+                                             << QStringList();
     }
     void refusals()
     {
@@ -212,6 +223,14 @@ private slots:
         QCOMPARE(r.error, error);
         QCOMPARE(r.log, log);
         if (!error.contains(QStringLiteral("not reached"))) QCOMPARE(r.ending, app::IDCANCEL);
+    }
+
+    // A transcript that cannot be written stops the script before it runs.
+    void unwritableTranscript()
+    {
+        const auto a = app::Automation::fromJson(R"({"transcript":"/nonexistent/dir/t.jsonl","steps":[]})", "t.json");
+        QVERIFY(a->failed());
+        QCOMPARE(a->error(), QStringLiteral("script t.json: cannot write the transcript /nonexistent/dir/t.jsonl"));
     }
 
     // Errors escaping the dialog's code stop at its boundary: recorded, and the dialog goes on.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTest>
+#include <cmath>
 
 class TestCommon : public QObject {
     Q_OBJECT
@@ -21,6 +22,15 @@ private Q_SLOTS:
         QTest::newRow("negative") << -12.345678 << 4 << -12.3457;
         QTest::newRow("five places") << 0.123456 << 5 << 0.12346;
         QTest::newRow("float widened") << double(0.8567f) << 3 << 0.857;
+        // Exact ties (0.125 is 1/8) go away from zero, as the clinic's old runtime printed them.
+        QTest::newRow("tie up") << 0.125 << 2 << 0.13;
+        QTest::newRow("tie, negative") << -0.125 << 2 << -0.13;
+        QTest::newRow("2.5 x 0.25") << 2.5 * 0.25 << 2 << 0.63;
+        QTest::newRow("no tie in binary") << 9.995 << 2 << 9.99; // 9.99499…
+        QTest::newRow("carry through nines") << 0.9999996 << 5 << 1.0;
+        QTest::newRow("large with a tie") << 12345678.125 << 2 << 12345678.13;
+        QTest::newRow("tiny") << 1e-9 << 2 << 0.0;
+        QTest::newRow("huge") << 1e20 << 2 << 1e20;
     }
     void roundingFollowsPrintf()
     {
@@ -40,8 +50,16 @@ private Q_SLOTS:
         v = 3;
         QVERIFY(!money::parseAmount(QStringLiteral("12元"), v));
         QCOMPARE(v, 3.0);
+        for (const char* notAmount : {"nan", "inf", "-inf", "1e400"}) {
+            QVERIFY2(!money::parseAmount(QString::fromLatin1(notAmount), v), notAmount);
+            QCOMPARE(v, 3.0);
+        }
         QCOMPARE(money::format2(-0.5), QStringLiteral("-0.50"));
         QCOMPARE(money::format3(0.8), QStringLiteral("0.800"));
+        QCOMPARE(money::format2(0.125), QStringLiteral("0.13"));
+        QCOMPARE(money::format2(1234567.0), QStringLiteral("1234567.00"));
+        QCOMPARE(money::format2(-0.001), QStringLiteral("-0.00")); // as printf writes it
+        QCOMPARE(money::formatFixed(99.5, 0), QStringLiteral("100"));
     }
 
     void oleDatesConvertBothWays_data()
@@ -53,13 +71,20 @@ private Q_SLOTS:
         QTest::newRow("6am before epoch") << -1.25 << QDateTime(QDate(1899, 12, 29), QTime(6, 0));
         QTest::newRow("seconds") << 46365.0 + (10 * 3600 + 11 * 60 + 12) / 86400.0
                                  << QDateTime(QDate(2026, 12, 9), QTime(10, 11, 12));
+        QTest::newRow("just before midnight, before epoch")
+            << -1.0 - (86400.0 - 0.2) / 86400.0 << QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+        QTest::newRow("just before midnight") << 46365.0 + (86400.0 - 0.2) / 86400.0
+                                              << QDateTime(QDate(2026, 12, 10), QTime(0, 0));
     }
     void oleDatesConvertBothWays()
     {
         QFETCH(double, ole);
         QFETCH(QDateTime, time);
         QCOMPARE(oledate::toDateTime(ole), time);
-        QVERIFY(qAbs(oledate::fromDateTime(time) - ole) < 1e-9);
+        if (std::fabs(ole - std::round(ole * 86400.0) / 86400.0) < 1e-9) // whole seconds come back
+            QVERIFY(qAbs(oledate::fromDateTime(time) - ole) < 1e-9);
+        for (double notADate : {std::nan(""), HUGE_VAL, 1e300, -1e7})
+            QVERIFY(!oledate::toDateTime(notADate).isValid());
     }
 
     void gbkOrdersLikeAMultibyteCompare()
@@ -89,6 +114,19 @@ private Q_SLOTS:
         settings::writeValue(QStringLiteral("ReceiptTitle"), QString(300, QChar(0x53E3)));
         settings::readReceiptTitle(title);
         QCOMPARE(title.size(), 255);
+
+        // Set by hand in the file, with a comma in it.
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[General]\nReceiptTitle=北京,口腔门诊部\n");
+        f.close();
+        settings::readReceiptTitle(title);
+        QCOMPARE(title, QStringLiteral("北京,口腔门诊部"));
+
+        QVERIFY(settings::createKey()); // present: nothing to create
+        qputenv("CALVANE_SETTINGS", "/proc/no/such/Kelvask.ini");
+        QVERIFY(!settings::createKey());
+        qputenv("CALVANE_SETTINGS", path.toUtf8());
     }
 
     void feeDiscoutFollowsTheKeyRules()

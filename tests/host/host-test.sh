@@ -6,6 +6,7 @@ set -euo pipefail
 build=$1 here=$2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+export CALVANE_SETTINGS=$tmp/Kelvask.ini # never the machine user's settings
 prefix=$tmp/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 lib=$(dirname "$(find "$prefix" -name libcalvane.so | head -1)")

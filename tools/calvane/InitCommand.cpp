@@ -24,7 +24,9 @@ int initCommand(const QStringList& args)
     }
     auto c = db::Connection::open(url);
     db::schema::migrate(*c);
-    settings::createKey();
+    if (!settings::createKey())
+        err << "calvane init: cannot create the settings file " << settings::path()
+            << " (set CALVANE_SETTINGS to a writable path); the clinic's dialogs use their defaults\n";
     QTextStream(stdout) << "schema version " << db::schema::currentVersion(*c) << " at " << c->displayUrl() << "\n";
     if (demo) {
         db::loadDemoClinic(*c);
