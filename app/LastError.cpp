@@ -7,6 +7,10 @@ thread_local std::string lastError;
 
 namespace app {
 void setLastError(const QString& text) { lastError = text.toStdString(); }
+void setLastError(const char* name, const QString& reason)
+{
+    if (!reason.isEmpty()) setLastError(QStringLiteral("%1: %2").arg(QLatin1String(name), reason));
+}
 void clearLastError() { lastError.clear(); }
 const char* lastErrorText() { return lastError.c_str(); }
 } // namespace app

@@ -5,6 +5,8 @@
 // dialog's boundary land here instead of being shown (a dialog shows only its own messages).
 namespace app {
 void setLastError(const QString& text);
+// "NAME: reason", the form every export reports a failure in; an empty reason records nothing.
+void setLastError(const char* name, const QString& reason);
 void clearLastError();
 const char* lastErrorText();
 } // namespace app

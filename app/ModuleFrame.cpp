@@ -4,8 +4,8 @@
 #include "common/OleDate.h"
 #include <QApplication>
 #include <QStringDecoder>
-#include <string>
 #include <QThread>
+#include <string>
 
 namespace app {
 

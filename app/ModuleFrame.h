@@ -83,9 +83,9 @@ int32_t runExport(const char* name, CalvaneConnection* connection, Body&& body, 
         if (!call.ready()) return run.refused;
         return body(call);
     } catch (const std::exception& e) {
-        setLastError(QStringLiteral("%1: %2").arg(QLatin1String(name), QString::fromUtf8(e.what())));
+        setLastError(name, QString::fromUtf8(e.what()));
     } catch (...) {
-        setLastError(QStringLiteral("%1: unknown error").arg(QLatin1String(name)));
+        setLastError(name, QStringLiteral("unknown error"));
     }
     return run.refused;
 }

@@ -8,10 +8,8 @@ Transaction::Transaction(Connection& connection) : connection_(connection), leve
 {
     // BEGIN IMMEDIATE takes SQLite's write lock up front, so two workstations saving at once
     // wait for each other instead of failing half-way.
-    if (level_ == 0) {
-        connection_.failedDepth_ = 0;
+    if (level_ == 0)
         run(connection_.isSQLite() ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
-    }
     else
         run(QStringLiteral("SAVEPOINT calvane_sp%1").arg(level_));
     ++connection_.depth_;

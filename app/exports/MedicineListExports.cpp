@@ -11,17 +11,17 @@ struct CalvaneMedicineList {
     std::array<QByteArray, 10> lastRead; // the texts handed out by the last Get
 };
 
+// Every cell kept as UTF-8, so the texts handed out stay valid until the rows change.
 struct CalvaneListRows {
-    QList<QStringList> rows;
-    QList<QByteArrayList> utf8; // every cell, so texts handed out stay valid until the rows change
+    QList<QByteArrayList> cells;
 
-    void encode()
+    void fill(const QList<QStringList>& rows)
     {
-        utf8.clear();
+        cells.clear();
         for (const QStringList& row : rows) {
-            QByteArrayList cells;
-            for (const QString& cell : row) cells << cell.toUtf8();
-            utf8 << cells;
+            QByteArrayList encoded;
+            for (const QString& cell : row) encoded << cell.toUtf8();
+            cells << encoded;
         }
     }
 };
@@ -84,7 +84,7 @@ int32_t listCall(const char* name, Body&& body)
         body();
         return 0;
     } catch (const std::exception& e) {
-        app::setLastError(QStringLiteral("%1: %2").arg(QLatin1String(name), QString::fromUtf8(e.what())));
+        app::setLastError(name, QString::fromUtf8(e.what()));
     }
     return 1;
 }
@@ -127,12 +127,12 @@ int32_t CalvaneMedicineListRemove(CalvaneMedicineList* list, int32_t position)
 
 CalvaneListRows* CalvaneListRowsCreate(void) { return new (std::nothrow) CalvaneListRows; }
 void CalvaneListRowsDestroy(CalvaneListRows* rows) { delete rows; }
-int32_t CalvaneListRowsCount(const CalvaneListRows* rows) { return rows ? static_cast<int32_t>(rows->rows.size()) : 0; }
+int32_t CalvaneListRowsCount(const CalvaneListRows* rows) { return rows ? static_cast<int32_t>(rows->cells.size()) : 0; }
 
 const char* CalvaneListRowsText(const CalvaneListRows* rows, int32_t row, int32_t column)
 {
-    if (!rows || row < 0 || row >= rows->utf8.size() || column < 0 || column >= rows->utf8[row].size()) return "";
-    return rows->utf8[row][column].constData();
+    if (!rows || row < 0 || row >= rows->cells.size() || column < 0 || column >= rows->cells[row].size()) return "";
+    return rows->cells[row][column].constData();
 }
 
 int32_t ShowMedicineList(int32_t mode, CalvaneConnection* conn, int32_t document_id, CalvaneMedicineList* lines,
@@ -142,9 +142,10 @@ int32_t ShowMedicineList(int32_t mode, CalvaneConnection* conn, int32_t document
         "ShowMedicineList", conn,
         [&](app::ModuleCall&) -> int32_t {
             if (!lines) missing("line list");
+            QList<QStringList> rows;
             const double sum = rx::ShowMedicineList(*conn->connection, rx::feeDocumentOf(mode), document_id,
-                                                    lines->lines, list_control ? &list_control->rows : nullptr);
-            if (list_control) list_control->encode();
+                                                    lines->lines, list_control ? &rows : nullptr);
+            if (list_control) list_control->fill(rows);
             app::write(total, sum);
             return 0;
         },

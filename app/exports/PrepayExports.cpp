@@ -7,19 +7,6 @@
 #include "prepay/PrePayCheck.h"
 #include "prepay/VipGrade.h"
 
-namespace
-{
-
-// The engine counts what it cannot read as 0 or "none" and carries on; the host still learns
-// why.
-void report(const char* name, const QString& failure)
-{
-    if (!failure.isEmpty())
-        app::setLastError(QStringLiteral("%1: %2").arg(QLatin1String(name), failure));
-}
-
-} // namespace
-
 extern "C" {
 
 int32_t GetPrePayTotalMoney(CalvaneConnection* conn, int32_t account, double* balance)
@@ -29,7 +16,8 @@ int32_t GetPrePayTotalMoney(CalvaneConnection* conn, int32_t account, double* ba
         [&](app::ModuleCall&) -> int32_t {
             QString failure;
             app::write(balance, prepay::GetPrePayTotalMoney(*conn->connection, account, &failure));
-            report("GetPrePayTotalMoney", failure);
+            // The engine counts what it cannot read as 0 and carries on; the host still learns why.
+            app::setLastError("GetPrePayTotalMoney", failure);
             return 0;
         },
         {.ui = app::Ui::None});
@@ -54,9 +42,9 @@ int32_t GetPrePayInfo1(CalvaneConnection* conn, int32_t resettle, int32_t* use_p
                 QString failure;
                 result = prepay::GetPrePayInfo1(*conn->connection, resettle, use, app::text(patient_code), found,
                                                 pay_sheet, &failure);
-                report("GetPrePayInfo1", failure);
+                app::setLastError("GetPrePayInfo1", failure);
             } catch (const std::exception& e) {
-                app::setLastError(QStringLiteral("GetPrePayInfo1: %1").arg(QString::fromUtf8(e.what())));
+                app::setLastError("GetPrePayInfo1", QString::fromUtf8(e.what()));
                 use = 0;
                 found = 0;
                 result = 1;
@@ -85,14 +73,14 @@ int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char
                 noteText = app::text(note);
             } catch (const app::InvalidParameter& e) {
                 // Nothing is booked: the cashier must hear so, as for any booking that fails.
-                app::setLastError(QStringLiteral("VipGradeSet: %1").arg(QString::fromUtf8(e.what())));
+                app::setLastError("VipGradeSet", QString::fromUtf8(e.what()));
                 Prompter::current().inform(prepay::kPointsNotBooked);
                 return 0;
             }
             QString failure;
             prepay::VipGradeSet(*conn->connection, memberCode, patientName, points, auto_flag, operatorName,
                                 when, account, noteText, receipt_id, &failure);
-            report("VipGradeSet", failure);
+            app::setLastError("VipGradeSet", failure);
             return 0;
         },
         {.ui = app::Ui::Messages});

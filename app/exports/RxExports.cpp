@@ -86,8 +86,7 @@ int32_t CheckRelationBetweenMedicineAndKB(CalvaneConnection* conn)
         [&](app::ModuleCall&) -> int32_t {
             QString failure;
             const qint32 result = rx::CheckRelationBetweenMedicineAndKB(*conn->connection, &failure);
-            if (!failure.isEmpty())
-                app::setLastError(QStringLiteral("CheckRelationBetweenMedicineAndKB: %1").arg(failure));
+            app::setLastError("CheckRelationBetweenMedicineAndKB", failure);
             return result;
         },
         {.ui = app::Ui::None, .refused = 1});
