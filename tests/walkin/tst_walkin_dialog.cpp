@@ -5,6 +5,7 @@
 #include "app/HostConnection.h"
 #include "calvane/calvane.h"
 #include "common/OleDate.h"
+#include "common/Settings.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
@@ -166,11 +167,14 @@ private Q_SLOTS:
         compareRow(written, row);
     }
 
-    // A stored sheet opens with its own fields; the date is the server's and locked on request.
+    // A stored sheet opens with its own fields; the date is the server's and locked on request; a
+    // receipt title missing from the settings is written there.
     void openingAStoredSheet_data() { testdb::addBackendRows(); }
     void openingAStoredSheet()
     {
         QFETCH(QString, backend);
+        testdb::isolateSettings();
+        settings::createKey(); // without the title in it
         Host host(backend);
         db::AddRecord(host.db(), QStringLiteral("ReceiptItemName_Table"),
                       {{QStringLiteral("ItemIndex"), 4}, {QStringLiteral("ItemName"), QStringLiteral("矫正费")}}, {});
@@ -195,6 +199,7 @@ private Q_SLOTS:
         QCOMPARE(shown.value("收款人"), QStringLiteral("早班"));
         QCOMPARE(shown.value("备注"), QStringLiteral("复诊"));
         QVERIFY(!dateEnabled);
+        QCOMPARE(settings::readValue(QStringLiteral("ReceiptTitle")), std::optional(settings::defaultReceiptTitle));
     }
 
     // Two desks correct the same sheet: the one that saves second is told, and its save writes
