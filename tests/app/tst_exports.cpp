@@ -76,7 +76,13 @@ private slots:
 
         const QStringList walkin{"sheet_id=0", "stored_id=-1", "second=-1"};
         const DialogAct storesSheet = sets(QStringLiteral("单据ID"), 41);
-        for (const auto& [name, title] : {std::pair{"PayForNoCard", "无病案收费单"}, {"StandartPayForNoCard", "无病案标准收费"}}) {
+        // PayForNoCard runs its own dialog (tests/walkin); its cancel and close are here.
+        QTest::newRow("PayForNoCard cancelled") << "PayForNoCard" << walkin << steps(R"([{"click":"关闭"}])")
+                                                << DialogAct() << 0 << R"({"stored_id":-1,"second":-1})"
+                                                << QStringList{"无病案收费单"} << 0;
+        QTest::newRow("PayForNoCard closed") << "PayForNoCard" << walkin << steps(R"([{"close":true}])") << DialogAct()
+                                             << 0 << R"({"stored_id":-1,"second":-1})" << QStringList{"无病案收费单"} << 0;
+        for (const auto& [name, title] : {std::pair{"StandartPayForNoCard", "无病案标准收费"}}) {
             const QString n = QString::fromLatin1(name);
             QTest::addRow("%s confirmed, print", name)
                 << n << walkin << steps(R"([{"click":"确定"},{"reply":"是"}])") << storesSheet << 1
@@ -141,7 +147,7 @@ private slots:
                                            << steps(R"([{"click":"确定"}])") << settlesStandard << 0 << "{}"
                                            << QStringList{"收费结帐"} << 0;
         QTest::newRow("ReceiptEditResult") << "ReceiptEditResult" << QStringList{"receipt_id=5"}
-                                           << steps(R"([{"click":"确定"}])") << storesReceipt << 0 << "{}"
+                                           << steps(R"([{"click":"关闭"}])") << DialogAct() << 0 << "{}"
                                            << QStringList{"收费收据"} << 0;
 
         const DialogAct storesForm = sets(QStringLiteral("收据ID"), 88);
