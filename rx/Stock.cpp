@@ -41,20 +41,6 @@ struct Batch {
     QDateTime expires;
 };
 
-std::vector<Batch> goodBatches(db::Connection& c, const MedicineLine& l, const QDateTime& bound)
-{
-    db::Query q(c,
-                QStringLiteral("SELECT 库存编号,现存数量,ExpireDate FROM 材料库存表 WHERE ") + batchesOf() +
-                    QStringLiteral(" ORDER BY 库存编号"),
-                {l.name, l.spec, bound});
-    q.exec();
-    std::vector<Batch> batches;
-    while (q.next())
-        if (!q.isNull(QStringLiteral("库存编号")))
-            batches.push_back({q.integer(0), q.number(1), q.dateTime(QStringLiteral("ExpireDate"))});
-    return batches;
-}
-
 // Takes up to `wanted` from one batch by a relative update guarded by what the batch still
 // holds; when another desk took from it since it was read, what is left now is taken instead.
 // Returns what was taken (0 when the batch is empty now).
@@ -152,8 +138,16 @@ void TakeOutOfStock(db::Connection& c, const MedicineLineList& lines, int stored
     for (int i = 1; i <= count; ++i) {
         const MedicineLine& l = lines.at(i);
         double remaining = l.quantity;
-        for (const Batch& b : goodBatches(c, l, bound)) {
-            if (remaining <= 0.0) break;
+        // Read as far as the line needs: most lines end in their first batch or two.
+        db::Query q(c,
+                    QStringLiteral("SELECT 库存编号,现存数量,ExpireDate FROM 材料库存表 WHERE ") + batchesOf() +
+                        QStringLiteral(" ORDER BY 库存编号"),
+                    {l.name, l.spec, bound});
+        q.exec();
+        while (remaining > 0.0 && q.next()) {
+            if (q.isNull(QStringLiteral("库存编号"))) continue;
+            const Batch b{q.integer(QStringLiteral("库存编号")), q.number(QStringLiteral("现存数量")),
+                          q.dateTime(QStringLiteral("ExpireDate"))};
             // An empty (or miscounted negative) batch has nothing to give and gets no row.
             const double taken = takeFromBatch(c, b, remaining);
             if (taken <= 0.0) continue;
