@@ -284,8 +284,9 @@ StandardReceiptForm::Ending StandardReceiptForm::submit()
         items.markSaved(saved.newIds);
         header.id = saved.id;
         return Ending::Accept;
-    } catch (const db::Error&) {
+    } catch (const db::Error& e) {
         // The header and every line are rolled back together; the list stays as it was.
+        lastFailure = e.message();
         prompter.inform(failedWrite);
         return Ending::Stay;
     }

@@ -81,6 +81,7 @@ public:
     bool refundVisible = false;
     QStringList doctors, nurses, classes;
     double memberRate = 1.0;
+    QString lastFailure; // why the last submit could not write, for the host
 
     bool discountsShown() const { return discountType >= 0; }
     // The rate field: with the types 0 and 1, one rate for every item.
