@@ -147,17 +147,17 @@ private slots:
         QTest::newRow("ReceiptPrint") << "ReceiptPrint" << QStringList{"value1=3", "text1=x"} << QJsonArray()
                                       << DialogAct() << 0 << "{}" << QStringList() << 0;
 
-        QTest::newRow("SDTableStatic") << "SDTableStatic" << QStringList() << steps(R"([{"click":"确定"}])")
+        QTest::newRow("SDTableStatic") << "SDTableStatic" << QStringList() << steps(R"([{"click":"关闭"}])")
                                        << DialogAct() << 0 << "{}"
                                        << QStringList{"统计报表(注：专用功能，请谨慎使用!)"} << 0;
         QTest::newRow("SDTableDisable") << "SDTableDisable" << QStringList() << steps(R"([{"close":true}])")
                                         << DialogAct() << 0 << "{}" << QStringList{"退票设置"} << 0;
-        QTest::newRow("HEBEITableStatic") << "HEBEITableStatic" << QStringList() << steps(R"([{"click":"确定"}])")
+        QTest::newRow("HEBEITableStatic") << "HEBEITableStatic" << QStringList() << steps(R"([{"click":"关闭"}])")
                                           << DialogAct() << 0 << "{}" << QStringList{"缴款统计"} << 0;
         QTest::newRow("SetSysthesisChoice with detail")
             << "SetSysthesisChoice" << QStringList{"report_type=1"}
             << steps(R"([{"set":"统计标准收费项目中的相关内容","to":"1"},{"click":"确定"},
-                         {"dialog":"明细统计内容设置"},{"click":"确定"}])")
+                         {"dialog":"明细统计内容设置"},{"click":"关闭"}])")
             << DialogAct() << 0 << "{}" << QStringList{"统计项目设置", "明细统计内容设置"} << 0;
         QTest::newRow("SetSysthesisChoice without detail")
             << "SetSysthesisChoice" << QStringList() << steps(R"([{"click":"确定"}])") << DialogAct() << 0 << "{}"
@@ -167,7 +167,7 @@ private slots:
             << steps(R"([{"set":"统计标准收费项目中的相关内容","to":"1"},{"click":"取消"}])") << DialogAct() << 0
             << "{}" << QStringList{"统计项目设置"} << 0;
         QTest::newRow("SetSysthesisStandartItemChoice")
-            << "SetSysthesisStandartItemChoice" << QStringList() << steps(R"([{"click":"确定"}])") << DialogAct()
+            << "SetSysthesisStandartItemChoice" << QStringList() << steps(R"([{"click":"关闭"}])") << DialogAct()
             << 0 << "{}" << QStringList{"明细统计内容设置"} << 0;
     }
     void endings()
