@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev
   libgl-dev
   postgresql
+  libsqlite3-dev libpq-dev
   fonts-wqy-zenhei
   poppler-utils
   xvfb xauth
