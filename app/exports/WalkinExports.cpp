@@ -1,7 +1,9 @@
 // Exports of the walk-in fees: PayForNoCard, StandartPayForNoCard.
 #include "app/ModuleFrame.h"
 #include "app/PlaceholderDialog.h"
+#include "app/LastError.h"
 #include "calvane/calvane.h"
+#include "walkin/WalkinStandardFeeDialog.h"
 
 namespace {
 
@@ -10,13 +12,6 @@ namespace {
 std::unique_ptr<app::PlaceholderDialog> walkinFeeSheetDialog()
 {
     auto d = std::make_unique<app::PlaceholderDialog>(3000, QStringLiteral("无病案收费单"));
-    d->readsReceiptTitle();
-    return d;
-}
-
-std::unique_ptr<app::PlaceholderDialog> walkinStandardFeeDialog()
-{
-    auto d = std::make_unique<app::PlaceholderDialog>(3007, QStringLiteral("无病案标准收费"));
     d->readsReceiptTitle();
     return d;
 }
@@ -58,9 +53,23 @@ int32_t PayForNoCard(CalvaneConnection* conn, int32_t sheet_id, const char* doct
 int32_t StandartPayForNoCard(CalvaneConnection* conn, int32_t sheet_id, const char* doctor, const char* cashier,
                              double date, int32_t* stored_id, int32_t* second, const char* nurse, int32_t* date_lock)
 {
-    return app::runExport("StandartPayForNoCard", conn, [&](app::ModuleCall& call) {
-        auto d = walkinStandardFeeDialog();
-        return runWalkin(call, *d, sheet_id, doctor, cashier, date, stored_id, second, nurse, date_lock);
+    return app::runExport("StandartPayForNoCard", conn, [&](app::ModuleCall& call) -> int32_t {
+        walkin::WalkinStandardFeeForm::Inputs in;
+        in.sheetId = sheet_id;
+        in.doctorName = app::text(doctor);
+        in.cashier = app::text(cashier);
+        in.date = app::date(date);
+        in.nurse = app::text(nurse);
+        in.dateFixed = app::read(date_lock);
+        WalkinStandardFeeDialog d(in);
+        call.attach(d);
+        if (call.run(d) != app::IDOK) {
+            app::setLastError("StandartPayForNoCard", d.lastFailure());
+            return 0;
+        }
+        app::write(stored_id, static_cast<int32_t>(d.sheetId()));
+        app::write(second, 0);
+        return app::Dialog::printPrompt() ? 1 : 0;
     });
 }
 
