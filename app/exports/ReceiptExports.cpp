@@ -1,25 +1,10 @@
 // Exports of the fee receipts: ReceiptSet, StandartPaySet0, ReceiptEditResult.
 #include "app/ModuleFrame.h"
-#include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
 #include "app/LastError.h"
 #include "receipt/ReceiptDialog.h"
+#include "receipt/ReceiptEditDialog.h"
 #include "receipt/StandardReceiptDialog.h"
-
-namespace {
-
-// The dialogs these exports run. Each stands in for its real class until that lands: replace
-// the builder and the lines that hand over inputs and read results.
-std::unique_ptr<app::PlaceholderDialog> receiptEditDialog()
-{
-    auto d = std::make_unique<app::PlaceholderDialog>(3002, QStringLiteral("收费收据"));
-    d->readsReceiptTitle();
-    return d;
-}
-
-const QString receiptIdLabel = QStringLiteral("收据ID");
-
-} // namespace
 
 extern "C" {
 
@@ -80,16 +65,20 @@ int32_t ReceiptEditResult(CalvaneConnection* conn, int32_t receipt_id, const cha
 {
     Q_UNUSED(unused_number);
     return app::runExport("ReceiptEditResult", conn, [&](app::ModuleCall& call) -> int32_t {
-        auto d = receiptEditDialog();
-        call.attach(*d);
-        d->addField(receiptIdLabel, receipt_id);
-        d->addField(QStringLiteral("病人姓名"), app::text(patient));
-        d->addField(QStringLiteral("治疗记录号"), treatment_number);
-        d->addField(QStringLiteral("医生"), app::text(doctor));
-        d->addField(QStringLiteral("编号"), app::text(doctor_number));
-        d->addField(QStringLiteral("收款人"), app::text(cashier));
-        d->addField(QStringLiteral("日期"), app::date(date));
-        call.run(*d);
+        // Always for reading: the stored receipt, no settle button.
+        receipt::ReceiptEditForm::Inputs in;
+        in.receiptId = receipt_id;
+        in.patientName = app::text(patient);
+        in.treatmentNumber = treatment_number;
+        in.doctorName = app::text(doctor);
+        in.doctorNumber = app::text(doctor_number);
+        in.cashier = app::text(cashier);
+        in.date = app::date(date);
+        in.loadMode = 1;
+        in.hideSettle = 1;
+        ReceiptEditDialog d(in);
+        call.attach(d);
+        call.run(d);
         return 0;
     });
 }

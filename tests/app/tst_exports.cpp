@@ -75,39 +75,18 @@ private slots:
         QTest::addColumn<int>("prompts");
 
         const QStringList walkin{"sheet_id=0", "stored_id=-1", "second=-1"};
-        const DialogAct storesSheet = sets(QStringLiteral("单据ID"), 41);
-        // StandartPayForNoCard runs its own dialog (tests/receipt/tst_standard_item_dialogs).
-        for (const auto& [name, title] : {std::pair{"PayForNoCard", "无病案收费单"}}) {
+        // Both walk-in dialogs run for real (tests/walkin, tests/receipt); their cancel and close are here.
+        for (const auto& [name, title, closeButton] :
+             {std::tuple{"PayForNoCard", "无病案收费单", "关闭"}, {"StandartPayForNoCard", "无病案标准收费", "关闭"}}) {
             const QString n = QString::fromLatin1(name);
-            QTest::addRow("%s confirmed, print", name)
-                << n << walkin << steps(R"([{"click":"确定"},{"reply":"是"}])") << storesSheet << 1
-                << R"({"stored_id":41,"second":0})" << QStringList{title} << 1;
-            QTest::addRow("%s confirmed, no print", name)
-                << n << walkin << steps(R"([{"click":"确定"},{"reply":"否"}])") << storesSheet << 0
-                << R"({"stored_id":41,"second":0})" << QStringList{title} << 1;
-            QTest::addRow("%s cancelled", name) << n << walkin << steps(R"([{"click":"取消"}])") << storesSheet << 0
-                                               << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
-            QTest::addRow("%s other ending", name) << n << walkin << QJsonArray() << endsWith(7, "单据ID", 41) << 0
-                                                  << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
+            QTest::addRow("%s cancelled", name)
+                << n << walkin << QJsonArray{QJsonObject{{"click", QString::fromUtf8(closeButton)}}} << DialogAct() << 0
+                << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
+            QTest::addRow("%s closed", name) << n << walkin << steps(R"([{"close":true}])") << DialogAct() << 0
+                                            << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
         }
 
-        const DialogAct storesReceipt = sets(QStringLiteral("收据ID"), 77);
-        // ReceiptSet and StandartPaySet0 run their own dialogs (tests/receipt); this one still a stand-in.
-        for (const auto& [name, title] : {std::pair{"MedicineRescriptionSet", "填写处方"}}) {
-            const QString n = QString::fromLatin1(name);
-            QTest::addRow("%s confirmed", name) << n << QStringList{"receipt_id=5"}
-                                               << steps(R"([{"click":"确定"}])") << storesReceipt << 0
-                                               << R"({"receipt_id":77})" << QStringList{title} << 0;
-            QTest::addRow("%s cancelled", name) << n << QStringList{"receipt_id=5"}
-                                               << steps(R"([{"click":"取消"}])") << storesReceipt << 1
-                                               << R"({"receipt_id":5})" << QStringList{title} << 0;
-            QTest::addRow("%s closed", name) << n << QStringList{"receipt_id=5"} << steps(R"([{"close":true}])")
-                                            << storesReceipt << 1 << R"({"receipt_id":5})" << QStringList{title} << 0;
-            QTest::addRow("%s other ending", name) << n << QStringList{"receipt_id=5"} << QJsonArray()
-                                                  << endsWith(7, "收据ID", 77) << 0 << R"({"receipt_id":77})"
-                                                  << QStringList{title} << 0;
-        }
-
+        // ReceiptSet, StandartPaySet0 and MedicineRescriptionSet run their own dialogs (tests/receipt, tests/rx).
         const DialogAct settles = sets(QStringLiteral("结帐状态"), 3);
         for (const auto& [name, title] : {std::pair{"ReceiptPay", "收费结帐"}, {"RescriptionReceiptPay", "处方结帐"}}) {
             const QString n = QString::fromLatin1(name);
@@ -141,7 +120,7 @@ private slots:
                                            << steps(R"([{"click":"确定"}])") << settlesStandard << 0 << "{}"
                                            << QStringList{"收费结帐"} << 0;
         QTest::newRow("ReceiptEditResult") << "ReceiptEditResult" << QStringList{"receipt_id=5"}
-                                           << steps(R"([{"click":"确定"}])") << storesReceipt << 0 << "{}"
+                                           << steps(R"([{"click":"关闭"}])") << DialogAct() << 0 << "{}"
                                            << QStringList{"收费收据"} << 0;
 
         const DialogAct storesForm = sets(QStringLiteral("收据ID"), 88);
@@ -158,17 +137,17 @@ private slots:
         QTest::newRow("ReceiptPrint") << "ReceiptPrint" << QStringList{"value1=3", "text1=x"} << QJsonArray()
                                       << DialogAct() << 0 << "{}" << QStringList() << 0;
 
-        QTest::newRow("SDTableStatic") << "SDTableStatic" << QStringList() << steps(R"([{"click":"确定"}])")
+        QTest::newRow("SDTableStatic") << "SDTableStatic" << QStringList() << steps(R"([{"click":"关闭"}])")
                                        << DialogAct() << 0 << "{}"
                                        << QStringList{"统计报表(注：专用功能，请谨慎使用!)"} << 0;
         QTest::newRow("SDTableDisable") << "SDTableDisable" << QStringList() << steps(R"([{"close":true}])")
                                         << DialogAct() << 0 << "{}" << QStringList{"退票设置"} << 0;
-        QTest::newRow("HEBEITableStatic") << "HEBEITableStatic" << QStringList() << steps(R"([{"click":"确定"}])")
+        QTest::newRow("HEBEITableStatic") << "HEBEITableStatic" << QStringList() << steps(R"([{"click":"关闭"}])")
                                           << DialogAct() << 0 << "{}" << QStringList{"缴款统计"} << 0;
         QTest::newRow("SetSysthesisChoice with detail")
             << "SetSysthesisChoice" << QStringList{"report_type=1"}
             << steps(R"([{"set":"统计标准收费项目中的相关内容","to":"1"},{"click":"确定"},
-                         {"dialog":"明细统计内容设置"},{"click":"确定"}])")
+                         {"dialog":"明细统计内容设置"},{"click":"关闭"}])")
             << DialogAct() << 0 << "{}" << QStringList{"统计项目设置", "明细统计内容设置"} << 0;
         QTest::newRow("SetSysthesisChoice without detail")
             << "SetSysthesisChoice" << QStringList() << steps(R"([{"click":"确定"}])") << DialogAct() << 0 << "{}"
@@ -178,7 +157,7 @@ private slots:
             << steps(R"([{"set":"统计标准收费项目中的相关内容","to":"1"},{"click":"取消"}])") << DialogAct() << 0
             << "{}" << QStringList{"统计项目设置"} << 0;
         QTest::newRow("SetSysthesisStandartItemChoice")
-            << "SetSysthesisStandartItemChoice" << QStringList() << steps(R"([{"click":"确定"}])") << DialogAct()
+            << "SetSysthesisStandartItemChoice" << QStringList() << steps(R"([{"click":"关闭"}])") << DialogAct()
             << 0 << "{}" << QStringList{"明细统计内容设置"} << 0;
     }
     void endings()
