@@ -82,7 +82,9 @@ void book(db::Connection& c, const QString& memberCode, const QString& patientNa
     const db::Where ofAccount{QStringLiteral("ID=?"), {account}};
     const Band from = bandOf(c, oldTotal);
     const Band to = bandOf(c, newTotal);
-    if (from.id == to.id) {
+    // A total in no band (exactly on a bound, or past every band) says nothing about the grade:
+    // the member keeps the card earned, and with it the rank discount of every linked patient.
+    if (from.id == to.id || to.id == 0) {
         if (db::ModefyRecord(c, QStringLiteral("PrePay_Table"), {{QStringLiteral("VIP_grade_value"), newTotal}},
                              ofAccount) != 1)
             throw db::Error(QStringLiteral("会员积分没有修改"));

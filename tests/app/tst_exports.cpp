@@ -76,7 +76,13 @@ private slots:
 
         const QStringList walkin{"sheet_id=0", "stored_id=-1", "second=-1"};
         const DialogAct storesSheet = sets(QStringLiteral("单据ID"), 41);
-        for (const auto& [name, title] : {std::pair{"PayForNoCard", "无病案收费单"}, {"StandartPayForNoCard", "无病案标准收费"}}) {
+        // PayForNoCard runs its own dialog (tests/walkin); its cancel and close are here.
+        QTest::newRow("PayForNoCard cancelled") << "PayForNoCard" << walkin << steps(R"([{"click":"关闭"}])")
+                                                << DialogAct() << 0 << R"({"stored_id":-1,"second":-1})"
+                                                << QStringList{"无病案收费单"} << 0;
+        QTest::newRow("PayForNoCard closed") << "PayForNoCard" << walkin << steps(R"([{"close":true}])") << DialogAct()
+                                             << 0 << R"({"stored_id":-1,"second":-1})" << QStringList{"无病案收费单"} << 0;
+        for (const auto& [name, title] : {std::pair{"StandartPayForNoCard", "无病案标准收费"}}) {
             const QString n = QString::fromLatin1(name);
             QTest::addRow("%s confirmed, print", name)
                 << n << walkin << steps(R"([{"click":"确定"},{"reply":"是"}])") << storesSheet << 1
@@ -90,24 +96,7 @@ private slots:
                                                   << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
         }
 
-        const DialogAct storesReceipt = sets(QStringLiteral("收据ID"), 77);
-        // ReceiptSet runs its own dialog (tests/receipt); these still run stand-ins.
-        for (const auto& [name, title] : {std::pair{"StandartPaySet0", "填写收据"},
-                                          {"MedicineRescriptionSet", "填写处方"}}) {
-            const QString n = QString::fromLatin1(name);
-            QTest::addRow("%s confirmed", name) << n << QStringList{"receipt_id=5"}
-                                               << steps(R"([{"click":"确定"}])") << storesReceipt << 0
-                                               << R"({"receipt_id":77})" << QStringList{title} << 0;
-            QTest::addRow("%s cancelled", name) << n << QStringList{"receipt_id=5"}
-                                               << steps(R"([{"click":"取消"}])") << storesReceipt << 1
-                                               << R"({"receipt_id":5})" << QStringList{title} << 0;
-            QTest::addRow("%s closed", name) << n << QStringList{"receipt_id=5"} << steps(R"([{"close":true}])")
-                                            << storesReceipt << 1 << R"({"receipt_id":5})" << QStringList{title} << 0;
-            QTest::addRow("%s other ending", name) << n << QStringList{"receipt_id=5"} << QJsonArray()
-                                                  << endsWith(7, "收据ID", 77) << 0 << R"({"receipt_id":77})"
-                                                  << QStringList{title} << 0;
-        }
-
+        // ReceiptSet, StandartPaySet0 and MedicineRescriptionSet run their own dialogs (tests/receipt, tests/rx).
         const DialogAct settles = sets(QStringLiteral("结帐状态"), 3);
         for (const auto& [name, title] : {std::pair{"ReceiptPay", "收费结帐"}, {"RescriptionReceiptPay", "处方结帐"}}) {
             const QString n = QString::fromLatin1(name);
@@ -141,7 +130,7 @@ private slots:
                                            << steps(R"([{"click":"确定"}])") << settlesStandard << 0 << "{}"
                                            << QStringList{"收费结帐"} << 0;
         QTest::newRow("ReceiptEditResult") << "ReceiptEditResult" << QStringList{"receipt_id=5"}
-                                           << steps(R"([{"click":"确定"}])") << storesReceipt << 0 << "{}"
+                                           << steps(R"([{"click":"关闭"}])") << DialogAct() << 0 << "{}"
                                            << QStringList{"收费收据"} << 0;
 
         const DialogAct storesForm = sets(QStringLiteral("收据ID"), 88);
@@ -215,23 +204,26 @@ private slots:
     // A script file set through the environment, as a clinic's own checks would.
     void scriptFromEnvironment()
     {
-        qputenv("CALVANE_UI_SCRIPT", SCRIPTS_DIR "/StandartPaySet0-confirm.json");
-        int32_t receiptId = 5;
-        const int32_t result = StandartPaySet0(conn_, 1001, &receiptId, "", "", "", "", "", date_, "", nullptr);
+        qputenv("CALVANE_UI_SCRIPT", SCRIPTS_DIR "/StandartPaySet0-submit.json");
+        int32_t receiptId = 0;
+        const int32_t result =
+            StandartPaySet0(conn_, 1001, &receiptId, "王医生", "口腔科", "D01", "张三", "P1", date_, "", nullptr);
         qunsetenv("CALVANE_UI_SCRIPT");
         QCOMPARE(int(result), 0);
+        QVERIFY(receiptId > 0);
         QCOMPARE(QString::fromUtf8(CalvaneUiScriptError()), QString());
     }
 
     // A refused step cancels the dialog; the export maps that like any cancel.
     void refusedStepCancels()
     {
-        ScriptRun run(steps(R"([{"set":"医生","to":"王医生"},{"click":"确定"}])"));
+        ScriptRun run(steps(R"([{"set":"编号","to":"D09"},{"click":"提交"}])"));
         int32_t receiptId = 5;
         const int32_t result = StandartPaySet0(conn_, 1001, &receiptId, "", "", "", "", "", date_, "", nullptr);
         QCOMPARE(int(result), 1);
+        QCOMPARE(receiptId, 5);
         QCOMPARE(QString::fromUtf8(CalvaneUiScriptError()),
-                 QStringLiteral(R"(step 1 {"set":"医生","to":"王医生"}: control "医生" is read-only)"));
+                 QStringLiteral(R"(step 1 {"set":"编号","to":"D09"}: control "编号" is read-only)"));
     }
 
     // A call that cannot run shows nothing, changes nothing and answers as for a cancel: for these
@@ -277,12 +269,11 @@ private slots:
         long references = 0;
         app::Dialog::setShownHook([&](app::Dialog& d) {
             auto& p = static_cast<app::PlaceholderDialog&>(d);
-            patient = p.field(QStringLiteral("姓名")).toString();
+            patient = p.field(QStringLiteral("病人姓名")).toString();
             date = p.field(QStringLiteral("日期")).toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
             references = d.connectionPtr().use_count();
         });
-        int32_t receiptId = 0;
-        StandartPaySet0(conn_, 1001, &receiptId, nullptr, nullptr, nullptr, "张三", nullptr, date_, nullptr, nullptr);
+        ReceiptEditResult(conn_, 5, "张三", 0, nullptr, nullptr, 0, nullptr, date_);
         QCOMPARE(patient, QStringLiteral("张三"));
         QCOMPARE(date, QStringLiteral("2024-03-05 09:30:00"));
         QCOMPARE(references, 2L); // the host's and the dialog's
