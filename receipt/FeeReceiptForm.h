@@ -58,6 +58,8 @@ public:
 
 private:
     void setNewMode(bool isNew);
+    // Loads the unpaid receipt fields.id of this doctor into fields; false when there is none.
+    bool loadReceipt();
 
     db::ConnectionPtr connection_;
     int dateFixed_ = 0;
