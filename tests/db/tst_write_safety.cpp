@@ -31,12 +31,43 @@ qint64 addReceipt(Connection& c, const QString& remark = QStringLiteral("复诊"
                       {QStringLiteral("备注"), remark},
                       {QStringLiteral("FeeIO"), 0}});
 }
+
+qint64 count(Connection& c, const QString& table)
+{
+    return toInteger(scalar(c, QStringLiteral("SELECT count(*) FROM %1").arg(table)));
+}
+
+// A small filesystem of its own, unmounted again however the test ends.
+struct SmallDisk {
+    QTemporaryDir dir;
+    bool mounted = false;
+    SmallDisk()
+    {
+        mounted = dir.isValid() && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                                               QStringLiteral("-o"), QStringLiteral("size=4m"),
+                                                                               QStringLiteral("tmpfs"), dir.path()}) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted) QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), dir.path()});
+    }
+    // Writes a file until the disk is full.
+    void fill()
+    {
+        QFile f(dir.filePath(QStringLiteral("filler")));
+        if (!f.open(QIODevice::WriteOnly)) return;
+        const QByteArray block(4096, 'x');
+        while (f.write(block) == block.size() && f.flush()) {
+        }
+    }
+    void makeRoom() { QFile::remove(dir.filePath(QStringLiteral("filler"))); }
+};
+
 } // namespace
 
-class TestWriteSafety : public QObject
-{
+class TestWriteSafety : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void editsWriteOnlyRowsStillAsLoaded_data()
     {
         QTest::addColumn<QString>("backend");
@@ -94,6 +125,72 @@ class TestWriteSafety : public QObject
             QCOMPARE(after->value(QStringLiteral("备注")), before->value(QStringLiteral("备注")));
             QCOMPARE(int(deleteIfUnchanged(*mine, *loaded)), int(EditResult::Changed));
         }
+    }
+
+    // The disk fills up while receipts are stored one by one, each in its own statement:
+    // every ID handed out is a stored row, and the failure is reported, not passed off.
+    void fullDiskNeverHandsOutAnUnstoredRow()
+    {
+        SmallDisk disk;
+        if (!disk.mounted) QSKIP("cannot mount a small tmpfs here (needs root)");
+        const QString url = QStringLiteral("sqlite:") + disk.dir.filePath(QStringLiteral("clinic.sqlite"));
+        auto c = Connection::open(url);
+        schema::migrate(*c);
+        disk.fill();
+        QList<qint64> ids;
+        bool failed = false;
+        for (int i = 0; i < 2000 && !failed; ++i) {
+            try {
+                ids << addReceipt(*c, QString(1000, QChar(u'诊')));
+            } catch (const Error&) {
+                failed = true;
+            }
+        }
+        QVERIFY(failed);
+        c.reset();
+        disk.makeRoom();
+        auto after = Connection::open(url);
+        for (const qint64 id : ids)
+            QVERIFY2(!scalar(*after, QStringLiteral("SELECT ID FROM 收费收据表 WHERE ID=?"), {id}).isNull(),
+                     qPrintable(QStringLiteral("receipt %1 was reported stored but is not").arg(id)));
+        QCOMPARE(count(*after, receipts), ids.size());
+        QVERIFY(!ids.contains(addReceipt(*after)));
+    }
+
+    // A statement that fails as it finishes fails the write, and a save in a transaction is
+    // undone whole, whichever of its statements it was.
+    void failuresAsAStatementFinishes_data() { testdb::addBackendRows(); }
+    void failuresAsAStatementFinishes()
+    {
+        QFETCH(QString, backend);
+        auto c = testdb::open(backend);
+        const qint64 id = addReceipt(*c);
+        const Where row{QStringLiteral("ID=?"), {id}};
+        c->failStatementFinishAfter(1);
+        QVERIFY_THROWS_EXCEPTION(Error, addReceipt(*c));
+        c->failStatementFinishAfter(1);
+        QVERIFY_THROWS_EXCEPTION(Error, ModefyRecord(*c, receipts, {{QStringLiteral("合计"), 1.0}}, row));
+
+        auto save = [&] {
+            Transaction t(*c);
+            addReceipt(*c);
+            AddRecord(*c, QStringLiteral("护士表"), {{QStringLiteral("护士"), QStringLiteral("王芳")}}, QString());
+            ModefyRecord(*c, receipts, {{QStringLiteral("备注"), QStringLiteral("改过")}}, row);
+            DeleteRecord(*c, QStringLiteral("护士表"), {});
+            t.commit();
+        };
+        const qint64 receiptsBefore = count(*c, receipts);
+        for (int n = 1; n <= 4; ++n) {
+            c->failStatementFinishAfter(n);
+            QVERIFY_THROWS_EXCEPTION(Error, save());
+            c->clearFault();
+            QCOMPARE(count(*c, receipts), receiptsBefore);
+            QCOMPARE(count(*c, QStringLiteral("护士表")), 0);
+            QCOMPARE(toText(scalar(*c, QStringLiteral("SELECT 备注 FROM 收费收据表 WHERE ID=?"), {id})), QStringLiteral("复诊"));
+            QCOMPARE(c->transactionDepth(), 0);
+        }
+        save();
+        QCOMPARE(count(*c, receipts), receiptsBefore + 1);
     }
 
     // An extra condition of the caller ("still unpaid") is part of the same check.
