@@ -1,4 +1,5 @@
 #include "db/Query.h"
+#include "common/Money.h"
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -46,6 +47,8 @@ Query& Query::bindAll(const QVariantList& values)
 
 Query& Query::exec()
 {
+    const bool writes = isWrite(sql_);
+    if (writes) refuseUnstorableNumbers();
     connection_.checkInjectedFault();
     if (!prepared_) {
         if (!query_.prepare(sql_)) {
@@ -62,9 +65,21 @@ Query& Query::exec()
         connection_.noteFailedStatement();
         throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
     }
-    if (isWrite(sql_)) finish();
+    if (writes) finish();
     connection_.checkInjectedFinishFault();
     return *this;
+}
+
+void Query::refuseUnstorableNumbers() const
+{
+    // The last line of defence: whatever a form or a host let through, an infinite, NaN or
+    // absurd number never lands in a row (it would poison every sum made from it).
+    for (const QVariant& v : values_) {
+        const int type = v.typeId();
+        if (v.isNull() || (type != QMetaType::Double && type != QMetaType::Float)) continue;
+        if (!money::isStorable(v.toDouble()))
+            throw Error(QStringLiteral("%1 (%2) [%3]").arg(money::kAmountOutOfRange, v.toString(), sql_));
+    }
 }
 
 void Query::finish()

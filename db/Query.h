@@ -48,6 +48,7 @@ public:
 private:
     int indexOf(const QString& column) const;
     void finish();
+    void refuseUnstorableNumbers() const;
 
     Connection& connection_;
     // Set by takeStatement() while query_ is initialised, so it is declared before it.

@@ -1,6 +1,7 @@
 #include "receipt/FeeReceiptForm.h"
 #include "common/CallFailure.h"
 #include "common/Prompter.h"
+#include "common/Money.h"
 #include "db/Error.h"
 
 namespace receipt {
@@ -81,10 +82,19 @@ void FeeReceiptForm::selectDoctor(int index, const QString& entryText)
     fields.department = doctor.department;
 }
 
+bool FeeReceiptForm::amountsStorable() const
+{
+    bool ok = money::isStorable(sumOf(fields.amounts));
+    for (const double a : fields.amounts) ok = ok && money::isStorable(a);
+    if (!ok) Prompter::current().inform(money::kAmountOutOfRange);
+    return ok;
+}
+
 FeeReceiptForm::Ending FeeReceiptForm::submit()
 {
     Prompter& prompter = Prompter::current();
     amountsChanged();
+    if (!amountsStorable()) return Ending::Stay;
     if (fields.doctorName.isEmpty()) {
         prompter.inform(QStringLiteral("请选择医生!"));
         return Ending::Stay;
@@ -109,6 +119,7 @@ FeeReceiptForm::Ending FeeReceiptForm::submit()
 
 FeeReceiptForm::Ending FeeReceiptForm::modify()
 {
+    if (!amountsStorable()) return Ending::Stay;
     // A refund receipt keeps its negative total whatever the amounts shown add up to.
     FeeReceipt row = fields;
     row.total = storedTotal(fields.amounts, fields.refund);

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <limits>
 
 using namespace db;
 
@@ -191,6 +192,32 @@ private Q_SLOTS:
         }
         save();
         QCOMPARE(count(*c, receipts), receiptsBefore + 1);
+    }
+
+    // Numbers that would poison every sum are never stored, whatever let them through.
+    void unstorableNumbersAreNeverWritten_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<double>("value");
+        for (const QString& b : testdb::backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(": NaN"))) << b << std::numeric_limits<double>::quiet_NaN();
+            QTest::newRow(qPrintable(b + QStringLiteral(": infinity"))) << b << std::numeric_limits<double>::infinity();
+            QTest::newRow(qPrintable(b + QStringLiteral(": 1e308 + 1e308"))) << b << 1e308 + 1e308;
+            QTest::newRow(qPrintable(b + QStringLiteral(": past the bound"))) << b << -1e9 - 1.0;
+        }
+    }
+    void unstorableNumbersAreNeverWritten()
+    {
+        QFETCH(QString, backend);
+        QFETCH(double, value);
+        auto c = testdb::open(backend);
+        const qint64 id = addReceipt(*c);
+        QVERIFY_THROWS_EXCEPTION(Error, AddRecord(*c, receipts, {{QStringLiteral("合计"), value}}));
+        QVERIFY_THROWS_EXCEPTION(Error, ModefyRecord(*c, receipts, {{QStringLiteral("合计"), value}}, {QStringLiteral("ID=?"), {id}}));
+        QCOMPARE(count(*c, receipts), 1);
+        QCOMPARE(toNumber(scalar(*c, QStringLiteral("SELECT 合计 FROM 收费收据表"))), 55.0);
+        // Reading with such a number is no write: it simply finds nothing.
+        QVERIFY(scalar(*c, QStringLiteral("SELECT ID FROM 收费收据表 WHERE 合计=?"), {value}).isNull());
     }
 
     // An extra condition of the caller ("still unpaid") is part of the same check.

@@ -1,5 +1,6 @@
 // Fee categories, the receipt header look-ups, the fee receipt rows and the fee receipt
 // form's buttons, on every backend.
+#include "common/Money.h"
 #include "db/OptimisticEdit.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
@@ -467,6 +468,10 @@ private Q_SLOTS:
             {"refund above what was received, go on", fifty, 1, doctor, 40, {true}, 0, true, -50.0, {overRefund}},
             {"refund above what was received, stop", fifty, 1, doctor, 40, {false}, 0, false, 0, {overRefund}},
             {"failed save", fifty, 0, doctor, 0, {}, 1, false, 0, {"收据记录失败,退出!"}},
+            {"an amount out of range", {{1, 1e308}}, 0, doctor, 0, {}, 0, false, 0, {money::kAmountOutOfRange}},
+            {"amounts in range, their total not", {{1, 6e8}, {2, 6e8}}, 0, doctor, 0, {}, 0, false, 0,
+             {money::kAmountOutOfRange}},
+            {"an amount on the bound", {{1, 1e9}}, 0, doctor, 0, {}, 0, true, 1e9, {}},
         };
         for (const QString& b : testdb::backends())
             for (const Case& c : cases)
