@@ -422,6 +422,8 @@ private Q_SLOTS:
             row(b, "the account given wins") << "M999" << 1 << 20.0 << true << false;
             row(b, "account that does not exist") << "M001" << 2 << 20.0 << false << true;
             row(b, "points not a number") << "M001" << 1 << nan << false << true;
+            row(b, "points out of range") << "M001" << 1 << 1e308 << false << true;
+            row(b, "points taking the total out of range") << "M001" << 1 << 1e9 - 10.0 << false << true;
         }
     }
     void pointsAccount()
