@@ -1,0 +1,12 @@
+#pragma once
+#include <QString>
+
+// The pinyin initials a cashier types to find a patient ("zw" for 张伟). GB2312's first level
+// of characters (the 3,755 most common, names included) is ordered by pinyin, so a character's
+// initial follows from where its GBK code falls. Characters outside that level give nothing;
+// ASCII letters and digits stand for themselves (lowercase).
+namespace pinyin {
+
+QString initials(const QString& text);
+
+} // namespace pinyin
