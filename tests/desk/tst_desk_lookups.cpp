@@ -78,7 +78,8 @@ private slots:
         QTest::newRow("boundaries") << u"芭擦搭蛾发噶哈击喀垃妈拿哦啪期然撒塌挖昔压匝"_s << u"bcdefghjklmnopqrstwxyz"_s;
         QTest::newRow("just before a boundary") << u"澳"_s << u"a"_s; // B0C4, the last a
         QTest::newRow("latin and digits kept, lowercase") << u"李Amy 2"_s << u"lamy2"_s;
-        QTest::newRow("outside level one gives nothing") << u"王亍"_s << u"w"_s;
+        QTest::newRow("beyond level one, by the Chinese collation") << u"周婷琳瑶璐铭琪萱彤"_s << u"ztlylmqxt"_s;
+        QTest::newRow("not Chinese gives nothing") << u"王あ"_s << u"w"_s;
         QTest::newRow("punctuation dropped") << u"欧阳·娜娜"_s << u"oynn"_s;
         QTest::newRow("empty") << QString() << QString();
     }

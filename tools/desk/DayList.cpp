@@ -15,11 +15,10 @@ QString kindOf(qint64 prescriptionFlag, bool standard, bool refund)
     return standard ? QStringLiteral("标准收费") : QStringLiteral("收费");
 }
 
-const QString receiptSelect = QStringLiteral(
+const QString receiptColumns = QStringLiteral(
     "SELECT r.ID, r.日期, r.病人姓名, r.合计, r.付款, r.FeeIO, r.IsPrescriptionFlag, r.Doctor_Discout, "
     "(SELECT count(*) FROM 收费明细表 m WHERE m.收据编号 = r.ID) AS lines, "
-    "p.收款金额 AS collected, p.日期 AS paid_at, p.收款人 AS payee "
-    "FROM 收费收据表 r LEFT JOIN 病历收费单 p ON p.ReceiptID = r.ID ");
+    "p.收款金额 AS collected, p.日期 AS paid_at, p.收款人 AS payee ");
 
 } // namespace
 
@@ -29,7 +28,7 @@ DayList loadDayList(db::Connection& c, const QDate& day, const QString& cashier)
     DayList list;
     QHash<qint64, qsizetype> receiptRow;
     auto readReceipts = [&](const QString& where) {
-        db::Query q(c, receiptSelect + where, {from, to});
+        db::Query q(c, receiptColumns + where, {from, to});
         q.exec();
         while (q.next()) {
             DayRow r;
@@ -51,9 +50,12 @@ DayList loadDayList(db::Connection& c, const QDate& day, const QString& cashier)
             list.rows.append(r);
         }
     };
-    readReceipts(QStringLiteral("WHERE r.日期 >= ? AND r.日期 < ?"));
+    // Each read starts from the table whose date index picks the day's rows.
+    readReceipts(QStringLiteral("FROM 收费收据表 r LEFT JOIN 病历收费单 p ON p.ReceiptID = r.ID "
+                                "WHERE r.日期 >= ? AND r.日期 < ?"));
     // Older receipts settled this day count with the day's money, not with its bills.
-    readReceipts(QStringLiteral("WHERE p.日期 >= ? AND p.日期 < ?"));
+    readReceipts(QStringLiteral("FROM 病历收费单 p JOIN 收费收据表 r ON r.ID = p.ReceiptID "
+                                "WHERE p.日期 >= ? AND p.日期 < ?"));
 
     db::Query w(c, QStringLiteral("SELECT w.ID, w.日期, w.病人姓名, w.合计, w.收款金额, w.付款, w.收款人, w.IsPrescriptionFlag, "
                                   "(SELECT count(*) FROM 收费明细表 m WHERE m.无病案编号 = w.ID) AS lines "

@@ -287,7 +287,14 @@ bool DeskWindow::call(const QString& exportName, const QMap<QString, QString>& v
     for (const calltable::Param& p : e->params)
         if (all.contains(p.name)) args.set(p.name, all.value(p.name), &ignored);
     args.setConnection(link_->host());
+    // The dialog's modal loop runs the desk's timers too: neither the connection check (an
+    // export of its own) nor the initials filler (writes) may run inside another export.
+    const bool filling = initials_->isActive();
+    watch_->stop();
+    initials_->stop();
     const int32_t r = args.call();
+    watch_->start();
+    if (filling) initials_->start();
     const QString failure = QString::fromUtf8(CalvaneLastError());
     developer_->appendPlainText(exportName + u" "_s + QString::fromUtf8(args.resultJson(r))
                                 + (failure.isEmpty() ? QString() : u"   (%1)"_s.arg(failure)));
