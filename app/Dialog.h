@@ -58,6 +58,9 @@ public:
     // Tests: called with every dialog once it shows (before automation drives it).
     using ShownHook = std::function<void(Dialog&)>;
     static void setShownHook(ShownHook hook);
+    // Tests: called with every dialog once it has read what it needs (initDialog()), also with
+    // one that ends before it shows.
+    static void setOpenedHook(ShownHook hook);
 
     static QString endingName(int ending);
 
