@@ -141,8 +141,16 @@ bool Connection::ensureAlive(QString* why)
         QSqlQuery probe(db_);
         if (db_.isOpen() && probe.exec(QStringLiteral("SELECT 1"))) return true;
     }
-    // Statements prepared on the old session are gone with it.
-    statements_.clear();
+    // Statements prepared on the old session are gone with it; the driver's complaint that it
+    // cannot free them on a dead session says nothing a host needs to hear.
+    {
+        static QtMessageHandler previous = nullptr;
+        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (previous && !text.startsWith(QLatin1String("Unable to free statement"))) previous(type, context, text);
+        });
+        statements_.clear();
+        qInstallMessageHandler(previous);
+    }
     cachedCount_ = 0;
     failedDepth_ = 0;
     db_.close();
