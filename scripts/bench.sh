@@ -25,6 +25,7 @@ if [ -x bench/large-clinic.sh ]; then
   clinic_dir=$(mktemp -d)
   export CALVANE_BENCH_CLINIC_SQLITE="sqlite:$clinic_dir/clinic.sqlite"
   export CALVANE_BENCH_CLINIC_PG="${CALVANE_TEST_PG:+${CALVANE_TEST_PG%/*}/calvane_bench_clinic}"
+  [ -n "$CALVANE_BENCH_CLINIC_PG" ] && psql -q "$CALVANE_TEST_PG" -c "CREATE DATABASE calvane_bench_clinic"
   echo "bench: making the large clinic" >&2
   bench/large-clinic.sh "$CALVANE_BENCH_CLINIC_SQLITE" "$CALVANE_BENCH_CLINIC_PG"
 fi
