@@ -18,6 +18,7 @@ namespace {
 std::vector<Dialog*> running;
 Dialog::ShownHook shownHook;
 Dialog::ShownHook openedHook;
+Dialog* opening = nullptr;
 } // namespace
 
 Dialog::Dialog(int resourceNumber, const QString& title, QWidget* parent)
@@ -55,7 +56,10 @@ int Dialog::runModal()
 {
     endedEarly_ = false;
     ending_ = 0;
+    Dialog* const outer = opening;
+    opening = this;
     guarded([this] { initDialog(); });
+    opening = outer;
     if (openedHook) openedHook(*this);
     nameControlsByLabels(this);
     applyFieldBehaviour(this);
@@ -129,6 +133,7 @@ void Dialog::hideEvent(QHideEvent* event)
 }
 
 Dialog* Dialog::topmost() { return running.empty() ? nullptr : running.back(); }
+Dialog* Dialog::speaking() { return opening ? opening : topmost(); }
 
 QString Dialog::printPromptText()
 {

@@ -50,6 +50,9 @@ public:
 
     // The running dialog on top (the innermost modal one), or nullptr.
     static Dialog* topmost();
+    // The dialog whose messages are being shown: the one reading what it needs before it
+    // shows (initDialog()), else the one on top.
+    static Dialog* speaking();
 
     // The question of the exports after a confirmed checkout: true when the answer is 是.
     static bool printPrompt();

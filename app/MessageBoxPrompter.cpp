@@ -21,7 +21,7 @@ QWidget* owner()
 // when no dialog is open, as for the checks of the exports without one).
 QString caption()
 {
-    if (Dialog* d = Dialog::topmost()) return d->windowTitle();
+    if (Dialog* d = Dialog::speaking()) return d->windowTitle();
     return QStringLiteral("Calvane");
 }
 
