@@ -15,7 +15,7 @@ scripts/setup.sh
 echo "bench: building the benchmarks" >&2
 targets=$(find bench -name CMakeLists.txt -exec grep -ho 'calvane_add_benchmark([a-z_]*' {} + | sed 's/.*(//')
 # shellcheck disable=SC2086
-scripts/build.sh --target $targets
+scripts/build.sh --target $targets >&2
 
 . scripts/pg-cluster.sh
 trap pg_cluster_stop EXIT
