@@ -15,6 +15,7 @@ namespace {
 Automation* activeAutomation = nullptr;
 QString scriptSetByHost;
 QString lastError;
+QString lastNotice;
 
 const QStringList stepKinds{QStringLiteral("dialog"), QStringLiteral("set"),  QStringLiteral("choose"),
                             QStringLiteral("click"),  QStringLiteral("reply"), QStringLiteral("row"),
@@ -150,7 +151,12 @@ QString Automation::configuredScript()
 
 void Automation::setConfiguredScript(const QString& path) { scriptSetByHost = path; }
 QString Automation::lastRunError() { return lastError; }
-void Automation::clearLastRunError() { lastError.clear(); }
+QString Automation::lastRunNotice() { return lastNotice; }
+void Automation::clearLastRunError()
+{
+    lastError.clear();
+    lastNotice.clear();
+}
 Automation* Automation::active() { return activeAutomation; }
 
 Automation::Scope::Scope(Automation& automation)
@@ -198,6 +204,7 @@ void Automation::finish()
     finished_ = true;
     if (!failed() && next_ < steps_.size()) fail(next_, QStringLiteral("not reached: no dialog or question was open"));
     lastError = error_;
+    lastNotice = ranOut_;
 }
 
 void Automation::write(const QJsonObject& line)
@@ -228,6 +235,9 @@ void Automation::drive(Dialog& dialog)
 {
     while (dialog.isRunning() && Dialog::topmost() == &dialog) {
         if (failed() || next_ >= steps_.size()) {
+            if (!failed() && ranOut_.isEmpty())
+                ranOut_ = QStringLiteral("the script ran out of steps while the dialog \"%1\" was open; it was cancelled")
+                              .arg(dialog.windowTitle());
             dialog.endDialog(IDCANCEL);
             return;
         }
@@ -303,6 +313,9 @@ bool Automation::ask(const QString& text, Buttons buttons)
             ++next_;
             reply = given;
         }
+    } else if (!failed() && ranOut_.isEmpty()) {
+        ranOut_ = QStringLiteral("the script ran out of steps at the question \"%1\"; it was answered %2")
+                      .arg(text, negative);
     }
     write({{QStringLiteral("event"), QStringLiteral("message")},
            {QStringLiteral("text"), text},

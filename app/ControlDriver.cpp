@@ -1,5 +1,7 @@
 #include "app/ControlDriver.h"
 #include "app/ControlNames.h"
+#include "app/FieldBehaviour.h"
+#include "common/Money.h"
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -72,6 +74,13 @@ void leave(QWidget* w)
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QCoreApplication::sendEvent(w, &out);
     }
+}
+
+// An amount field shows what was typed with two decimals once left.
+bool shownAsAmount(const QLineEdit* edit, const QString& typed)
+{
+    double value = 0;
+    return isAmountField(edit) && money::parseAmount(typed, value) && edit->text() == money::format2(value);
 }
 
 void type(QWidget* w, QLineEdit* edit, const QString& text)
@@ -192,7 +201,7 @@ void set(QWidget* w, const QString& text)
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         if (edit->isReadOnly()) refuse(QStringLiteral("control \"%1\" is read-only").arg(nameOf(w)));
         type(w, edit, text);
-        if (edit->inputMask().isEmpty() && edit->text() != text)
+        if (edit->inputMask().isEmpty() && edit->text() != text && !shownAsAmount(edit, text))
             refuse(QStringLiteral("control \"%1\" does not take \"%2\"").arg(nameOf(w), text));
         return;
     }

@@ -1,4 +1,5 @@
 #include "app/PlaceholderDialog.h"
+#include "app/LastError.h"
 #include "common/Settings.h"
 #include <QCheckBox>
 #include <QDateTime>
@@ -20,13 +21,10 @@ PlaceholderDialog::PlaceholderDialog(int resourceNumber, const QString& title) :
     layout->addLayout(form_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
     auto* cancel = new QPushButton(QStringLiteral("取消"), this);
-    ok->setDefault(true);
-    buttons->addWidget(ok);
+    cancel->setDefault(true);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, this, &Dialog::accept);
     connect(cancel, &QPushButton::clicked, this, &Dialog::reject);
 }
 
@@ -74,6 +72,11 @@ bool PlaceholderDialog::option(const QString& label) const
     return box && box->isChecked();
 }
 
+QString PlaceholderDialog::notAvailableText(const QString& title)
+{
+    return QStringLiteral("“%1”对话框尚不可用，操作已取消。").arg(title);
+}
+
 void PlaceholderDialog::initDialog()
 {
     if (readsReceiptTitle_) {
@@ -84,6 +87,13 @@ void PlaceholderDialog::initDialog()
         settings::readFeeDiscout(feeDiscout_);
         addField(QStringLiteral("折扣方式"), feeDiscout_);
     }
+    // Nothing the real dialog would do is done here, so nothing may be reported as done: the
+    // call ends as cancelled, and the host learns why.
+    setLastError(QStringLiteral("dialog %1 \"%2\" is not available; the call was cancelled")
+                     .arg(resourceNumber())
+                     .arg(windowTitle()));
+    inform(notAvailableText(windowTitle()));
+    endDialog(IDCANCEL);
 }
 
 } // namespace app

@@ -10,12 +10,15 @@ class QLineEdit;
 namespace app {
 
 // Stands in for a dialog whose own class has not been written yet: it carries the real
-// dialog's title and resource number, shows what the export handed it, and can only be
-// confirmed ("确定") or closed ("取消"). The export reads its values back unchanged.
+// dialog's title and resource number and what the export handed it, but it can never be
+// confirmed. When it opens it says that the dialog is not available and ends as cancelled, so
+// no host is ever told that a save or a settlement happened; the call's last error says why.
 class PlaceholderDialog : public Dialog {
     Q_OBJECT
 public:
     PlaceholderDialog(int resourceNumber, const QString& title);
+    // The message shown when a stand-in opens.
+    static QString notAvailableText(const QString& title);
 
     // A read-only field showing one input of the export.
     void addField(const QString& label, const QVariant& value);

@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 #include <QAtomicInteger>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -133,6 +134,41 @@ void Connection::noteFailedStatement()
 {
     if (isSQLite() || depth_ == 0) return; // SQLite undoes just the statement
     if (failedDepth_ == 0 || depth_ < failedDepth_) failedDepth_ = depth_;
+}
+
+bool Connection::ensureAlive(QString* why)
+{
+    if (isSQLite()) {
+        // Opening a missing file would make an empty database in its place.
+        const QString file = db_.databaseName();
+        if (file == QLatin1String(":memory:") || QFileInfo::exists(file)) return true;
+        if (why) *why = QStringLiteral("数据库文件已不存在: %1").arg(file);
+        return false;
+    }
+    if (depth_ > 0) return true;
+    {
+        QSqlQuery probe(db_);
+        if (db_.isOpen() && probe.exec(QStringLiteral("SELECT 1"))) return true;
+    }
+    // Statements prepared on the old session are gone with it; the driver's complaint that it
+    // cannot free them on a dead session says nothing a host needs to hear.
+    {
+        static QtMessageHandler previous = nullptr;
+        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (previous && !text.startsWith(QLatin1String("Unable to free statement"))) previous(type, context, text);
+        });
+        statements_.clear();
+        qInstallMessageHandler(previous);
+    }
+    cachedCount_ = 0;
+    failedDepth_ = 0;
+    db_.close();
+    if (!db_.open()) {
+        if (why) *why = QStringLiteral("无法重新连接数据库 %1: %2").arg(displayUrl_, db_.lastError().text());
+        return false;
+    }
+    QSqlQuery(db_).exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
+    return true;
 }
 
 void Connection::execute(const QString& sql)

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake g++ ccache pkg-config make
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev
+  qt6-translations-l10n
+  libsqlite3-dev libpq-dev
   libgl-dev
   libsqlite3-dev libpq-dev
   postgresql

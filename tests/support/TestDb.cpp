@@ -1,4 +1,5 @@
 #include "tests/support/TestDb.h"
+#include <QFile>
 #include "db/Query.h"
 #include "db/Schema.h"
 #include <QCoreApplication>
@@ -36,8 +37,12 @@ void addBackendRows()
 QString freshUrl(const QString& backend)
 {
     ++counter;
-    if (backend == QLatin1String("sqlite"))
-        return QStringLiteral("sqlite:%1/t%2.sqlite").arg(tempDir().path()).arg(counter);
+    if (backend == QLatin1String("sqlite")) {
+        // An empty file is an empty database; hosts only open databases that exist.
+        const QString path = QStringLiteral("%1/t%2.sqlite").arg(tempDir().path()).arg(counter);
+        QFile(path).open(QIODevice::WriteOnly);
+        return QStringLiteral("sqlite:") + path;
+    }
     const QString admin = qEnvironmentVariable("CALVANE_TEST_PG");
     if (admin.isEmpty()) qFatal("CALVANE_TEST_PG is not set");
     const QString name = QStringLiteral("calvane_t%1_%2").arg(QCoreApplication::applicationPid()).arg(counter);

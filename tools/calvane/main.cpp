@@ -20,8 +20,31 @@ void usage(QTextStream& out)
     out << "usage: calvane COMMAND …\n"
            "  init URL [--demo]   create the clinic schema (and a demo clinic) at URL\n"
            "  call EXPORT [--db URL] [--script FILE] [--arg NAME=VALUE]…\n"
-           "                      call one export as a host would; EXPORT --help lists its parameters\n"
-           "  desk [--db URL]     the front desk window\n";
+           "                      call one export as a host would; `call EXPORT --help` says what it\n"
+           "                      takes, what its result and out values mean and which labels a\n"
+           "                      script can use in its dialog\n"
+           "  desk [--db URL]     the front desk window\n"
+           "URL: sqlite:PATH or postgresql://…; a bare PATH is a SQLite file. CALVANE_DB gives the\n"
+           "database when --db is not given. Only `init` creates a database.\n";
+}
+
+// Database URLs as every command takes them, also from CALVANE_DB: a bare path is a SQLite file.
+QString databaseUrl(const QString& given)
+{
+    if (given.isEmpty() || given.startsWith(QLatin1String("sqlite:")) || given.contains(QLatin1String("://")))
+        return given;
+    return QStringLiteral("sqlite:") + given;
+}
+
+void normalizeDatabaseUrls(const QString& command, QStringList& args)
+{
+    const QString env = qEnvironmentVariable("CALVANE_DB");
+    if (!env.isEmpty()) qputenv("CALVANE_DB", databaseUrl(env).toUtf8());
+    for (int i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == QLatin1String("--db")) args[i + 1] = databaseUrl(args[i + 1]);
+    if (command == QLatin1String("init"))
+        for (QString& a : args)
+            if (!a.startsWith(QLatin1String("--"))) a = databaseUrl(a);
 }
 } // namespace
 
@@ -36,6 +59,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        QTextStream out(stdout);
+        usage(out);
+        return 0;
+    }
+    normalizeDatabaseUrls(command, args);
     try {
         if (command == QLatin1String("init")) {
             QCoreApplication app(argc, argv);
