@@ -3,6 +3,7 @@
 #include "app/ModuleFrame.h"
 #include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
+#include "stats/InvoiceVoidDialog.h"
 
 namespace {
 
@@ -11,11 +12,6 @@ namespace {
 std::unique_ptr<app::PlaceholderDialog> statisticalReportDialog()
 {
     return std::make_unique<app::PlaceholderDialog>(3009, QStringLiteral("统计报表(注：专用功能，请谨慎使用!)"));
-}
-
-std::unique_ptr<app::PlaceholderDialog> invoiceVoidingDialog()
-{
-    return std::make_unique<app::PlaceholderDialog>(3010, QStringLiteral("退票设置"));
 }
 
 std::unique_ptr<app::PlaceholderDialog> paymentStatisticsDialog()
@@ -56,9 +52,9 @@ int32_t SDTableStatic(CalvaneConnection* conn, const char* clinic, const char* o
 int32_t SDTableDisable(CalvaneConnection* conn)
 {
     return app::runExport("SDTableDisable", conn, [&](app::ModuleCall& call) {
-        auto d = invoiceVoidingDialog();
-        call.attach(*d);
-        call.run(*d);
+        InvoiceVoidDialog d;
+        call.attach(d);
+        call.run(d);
         return 0;
     });
 }
