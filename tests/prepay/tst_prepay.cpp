@@ -346,9 +346,11 @@ private Q_SLOTS:
             row(b, "up a band") << QVariant(90.0) << 20.0 << "金卡" << true;
             row(b, "same band") << QVariant(90.0) << 5.0 << "旧卡" << false;
             row(b, "two bands up") << QVariant(90.0) << 500.0 << "钻石卡" << true;
-            row(b, "onto a bound: in no band") << QVariant(90.0) << 10.0 << "" << true;
+            // A total in no band (on a bound, past every band) keeps the grade the member has.
+            row(b, "onto a bound keeps the grade") << QVariant(90.0) << 10.0 << "旧卡" << false;
             row(b, "off a bound into a band") << QVariant(100.0) << 1.0 << "金卡" << true;
-            row(b, "a hair off a bound counts as on it") << QVariant(99.80000000000001) << 0.2 << "" << true;
+            row(b, "a hair off a bound counts as on it") << QVariant(99.80000000000001) << 0.2 << "旧卡" << false;
+            row(b, "past every band keeps the grade") << QVariant(400.0) << 100000.0 << "旧卡" << false;
             row(b, "refund moves down") << QVariant(110.0) << -20.0 << "银卡" << true;
             row(b, "refund within the band") << QVariant(300.0) << -100.0 << "旧卡" << false;
             row(b, "NULL total counts 0") << QVariant() << 50.0 << "银卡" << true;
@@ -420,6 +422,8 @@ private Q_SLOTS:
             row(b, "the account given wins") << "M999" << 1 << 20.0 << true << false;
             row(b, "account that does not exist") << "M001" << 2 << 20.0 << false << true;
             row(b, "points not a number") << "M001" << 1 << nan << false << true;
+            row(b, "points out of range") << "M001" << 1 << 1e308 << false << true;
+            row(b, "points taking the total out of range") << "M001" << 1 << 1e9 - 10.0 << false << true;
         }
     }
     void pointsAccount()

@@ -775,14 +775,18 @@ class TestDiscounts : public QObject
         QVERIFY(!ReadDiscountSwitch());
         QCOMPARE(settings::readValue(QStringLiteral("FeeDiscout")), QStringLiteral("0"));
 
-        // Family 0 with nothing to list: back on, the family's mode is in force again.
+        // Family 0 with nothing to list: back on, no entry is selected, so nothing is evaluated
+        // and the mode stays off (no settings' mode forced in behind the cashier's back).
         const DiscountSettings items = settingsFrom(QStringLiteral("item=0"));
         state = DiscountState{};
         SetDiscountSwitch(c, items, state, false, in);
         QCOMPARE(state.mode, int(DiscountOff));
+        const DiscountState before = state;
         view = SetDiscountSwitch(c, items, state, true, in);
         QVERIFY(view.discountFields && !view.otherFree);
-        QCOMPARE(state.mode, int(FeeStandardItems));
+        QCOMPARE(state.mode, int(DiscountOff));
+        QCOMPARE(state.value, before.value);
+        QCOMPARE(state.note, before.note);
         QVERIFY(ReadDiscountSwitch());
     }
 
