@@ -11,6 +11,7 @@
 #include "tests/support/TestDb.h"
 #include "tools/calvane/ExportTable.h"
 #include <functional>
+#include <tuple>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -51,11 +52,6 @@ private slots:
         QTest::newRow("StandartPay") << "StandartPay" << QStringList{"receipt_id=5", "state=9", "print_switch=1"} << 0
                                      << R"({"receipt_id":5,"state":9})" << "收费结帐";
         QTest::newRow("StandartPayResult") << "StandartPayResult" << QStringList{"receipt_id=5"} << 0 << "{}" << "收费结帐";
-        for (const auto& [name, title] : {std::pair{"BeijingReceiptPrint", "北京门诊收费专用收据"},
-                                          {"BeijingReceiptPrint1", "北京市门诊收费专用收据"}})
-            QTest::newRow(name) << QString::fromLatin1(name) << QStringList{"receipt_id=5", "amount=120.50"} << 0
-                                << R"({"receipt_id":0})" << title;
-        QTest::newRow("SDTableDisable") << "SDTableDisable" << QStringList() << 0 << "{}" << "退票设置";
     }
     void standInsRefuse()
     {
