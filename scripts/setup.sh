@@ -9,6 +9,7 @@ packages=(
   libgl-dev
   libsqlite3-dev libpq-dev
   postgresql
+  libsqlite3-dev libpq-dev
   fonts-wqy-zenhei
   poppler-utils
   xvfb xauth
