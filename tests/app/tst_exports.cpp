@@ -36,7 +36,6 @@ void installAct(const DialogAct& act)
 }
 
 DialogAct sets(const QString& field, int value) { return {{{field, value}}, 0}; }
-DialogAct endsWith(int ending, const QString& field, int value) { return {{{field, value}}, ending}; }
 
 QStringList titles(const QList<QJsonObject>& events)
 {
@@ -88,24 +87,7 @@ private slots:
         }
 
         // ReceiptSet, StandartPaySet0 and MedicineRescriptionSet run their own dialogs (tests/receipt, tests/rx).
-        const DialogAct settles = sets(QStringLiteral("结帐状态"), 3);
-        // ReceiptPay runs its own dialog (tests/settle); the prescription checkout a stand-in.
-        for (const auto& [name, title] : {std::pair{"RescriptionReceiptPay", "处方结帐"}}) {
-            const QString n = QString::fromLatin1(name);
-            QTest::addRow("%s confirmed, print", name)
-                << n << QStringList{"state=9", "print_switch=1"} << steps(R"([{"click":"确定"},{"reply":"是"}])")
-                << settles << 1 << R"({"state":3})" << QStringList{title} << 1;
-            QTest::addRow("%s confirmed, no print", name)
-                << n << QStringList{"state=9", "print_switch=1"} << steps(R"([{"click":"确定"},{"reply":"否"}])")
-                << settles << 0 << R"({"state":3})" << QStringList{title} << 1;
-            QTest::addRow("%s print switch 0", name)
-                << n << QStringList{"state=9", "print_switch=0"} << steps(R"([{"click":"确定"}])") << settles << 0
-                << R"({"state":3})" << QStringList{title} << 0;
-            QTest::addRow("%s cancelled still writes the state", name)
-                << n << QStringList{"state=9", "print_switch=1"} << steps(R"([{"click":"取消"}])") << settles << 0
-                << R"({"state":3})" << QStringList{title} << 0;
-        }
-
+        // ReceiptPay and RescriptionReceiptPay run their own dialogs (tests/settle, tests/rx).
         const DialogAct settlesStandard{{{QStringLiteral("结帐状态"), 3}, {QStringLiteral("收据ID"), 77}}, 0};
         const QStringList standard{"receipt_id=5", "state=9", "print_switch=1"};
         QTest::newRow("StandartPay confirmed, print")
