@@ -47,8 +47,6 @@ private slots:
         QTest::addColumn<QString>("title");
 
         // The settlement state is written on every ending: it stays as it was given.
-        QTest::newRow("RescriptionReceiptPay") << "RescriptionReceiptPay" << QStringList{"state=9", "print_switch=1"}
-                                               << 0 << R"({"state":9})" << "处方结帐";
         QTest::newRow("StandartPay") << "StandartPay" << QStringList{"receipt_id=5", "state=9", "print_switch=1"} << 0
                                      << R"({"receipt_id":5,"state":9})" << "收费结帐";
         QTest::newRow("StandartPayResult") << "StandartPayResult" << QStringList{"receipt_id=5"} << 0 << "{}" << "收费结帐";
