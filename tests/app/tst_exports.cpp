@@ -35,7 +35,6 @@ void installAct(const DialogAct& act)
 }
 
 DialogAct sets(const QString& field, int value) { return {{{field, value}}, 0}; }
-DialogAct endsWith(int ending, const QString& field, int value) { return {{{field, value}}, ending}; }
 
 QStringList titles(const QList<QJsonObject>& events)
 {
@@ -104,20 +103,13 @@ private slots:
                 << R"({"state":3})" << QStringList{title} << 0;
         }
 
-        const DialogAct settlesStandard{{{QStringLiteral("结帐状态"), 3}, {QStringLiteral("收据ID"), 77}}, 0};
-        const QStringList standard{"receipt_id=5", "state=9", "print_switch=1"};
-        QTest::newRow("StandartPay confirmed, print")
-            << "StandartPay" << standard << steps(R"([{"click":"确定"},{"reply":"是"}])") << settlesStandard << 1
-            << R"({"receipt_id":77,"state":3})" << QStringList{"收费结帐"} << 1;
-        QTest::newRow("StandartPay print switch 2")
-            << "StandartPay" << QStringList{"receipt_id=5", "state=9", "print_switch=2"}
-            << steps(R"([{"click":"确定"}])") << settlesStandard << 0 << R"({"receipt_id":77,"state":3})"
-            << QStringList{"收费结帐"} << 0;
-        QTest::newRow("StandartPay cancelled writes only the state")
-            << "StandartPay" << standard << steps(R"([{"click":"取消"}])") << settlesStandard << 0
-            << R"({"receipt_id":5,"state":3})" << QStringList{"收费结帐"} << 0;
+        // StandartPay runs its own dialog (tests/settle); a first settlement closed unsettled hands
+        // back state 0 and nothing else.
+        QTest::newRow("StandartPay closed writes only the state")
+            << "StandartPay" << QStringList{"receipt_id=5", "state=9", "print_switch=1"} << steps(R"([{"click":"关闭"}])")
+            << DialogAct() << 0 << R"({"receipt_id":5,"state":0})" << QStringList{"收费结帐"} << 0;
         QTest::newRow("StandartPayResult") << "StandartPayResult" << QStringList{"receipt_id=5"}
-                                           << steps(R"([{"click":"确定"}])") << settlesStandard << 0 << "{}"
+                                           << steps(R"([{"close":true}])") << DialogAct() << 0 << "{}"
                                            << QStringList{"收费结帐"} << 0;
         QTest::newRow("ReceiptEditResult") << "ReceiptEditResult" << QStringList{"receipt_id=5"}
                                            << steps(R"([{"click":"关闭"}])") << DialogAct() << 0 << "{}"
@@ -254,19 +246,17 @@ private slots:
     // The dialog gets the call's inputs and its own reference to the host's connection.
     void dialogGetsInputs()
     {
-        ScriptRun run(steps(R"([{"click":"确定"}])"));
-        QString patient, date;
+        ScriptRun run(steps(R"([{"click":"取消"}])"));
+        QString patient;
         long references = 0;
         app::Dialog::setShownHook([&](app::Dialog& d) {
-            auto& p = static_cast<app::PlaceholderDialog&>(d);
-            patient = p.field(QStringLiteral("病人姓名")).toString();
-            date = p.field(QStringLiteral("日期")).toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            if (auto* e = d.findChild<QLineEdit*>(QStringLiteral("patientEdit"))) patient = e->text();
             references = d.connectionPtr().use_count();
         });
-        ReceiptEditResult(conn_, 5, "张三", 0, nullptr, nullptr, 0, nullptr, date_);
+        int32_t receiptId = 0;
+        ReceiptSet(conn_, 1001, &receiptId, nullptr, nullptr, nullptr, "张三", date_, nullptr, nullptr);
         QCOMPARE(patient, QStringLiteral("张三"));
-        QCOMPARE(date, QStringLiteral("2024-03-05 09:30:00"));
-        QCOMPARE(references, 2L); // the host's and the dialog's
+        QVERIFY(references >= 2); // the host's and the dialog's own (its form may hold one too)
     }
 
     // The title and discount choice a dialog reads when it opens, under each state of the settings.
