@@ -19,6 +19,8 @@ public:
     int state() const;
     qint64 receiptId() const;
     QString failure() const;
+    // The form behind the controls (nothing before the dialog opened).
+    const settle::StandardCheckoutForm* form() const { return form_.get(); }
 
     // Opens the payment dialog for a method other than cash (the checkout's "付款方式").
     static void setPaymentDialog(settle::StandardCheckoutForm::PaymentDialog dialog);

@@ -4,7 +4,6 @@
 #include "db/TextMatch.h"
 #include "stats/DayRange.h"
 #include <QHash>
-#include <QSet>
 #include <algorithm>
 #include <array>
 
@@ -52,35 +51,31 @@ QStringList accountStatement(db::Connection& c, const receipt::CategoryLabels& l
                              const Progress& progress)
 {
     Sums sums{};
-    qint64 first = 0, last = 0;
+    qint64 first = 0, last = 0, voided = 0;
     bool anyTicket = false;
-    QSet<qint64> voided;
-    const QString paidReceipts = u"SELECT ID FROM 收费收据表 WHERE %1 AND %2"_s.arg(DayRange::condition(), paid);
-    const QString sumsSql = u"SELECT * FROM (SELECT %1 FROM 无病历收费单 WHERE %2) w, "
-                            u"(SELECT %1 FROM 收费收据表 WHERE %2 AND %3) r"_s.arg(sumList(), DayRange::condition(), paid);
-    const QString rangeSql = u"SELECT MIN(TicketID), MAX(TicketID) FROM ShandongTicket_Table WHERE ReceiptID IN (%1)"_s
-                                 .arg(paidReceipts);
-    const QString voidedSql =
-        u"SELECT DISTINCT TicketID FROM ShandongTicket_Table WHERE IsUsed=1 AND ReceiptID IN (%1)"_s.arg(paidReceipts);
+    // One statement per slice: the sums of both tables and the invoices of the paid receipts.
+    // Voided counts of slices add up: an invoice number is issued for one receipt, and the
+    // slices' receipts are disjoint.
+    const QString sql = u"SELECT * FROM (SELECT %1 FROM 无病历收费单 WHERE %2) w, "
+                        u"(SELECT %1 FROM 收费收据表 WHERE %2 AND %3) r, "
+                        u"(SELECT MIN(TicketID) AS lo, MAX(TicketID) AS hi, "
+                        u"COUNT(DISTINCT CASE WHEN IsUsed=1 THEN TicketID END) AS voided FROM ShandongTicket_Table "
+                        u"WHERE ReceiptID IN (SELECT ID FROM 收费收据表 WHERE %2 AND %3)) t"_s.arg(sumList(),
+                                                                                            DayRange::condition(), paid);
     eachSlice(r, progress, [&](const DayRange& slice) {
-        db::Query q(c, sumsSql);
-        q.bindAll(slice.values() + slice.values()).exec();
-        if (q.next()) {
-            addRow(sums, q, 0);
-            addRow(sums, q, ReportColumns);
-        }
-        db::Query t(c, rangeSql);
-        t.bindAll(slice.values()).exec();
-        if (t.next() && !t.value(0).isNull()) {
-            const qint64 lo = t.integer(0), hi = t.integer(1);
+        db::Query q(c, sql);
+        q.bindAll(slice.values() + slice.values() + slice.values()).exec();
+        if (!q.next()) return;
+        addRow(sums, q, 0);
+        addRow(sums, q, ReportColumns);
+        const int t = 2 * ReportColumns;
+        if (!q.value(t).isNull()) {
+            const qint64 lo = q.integer(t), hi = q.integer(t + 1);
             first = anyTicket ? std::min(first, lo) : lo;
             last = anyTicket ? std::max(last, hi) : hi;
             anyTicket = true;
         }
-        db::Query v(c, voidedSql);
-        v.bindAll(slice.values()).exec();
-        while (v.next())
-            if (!v.value(0).isNull()) voided.insert(v.integer(0));
+        voided += q.integer(t + 2);
     });
 
     QStringList lines{accountHeading()};
@@ -93,7 +88,7 @@ QStringList accountStatement(db::Connection& c, const receipt::CategoryLabels& l
     const qint64 invoices = anyTicket ? last - first + 1 : 0;
     lines << joinLine({u"收款员"_s, r.operatorName}) << joinLine({u"发票"_s, QString::number(invoices)})
           << joinLine({u"金额"_s, amount1(sums[ReportColumns - 1])})
-          << joinLine({u"退票"_s, QString::number(voided.size())})
+          << joinLine({u"退票"_s, QString::number(voided)})
           << joinLine({u"起始发票"_s, QString::number(first)}) << joinLine({u"终止发票"_s, QString::number(last)});
     return lines;
 }

@@ -7,10 +7,14 @@
 #include "calvane/calvane.h"
 #include "common/OleDate.h"
 #include "common/Settings.h"
+#include "app/HostConnection.h"
+#include "db/Query.h"
+#include "settle/StandardCheckoutDialog.h"
 #include "tests/support/TestDb.h"
 #include "tools/calvane/ExportTable.h"
 #include <functional>
 #include <QFile>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 
@@ -87,7 +91,8 @@ private slots:
 
         // ReceiptSet, StandartPaySet0 and MedicineRescriptionSet run their own dialogs (tests/receipt, tests/rx).
         const DialogAct settles = sets(QStringLiteral("结帐状态"), 3);
-        for (const auto& [name, title] : {std::pair{"ReceiptPay", "收费结帐"}, {"RescriptionReceiptPay", "处方结帐"}}) {
+        // ReceiptPay runs its own dialog (tests/settle); the prescription checkout a stand-in.
+        for (const auto& [name, title] : {std::pair{"RescriptionReceiptPay", "处方结帐"}}) {
             const QString n = QString::fromLatin1(name);
             QTest::addRow("%s confirmed, print", name)
                 << n << QStringList{"state=9", "print_switch=1"} << steps(R"([{"click":"确定"},{"reply":"是"}])")
@@ -267,8 +272,9 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<int>("discout");
         QTest::addColumn<QVariantMap>("storedAfter");
-        const QString builtIn; // the stand-in dialog's own title is empty
-        QTest::newRow("key missing: nothing read or written") << false << QVariantMap() << builtIn << -1 << QVariantMap();
+        // The standard checkout reads both; its switch starts on and stays on unless "0" is stored.
+        const QString builtIn; // no title without the key
+        QTest::newRow("key missing: nothing read or written") << false << QVariantMap() << builtIn << 1 << QVariantMap();
         QTest::newRow("values missing: defaults written back")
             << true << QVariantMap() << "口 腔 门 诊 部" << 1
             << QVariantMap{{"ReceiptTitle", "口 腔 门 诊 部"}, {"FeeDiscout", "1"}};
@@ -276,7 +282,7 @@ private slots:
                                        << "阳光口腔" << 0
                                        << QVariantMap{{"ReceiptTitle", "阳光口腔"}, {"FeeDiscout", "0"}};
         QTest::newRow("other discount text keeps the dialog's choice")
-            << true << QVariantMap{{"ReceiptTitle", "A"}, {"FeeDiscout", "2"}} << "A" << -1
+            << true << QVariantMap{{"ReceiptTitle", "A"}, {"FeeDiscout", "2"}} << "A" << 1
             << QVariantMap{{"ReceiptTitle", "A"}, {"FeeDiscout", "2"}};
         const QString longTitle(300, QChar(0x53E3));
         QTest::newRow("title cut to 255 characters") << true << QVariantMap{{"ReceiptTitle", longTitle}}
@@ -295,13 +301,19 @@ private slots:
         QString title = QStringLiteral("(not read)");
         int discout = -2;
         app::Dialog::setShownHook([&](app::Dialog& d) {
-            auto& p = static_cast<app::PlaceholderDialog&>(d);
-            title = p.receiptTitle();
-            discout = p.feeDiscout();
+            if (auto* checkout = qobject_cast<StandardCheckoutDialog*>(&d); checkout && checkout->form()) {
+                title = checkout->form()->receiptTitle;
+                discout = checkout->form()->switchVisible ? int(checkout->form()->switchOn) : -1;
+            }
         });
-        ScriptRun run(steps(R"([{"click":"取消"}])"));
+        // Discounts offered, so that the checkout reads its switch.
+        db::Connection& c = *conn_->connection;
+        db::execute(c, QStringLiteral("DELETE FROM DiscountSet_table"));
+        db::execute(c, QStringLiteral("INSERT INTO DiscountSet_table (DiscoutYesNo, FeeItemYesNo) VALUES (1, 0)"));
+        ScriptRun run(steps(R"([{"click":"关闭"}])"));
         int32_t state = 0;
-        ReceiptPay(0, conn_, "", 1, nullptr, "", "", "", date_, "", &state, 0, nullptr);
+        StandartPay(0, conn_, 1, nullptr, "", "", "", "", "", "", date_, &state, 0, nullptr);
+        db::execute(c, QStringLiteral("DELETE FROM DiscountSet_table"));
         QTEST(title, "title");
         QTEST(discout, "discout");
         QCOMPARE(QFile::exists(path), keyExists);
