@@ -2,6 +2,7 @@
 #include "common/Money.h"
 #include "db/TextMatch.h"
 #include "print/PrintRun.h"
+#include "settle/PaymentDialog.h"
 #include "ui_StandardCheckoutDialog.h"
 #include <cmath>
 
@@ -9,12 +10,6 @@ using settle::StandardCheckoutForm;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-StandardCheckoutForm::PaymentDialog& paymentDialog()
-{
-    static StandardCheckoutForm::PaymentDialog dialog;
-    return dialog;
-}
 
 int entryOf(const QComboBox* list, const QString& text)
 {
@@ -61,7 +56,13 @@ StandardCheckoutDialog::StandardCheckoutDialog(const StandardCheckoutForm::Input
             [this](bool on) { act([&] { form_->arrearsLaterChanged(on); }); });
     connect(ui_->switchCheck, &QCheckBox::clicked, this, [this](bool on) { act([&] { form_->discountSwitched(on); }); });
     connect(ui_->methodCombo, &QComboBox::activated, this,
-            [this](int i) { act([&] { form_->methodChosen(i, paymentDialog()); }); });
+            [this](int i) {
+                act([&] {
+                    form_->methodChosen(i, [this](const settle::PaymentForm::Inputs& in) {
+                        return PaymentDialog::ask(connectionPtr(), in, this);
+                    });
+                });
+            });
     connect(ui_->settleButton, &QPushButton::clicked, this, &StandardCheckoutDialog::settle);
     connect(ui_->printButton, &QPushButton::clicked, this, [this] {
         sheet_ = form_->detailSheet();
@@ -79,11 +80,6 @@ StandardCheckoutDialog::~StandardCheckoutDialog() = default;
 int StandardCheckoutDialog::state() const { return form_ ? form_->settled : state_; }
 qint64 StandardCheckoutDialog::receiptId() const { return form_ ? form_->receiptId : inputs_.receiptId; }
 QString StandardCheckoutDialog::failure() const { return form_ ? form_->failureDetail : QString(); }
-
-void StandardCheckoutDialog::setPaymentDialog(StandardCheckoutForm::PaymentDialog dialog)
-{
-    paymentDialog() = std::move(dialog);
-}
 
 void StandardCheckoutDialog::initDialog()
 {

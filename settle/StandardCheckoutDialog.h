@@ -22,9 +22,6 @@ public:
     // The form behind the controls (nothing before the dialog opened).
     const settle::StandardCheckoutForm* form() const { return form_.get(); }
 
-    // Opens the payment dialog for a method other than cash (the checkout's "付款方式").
-    static void setPaymentDialog(settle::StandardCheckoutForm::PaymentDialog dialog);
-
 protected:
     void initDialog() override;
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "db/Connection.h"
 #include "receipt/StandardItems.h"
+#include "settle/CheckoutForm.h"
 #include "settle/DiscountChoice.h"
 #include "settle/DiscountSettings.h"
 #include "settle/DiscountState.h"
@@ -28,12 +29,9 @@ public:
         bool viewOnly = false; // StandartPayResult: looked at and printed, never settled
     };
     enum class Ending { Stay, Accept };
-    struct PaymentAnswer {
-        PaymentSplit split;
-        qint32 account = 0;
-        qint32 paySheet = 0;
-    };
-    using PaymentDialog = std::function<std::optional<PaymentAnswer>(const PaymentForm::Inputs&)>;
+    // The payment dialog of every checkout.
+    using PaymentAnswer = CheckoutForm::PaymentAnswer;
+    using PaymentDialog = CheckoutForm::PaymentDialog;
 
     StandardCheckoutForm(db::ConnectionPtr connection, const Inputs& inputs);
 
