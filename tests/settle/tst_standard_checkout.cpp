@@ -247,6 +247,59 @@ private Q_SLOTS:
         if (otherCashier) QCOMPARE(db::toText(paymentColumn(k, id, "收款人")), QStringLiteral("另一收款员"));
     }
 
+    // Prepayment and vouchers are checked again inside the settlement and move by guarded
+    // relative updates: what another desk spent since the payment dialog looked is not spent twice.
+    void prepaymentAndVoucherRechecked_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<double>("spentMeanwhile");
+        QTest::addColumn<bool>("settles");
+        for (const QString& b : testdb::backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(": prepayment still covers"))) << b << int(PrePayment) << 10.0 << true;
+            QTest::newRow(qPrintable(b + QStringLiteral(": prepayment spent meanwhile"))) << b << int(PrePayment) << 50.0 << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(": voucher still covers"))) << b << int(Voucher) << 10.0 << true;
+            QTest::newRow(qPrintable(b + QStringLiteral(": voucher spent meanwhile"))) << b << int(Voucher) << 50.0 << false;
+        }
+    }
+    void prepaymentAndVoucherRechecked()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, method);
+        QFETCH(double, spentMeanwhile);
+        QFETCH(bool, settles);
+        Clinic k(backend);
+        const qint64 id = standardReceipt(k, {{"洁治", 80, 1}});
+        const qint32 account = k.account(QStringLiteral("P1"), 100.0);
+        const qint64 voucher = k.voucher(QStringLiteral("V1"), 100.0);
+        StandardCheckoutForm form(k.c, inputs(id));
+        form.open();
+        QCOMPARE(form.collected, 80.0);
+        // What the payment dialog answered: all 80 by the method.
+        form.methodChosen(method, [&](const PaymentForm::Inputs&) {
+            StandardCheckoutForm::PaymentAnswer a;
+            a.split.method = method;
+            a.split.amount = 80.0;
+            a.split.voucherId = method == Voucher ? voucher : 0;
+            a.split.voucherNumber = QStringLiteral("V1");
+            a.account = account;
+            return std::optional(a);
+        });
+        // Another desk spends from the same account or voucher before this one settles.
+        if (method == PrePayment)
+            db::AddRecord(*k.c, QStringLiteral("PrePayUseReg_Table"),
+                          {{QStringLiteral("PrePayer_ID"), account}, {QStringLiteral("Payed_Money"), spentMeanwhile}});
+        else
+            db::execute(*k.c, QStringLiteral("UPDATE PreferManagement_table SET Card_Left_Fee=Card_Left_Fee-? WHERE ID=?"),
+                        {spentMeanwhile, voucher});
+        ScriptedPrompter prompter;
+        QCOMPARE(form.settle() == StandardCheckoutForm::Ending::Accept, settles);
+        QCOMPARE(k.records(id), settles ? 1 : 0);
+        QCOMPARE(k.paid(id), settles ? QStringLiteral("已付") : QStringLiteral("未付"));
+        if (method == PrePayment) QCOMPARE(k.prepayUsed(account), spentMeanwhile + (settles ? 80.0 : 0.0));
+        else QCOMPARE(k.voucherLeft(voucher), 100.0 - spentMeanwhile - (settles ? 80.0 : 0.0));
+    }
+
     // The "收  费  明  细" sheet: every drawing call, and the text a person reads in its PDF.
     void detailSheet_data()
     {
