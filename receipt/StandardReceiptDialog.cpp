@@ -2,6 +2,7 @@
 #include "common/Money.h"
 #include "controls/CatalogueSearchHelper.h"
 #include "db/TextMatch.h"
+#include "settle/ApprovedRateDialog.h"
 #include "settle/StandardDiscountTypes.h"
 #include "ui_StandardReceiptDialog.h"
 #include <cmath>
@@ -9,12 +10,6 @@
 using receipt::StandardReceiptForm;
 
 namespace {
-
-StandardReceiptDialog::ApprovedRateAsker& approvedRateAsker()
-{
-    static StandardReceiptDialog::ApprovedRateAsker asker;
-    return asker;
-}
 
 int entryOf(const QComboBox* list, const QString& text)
 {
@@ -102,8 +97,6 @@ StandardReceiptDialog::~StandardReceiptDialog() = default;
 
 qint64 StandardReceiptDialog::receiptId() const { return form_ ? form_->receiptId() : inputs_.receiptId; }
 QString StandardReceiptDialog::lastFailure() const { return form_ ? form_->lastFailure : QString(); }
-
-void StandardReceiptDialog::setApprovedRateAsker(ApprovedRateAsker asker) { approvedRateAsker() = std::move(asker); }
 
 void StandardReceiptDialog::initDialog()
 {
@@ -229,7 +222,8 @@ void StandardReceiptDialog::typeChosen(int index)
 {
     if (!takeFields()) return;
     std::optional<double> approved;
-    if (index == settle::LeaderApprovedRate && approvedRateAsker()) approved = approvedRateAsker()(this);
+    // The rate a superior approved is asked for each time the type is chosen ("允许折扣值").
+    if (index == settle::LeaderApprovedRate) approved = ApprovedRateDialog::ask(this);
     form_->discountTypeChanged(index, approved);
     showFields();
 }

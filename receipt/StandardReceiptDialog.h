@@ -22,11 +22,6 @@ public:
     // Why the last submit failed to write (empty when none did).
     QString lastFailure() const;
 
-    // Asks for the rate a superior approved ("允许折扣值"); nothing when cancelled. The
-    // checkout's approved-rate dialog plugs in here.
-    using ApprovedRateAsker = std::function<std::optional<double>(QWidget* parent)>;
-    static void setApprovedRateAsker(ApprovedRateAsker asker);
-
 protected:
     void initDialog() override;
 

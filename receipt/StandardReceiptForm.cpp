@@ -4,6 +4,7 @@
 #include "db/Query.h"
 #include "receipt/FeeReceipt.h"
 #include "receipt/ReceiptHeader.h"
+#include "settle/ApprovedRate.h"
 #include "settle/DiscountLookUps.h"
 #include "settle/DiscountSettings.h"
 #include "settle/StandardDiscountTypes.h"
@@ -169,7 +170,7 @@ bool StandardReceiptForm::discountTypeChanged(int type, std::optional<double> ap
     if (type < 0 || type > 3) return false;
     double rate = entry.itemRate;
     if (type == settle::LeaderApprovedRate) {
-        if (!approvedRate) return false;
+        if (!approvedRate || !settle::isApprovedRate(*approvedRate)) return false;
         rate = *approvedRate;
     } else if (type == settle::VipMemberRate) {
         rate = memberRate;

@@ -1,13 +1,14 @@
-// The dialog exports through the C API, driven by automation scripts: what the exports whose
-// dialogs are still stand-ins answer, how scripts reach the dialogs, and the settings the
-// dialogs read when they open.
+// The dialog exports through the C API, driven by automation scripts: how scripts reach the
+// dialogs, and what a call that cannot run answers.
 #include "ScriptRun.h"
 #include "app/Dialog.h"
 #include "app/HostConnection.h"
-#include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
 #include "common/OleDate.h"
 #include "common/Settings.h"
+#include "app/HostConnection.h"
+#include "db/Query.h"
+#include "settle/StandardCheckoutDialog.h"
 #include "tests/support/TestDb.h"
 #include "tools/calvane/ExportTable.h"
 #include <functional>
@@ -34,54 +35,6 @@ private slots:
     {
         app::Dialog::setShownHook(nullptr);
         app::Dialog::setOpenedHook(nullptr);
-    }
-
-    // A stand-in can never be confirmed: it says that its dialog is not available and ends as
-    // cancelled, so the export answers as for a cancel and leaves what a cancel leaves.
-    void standInsRefuse_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("title");
-
-        // The settlement state is written on every ending: it stays as it was given.
-        QTest::newRow("StandartPay") << "StandartPay" << QStringList{"receipt_id=5", "state=9", "print_switch=1"} << 0
-                                     << R"({"receipt_id":5,"state":9})" << "收费结帐";
-        QTest::newRow("StandartPayResult") << "StandartPayResult" << QStringList{"receipt_id=5"} << 0 << "{}" << "收费结帐";
-    }
-    void standInsRefuse()
-    {
-        QFETCH(QString, name);
-        QFETCH(QStringList, args);
-        QFETCH(QString, title);
-
-        const calltable::Export* e = calltable::find(name);
-        QVERIFY(e);
-        calltable::Args values(*e);
-        values.setConnection(conn_);
-        for (const QString& a : args) {
-            QString error;
-            QVERIFY2(values.set(a.section('=', 0, 0), a.section('=', 1), &error), qPrintable(error));
-        }
-        ScriptRun run(QJsonArray{});
-        bool shown = false;
-        app::Dialog::setShownHook([&](app::Dialog&) { shown = true; });
-        const int32_t result = values.call();
-
-        QTEST(int(result), "result");
-        const QByteArray json = values.resultJson(result);
-        QTEST(QString::fromUtf8(json.mid(json.indexOf("\"out\":") + 6).chopped(1)), "out");
-        QVERIFY(!shown);
-        QVERIFY2(QString::fromUtf8(CalvaneLastError()).contains(QStringLiteral("\"%1\" is not available").arg(title)),
-                 CalvaneLastError());
-        const QList<QJsonObject> messages = run.events(QStringLiteral("message"));
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages.first().value(QStringLiteral("text")).toString(), app::PlaceholderDialog::notAvailableText(title));
-        const QList<QJsonObject> closed = run.events(QStringLiteral("close"));
-        QCOMPARE(closed.size(), 1);
-        QCOMPARE(closed.first().value(QStringLiteral("ending")).toString(), QStringLiteral("IDCANCEL"));
     }
 
     // A script file set through the environment, as a clinic's own checks would.
@@ -161,60 +114,6 @@ private slots:
         QCOMPARE(patient, QStringLiteral("张三"));
         QCOMPARE(used, conn_->connection.get());
         QVERIFY(references >= 2); // the host's and the dialog's own
-    }
-
-    // The title and discount choice a dialog reads when it opens, under each state of the settings.
-    void settingsReadOnOpen_data()
-    {
-        QTest::addColumn<bool>("keyExists");
-        QTest::addColumn<QVariantMap>("stored");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("discout");
-        QTest::addColumn<QVariantMap>("storedAfter");
-        const QString builtIn; // the stand-in dialog's own title is empty
-        QTest::newRow("key missing: nothing read or written") << false << QVariantMap() << builtIn << -1 << QVariantMap();
-        QTest::newRow("values missing: defaults written back")
-            << true << QVariantMap() << "口 腔 门 诊 部" << 1
-            << QVariantMap{{"ReceiptTitle", "口 腔 门 诊 部"}, {"FeeDiscout", "1"}};
-        QTest::newRow("stored values") << true << QVariantMap{{"ReceiptTitle", "阳光口腔"}, {"FeeDiscout", "0"}}
-                                       << "阳光口腔" << 0
-                                       << QVariantMap{{"ReceiptTitle", "阳光口腔"}, {"FeeDiscout", "0"}};
-        QTest::newRow("other discount text keeps the dialog's choice")
-            << true << QVariantMap{{"ReceiptTitle", "A"}, {"FeeDiscout", "2"}} << "A" << -1
-            << QVariantMap{{"ReceiptTitle", "A"}, {"FeeDiscout", "2"}};
-        const QString longTitle(300, QChar(0x53E3));
-        QTest::newRow("title cut to 255 characters") << true << QVariantMap{{"ReceiptTitle", longTitle}}
-                                                     << longTitle.left(255) << 1
-                                                     << QVariantMap{{"ReceiptTitle", longTitle}, {"FeeDiscout", "1"}};
-    }
-    void settingsReadOnOpen()
-    {
-        QFETCH(bool, keyExists);
-        QFETCH(QVariantMap, stored);
-        const QString path = testdb::isolateSettings();
-        if (keyExists) {
-            settings::createKey();
-            for (auto it = stored.begin(); it != stored.end(); ++it) settings::writeValue(it.key(), it.value().toString());
-        }
-        QString title = QStringLiteral("(not read)");
-        int discout = -2;
-        app::Dialog::setOpenedHook([&](app::Dialog& d) {
-            auto& p = static_cast<app::PlaceholderDialog&>(d);
-            title = p.receiptTitle();
-            discout = p.feeDiscout();
-        });
-        ScriptRun run(QJsonArray{});
-        int32_t state = 0;
-        StandartPay(0, conn_, 1, nullptr, "", "", "", "", "", "", date_, &state, 0, nullptr);
-        QTEST(title, "title");
-        QTEST(discout, "discout");
-        QCOMPARE(QFile::exists(path), keyExists);
-        QVariantMap after;
-        if (keyExists) {
-            QSettings s(path, QSettings::IniFormat);
-            for (const QString& k : s.allKeys()) after[k] = s.value(k).toString();
-        }
-        QTEST(after, "storedAfter");
     }
 };
 

@@ -1,0 +1,440 @@
+#include "settle/StandardCheckoutForm.h"
+#include "common/Money.h"
+#include "common/Prompter.h"
+#include "common/Settings.h"
+#include "db/DocumentFee.h"
+#include "db/ListFillers.h"
+#include "db/Query.h"
+#include "prepay/PrePayBalance.h"
+#include "prepay/PrePayCheck.h"
+#include "receipt/ReceiptHeader.h"
+#include "receipt/StandardItemWriter.h"
+#include "settle/DiscountItems.h"
+#include "settle/DiscountSwitch.h"
+#include "settle/DiscountTypeList.h"
+#include "settle/PaymentRecord.h"
+#include "settle/Settlement.h"
+#include "settle/SettlementExtras.h"
+#include "settle/StandardDiscountTypes.h"
+
+using namespace Qt::StringLiterals;
+
+namespace settle {
+
+namespace {
+
+const QString settledText = u"收据结帐成功!"_s;
+
+template <typename F> void quietly(F&& f)
+{
+    try {
+        f();
+    } catch (const db::Error&) {
+    }
+}
+
+// The payment record of a standard-item receipt: the checkout's columns without 免收费用 and
+// 免收条件, in the order this checkout writes them.
+db::FieldValues standardPaymentFields(const PaymentRecord& p)
+{
+    const db::FieldValues all = CheckoutPaymentFields(p);
+    const QStringList order{u"病历号"_s,           u"总计应收费用"_s,        u"原欠金额"_s,     u"实收费用"_s,
+                            u"收款金额"_s,         u"余额"_s,                u"收款人"_s,       u"日期"_s,
+                            u"ReceiptID"_s,        u"备注"_s,                u"Discout_Type"_s, u"Discout"_s,
+                            u"Discout_Note"_s,     u"OtherFreeFee"_s,        u"OtherFreeFeeReason"_s,
+                            u"MoneyCard_Name"_s,   u"MoneyCard_Value"_s,     u"MoneyCard_UsedValue"_s,
+                            u"CardOnlyForDisctItem"_s, u"MoneyPayed_type"_s, u"OtherFreeFeeNote"_s,
+                            u"OtherTypePayedMoney"_s, u"CashMoney"_s,        u"GetLaterLeftMoneyFlag"_s,
+                            u"PreferID"_s};
+    db::FieldValues out;
+    for (const QString& column : order)
+        for (const auto& field : all)
+            if (field.first == column) out.append(field);
+    return out;
+}
+
+} // namespace
+
+StandardCheckoutForm::StandardCheckoutForm(db::ConnectionPtr connection, const Inputs& in)
+    : connection_(std::move(connection)), viewOnly_(in.viewOnly), dateFixed_(in.dateFixed)
+{
+    resettle = in.resettle == 1 ? 1 : 0;
+    caseNumber = in.caseNumber;
+    receiptId = in.receiptId;
+    doctor = in.doctorName;
+    department = in.department;
+    doctorNumber = in.doctorNumber;
+    patientName = in.patientName;
+    patientNumber = in.patientNumber;
+    cashier = in.cashier;
+    date = QDateTime::currentDateTime();
+}
+
+void StandardCheckoutForm::open()
+{
+    db::Connection& c = *connection_;
+    quietly([&] { receipt::LoadReceiptDate(c, date); });
+    dateEnabled = dateFixed_ != 1;
+    settleVisible = !viewOnly_;
+    quietly([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
+    quietly([&] { receipt::FillNurseList(c, nurses); });
+    quietly([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
+    if (receiptId <= 0)
+        quietly([&] {
+            receiptId = db::toInteger(db::scalar(
+                c, u"SELECT ID FROM 收费收据表 WHERE 病历号=? AND rtrim(付款)='未付' ORDER BY ID"_s, {caseNumber}));
+        });
+    quietly([&] { lines = receipt::loadStandardItems(c, receipt::ReceiptKind::CaseRecord, receiptId); });
+    total = SumItems(lines.lines()).undiscounted;
+    int mode = DiscountOff;
+    quietly([&] {
+        if (LoadDiscountSettings(c, settings, mode) == 0) discount.mode = mode;
+    });
+    quietly([&] {
+        double rate = 1.0;
+        LookUpMember(c, patientNumber, discount.member, rate);
+    });
+    if (resettle) openAgain();
+    else openFirst();
+    quietly([&] { settings::readReceiptTitle(receiptTitle); });
+    quietly([&] {
+        account = prepay::FindPrePayAccount(c, patientNumber);
+        if (account > 0) usablePrePay = prepay::GetPrePayTotalMoney(c, account);
+    });
+}
+
+void StandardCheckoutForm::openFirst()
+{
+    db::Connection& c = *connection_;
+    quietly([&] {
+        db::Query q(c, u"SELECT FeeIO,护士,Doctor_Discout,Doctor_Discout_Value,备注 FROM 收费收据表 WHERE ID=?"_s,
+                    {receiptId});
+        q.exec();
+        if (!q.next()) return;
+        refund = q.integer(u"FeeIO"_s) != 0 ? 1 : 0;
+        nurse = q.text(u"护士"_s);
+        if (!q.isNull(u"Doctor_Discout"_s)) doctorType = int(q.integer(u"Doctor_Discout"_s));
+        if (!q.isNull(u"Doctor_Discout_Value"_s)) doctorValue = q.number(u"Doctor_Discout_Value"_s);
+        receiptNote = q.text(u"备注"_s);
+    });
+    quietly([&] { oldArrears = db::CalculateDocumentFee(c, patientNumber).arrears; });
+    arrearsLaterVisible = oldArrears != 0.0;
+    amountDue = collected = discounted = total + oldArrears;
+    settled = 0;
+
+    const bool hasDoctorType = doctorType >= 0 && doctorType <= 3;
+    // The per-item setting leaves the receipt's own discounts to the doctor who wrote it.
+    const bool discountsOn = settings.DiscoutYesNo && (settings.FeeItemYesNo != 5 || hasDoctorType);
+    if (hasDoctorType) {
+        applyDoctorDiscount();
+    } else if (!discountsOn) {
+        discount.mode = DiscountOff;
+    } else {
+        switchVisible = true;
+        switchOn = ReadDiscountSwitch();
+        if (switchOn) {
+            quietly([&] {
+                FillDiscountTypeList(c, settings, patientNumber, discount.list);
+                ApplyDiscountChoice(c, settings, discount, discount.list.selected, choiceInputs());
+            });
+            discountVisible = typeListVisible = settings.FeeItemYesNo >= 0;
+            otherFreeVisible = settings.OtherFreeYesNo;
+        } else {
+            discount.mode = DiscountOff;
+        }
+    }
+    recompute();
+}
+
+void StandardCheckoutForm::openAgain()
+{
+    db::Connection& c = *connection_;
+    quietly([&] {
+        db::Query q(c, u"SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=?"_s, {caseNumber, receiptId});
+        q.exec();
+        if (!q.next()) return;
+        oldArrears = q.number(u"原欠金额"_s);
+        amountDue = q.number(u"实收费用"_s);
+        collected = discounted = q.number(u"收款金额"_s);
+        arrearsLeft = q.number(u"余额"_s);
+        method = int(q.integer(u"MoneyPayed_type"_s));
+        methodAmount = q.number(u"OtherTypePayedMoney"_s);
+        cash = q.number(u"CashMoney"_s);
+        paySheet = qint32(q.integer(u"病历收费编号"_s));
+        arrearsLater = q.integer(u"GetLaterLeftMoneyFlag"_s) == 1;
+        voucherId = q.integer(u"PreferID"_s);
+    });
+    arrearsLaterVisible = oldArrears != 0.0;
+    paymentVisible = method != Cash;
+    quietly([&] {
+        db::Query q(c,
+                    u"SELECT 收费收据表.FeeIO,收费收据表.护士,Doctor_Discout,Doctor_Discout_Value,收费收据表.医生姓名,"
+                    "收费收据表.备注,病历收费单.收款人,Discout_Type,Discout,Discout_Note,MoneyCard_Name,MoneyCard_Value,"
+                    "MoneyCard_UsedValue,CardOnlyForDisctItem,OtherFreeFeeReason,OtherFreeFee,OtherFreeFeeNote "
+                    "FROM 病历收费单,收费收据表 WHERE 病历收费单.病历号=? AND 病历收费单.ReceiptID=? "
+                    "AND 收费收据表.ID=病历收费单.ReceiptID"_s,
+                    {caseNumber, receiptId});
+        q.exec();
+        if (!q.next()) return;
+        refund = q.integer(u"FeeIO"_s) != 0 ? 1 : 0;
+        nurse = q.text(u"护士"_s);
+        if (!q.isNull(u"Doctor_Discout"_s)) doctorType = int(q.integer(u"Doctor_Discout"_s));
+        if (!q.isNull(u"Doctor_Discout_Value"_s)) doctorValue = q.number(u"Doctor_Discout_Value"_s);
+        doctor = q.text(u"医生姓名"_s);
+        receiptNote = q.text(u"备注"_s);
+        cashier = q.text(u"收款人"_s).isEmpty() ? cashier : q.text(u"收款人"_s);
+        discount.mode = q.isNull(u"Discout_Type"_s) ? DiscountOff : int(q.integer(u"Discout_Type"_s));
+        discount.value = q.isNull(u"Discout"_s) ? 1.0 : q.number(u"Discout"_s);
+        discount.note = q.text(u"Discout_Note"_s);
+        discount.cardName = q.text(u"MoneyCard_Name"_s);
+        discount.cardValue = q.number(u"MoneyCard_Value"_s);
+        if (discount.mode == MoneyCardAmount) discount.value = q.number(u"MoneyCard_UsedValue"_s);
+        otherFreeReason = q.text(u"OtherFreeFeeReason"_s);
+        otherFree = q.number(u"OtherFreeFee"_s);
+        otherFreeNote = q.text(u"OtherFreeFeeNote"_s);
+    });
+    if ((discount.mode == NoDiscount && discount.value == 0.0) || discount.mode == DiscountOff) {
+        discount.mode = DiscountOff;
+        discount.value = 1.0;
+    }
+    if (doctorType >= 0 && doctorType <= 3) {
+        applyDoctorDiscount();
+    } else if (settings.DiscoutYesNo) {
+        quietly([&] { FillDiscountTypeList(*connection_, settings, patientNumber, discount.list); });
+        discount.list.selected = -1;
+        discountVisible = typeListVisible = discount.mode != DiscountOff;
+    }
+}
+
+void StandardCheckoutForm::applyDoctorDiscount()
+{
+    discountVisible = true;
+    typeListVisible = false;
+    discount.note = standardDiscountNote(doctorType);
+    if (standardTypeHidesDiscountField(doctorType)) {
+        // The lines keep the rates the receipt was written with.
+        discount.mode = FeeStandardItems;
+        discountFieldVisible = false;
+    } else {
+        discount.mode = MemberRank;
+        discount.value = doctorValue;
+    }
+}
+
+DiscountChoiceInputs StandardCheckoutForm::choiceInputs() const
+{
+    DiscountChoiceInputs in;
+    in.patientNumber = patientNumber;
+    in.amountDue = amountDue;
+    quietly([&] { in.cumulativeFees = db::CalculateDocumentFee(*connection_, patientNumber).received; });
+    return in;
+}
+
+void StandardCheckoutForm::recompute()
+{
+    auto& items = lines.lines();
+    if (discount.mode == FeeStandardItems) {
+        const ItemTotals t = SumItems(items);
+        total = t.undiscounted;
+        // A refund receipt pays money back whatever rates its lines carry.
+        const double lineTotal = refund == 1 ? -t.discounted : t.discounted;
+        discounted = collected = oldArrears + lineTotal - otherFree;
+    } else {
+        double v = money::round4(discount.value);
+        double t = ApplyDiscountToItems(items, v, settings.CardOnlyForDisctItem);
+        discount.value = v;
+        if (t == 0.0 && discount.mode != MoneyCardAmount && discount.mode != NoDiscount && discount.mode != DiscountOff)
+            t = total * v;
+        if (refund == 1) t = -t;
+        if (!arrearsLater) t += oldArrears;
+        t -= otherFree;
+        discounted = collected = amountDue = t;
+    }
+    arrearsLeft = 0.0;
+}
+
+void StandardCheckoutForm::discountChosen(int entry)
+{
+    bool applied = false;
+    quietly([&] { applied = ApplyDiscountChoice(*connection_, settings, discount, entry, choiceInputs()); });
+    if (applied) recompute();
+}
+
+void StandardCheckoutForm::discountValueTyped(double typed)
+{
+    if (discount.mode != MoneyCardAmount || typed <= 1.0) return;
+    // The part of the card used on this receipt can be lowered, never raised above the card.
+    discount.value = money::round4(std::min(typed, discount.cardValue));
+    discount.note = moneyCardNote(discount.cardName, discount.value);
+    recompute();
+}
+
+void StandardCheckoutForm::collectedChanged() { arrearsLeft = discounted - collected - otherFree; }
+
+void StandardCheckoutForm::otherFreeChanged()
+{
+    arrearsLeft = 0.0;
+    collected = discounted - otherFree;
+}
+
+void StandardCheckoutForm::arrearsLaterChanged(bool later)
+{
+    arrearsLater = later;
+    if (doctorType >= 0 && doctorType <= 3) applyDoctorDiscount();
+    else if (discount.typeIndex >= 0) discountChosen(discount.typeIndex);
+    recompute();
+}
+
+void StandardCheckoutForm::discountSwitched(bool on)
+{
+    switchOn = on;
+    quietly([&] {
+        const DiscountSwitchView view = SetDiscountSwitch(*connection_, settings, discount, on, choiceInputs());
+        discountVisible = typeListVisible = view.discountFields;
+        otherFreeVisible = view.otherFree;
+    });
+    recompute();
+}
+
+void StandardCheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
+{
+    if (index == Cash) {
+        method = Cash;
+        methodAmount = cash = 0.0;
+        paymentVisible = false;
+        return;
+    }
+    if (!paymentDialog) return;
+    PaymentForm::Inputs in;
+    in.toCollect = collected;
+    in.patientNumber = patientNumber;
+    in.resettle = resettle;
+    in.account = account;
+    in.paySheet = paySheet;
+    in.method = index;
+    in.cash = cash;
+    in.arrears = arrearsLeft;
+    const std::optional<PaymentAnswer> answer = paymentDialog(in);
+    if (!answer) return; // the method stays as it was
+    method = answer->split.method;
+    methodAmount = answer->split.amount;
+    cash = answer->split.cash;
+    voucherId = answer->split.voucherId;
+    voucherNumber = answer->split.voucherNumber;
+    cardKind = answer->split.cardKind;
+    account = answer->account;
+    paymentVisible = true;
+}
+
+void StandardCheckoutForm::doctorChosen(int index, const QString& entryText)
+{
+    receipt::DoctorFields d{doctor, doctorNumber, department};
+    quietly([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
+    doctor = d.name;
+    doctorNumber = d.number;
+    department = d.department;
+}
+
+StandardCheckoutForm::Ending StandardCheckoutForm::settle()
+{
+    if (viewOnly_) return Ending::Stay;
+    db::Connection& c = *connection_;
+    const QString arrearsNote = u"原欠款%1"_s.arg(money::format2(oldArrears));
+    QString note = receiptNote;
+    // A re-settlement finds the note of the first one already carrying it.
+    if (oldArrears != 0.0 && !note.endsWith(arrearsNote)) note += arrearsNote;
+
+    const ItemTotals t = SumItems(lines.lines());
+    PaymentRecord p;
+    p.caseNumber = caseNumber;
+    p.receiptId = receiptId;
+    p.total = total;
+    p.amountDue = amountDue;
+    p.arrearsLeft = arrearsLeft;
+    p.note = settleNote;
+    p.cashier = cashier;
+    p.date = date;
+    p.collected = collected;
+    p.oldArrears = oldArrears;
+    p.mode = discount.mode;
+    p.discount = discount.value;
+    p.discountNote = discount.note;
+    p.otherFree = otherFree;
+    p.otherFreeReason = otherFreeReason;
+    p.otherFreeNote = otherFreeNote;
+    p.cardName = discount.cardName;
+    p.cardValue = discount.cardValue;
+    p.cardOnlyForDiscountable = settings.CardOnlyForDisctItem ? 1 : 0;
+    p.method = method;
+    p.methodAmount = methodAmount;
+    p.cash = cash;
+    p.arrearsLater = arrearsLater ? 1 : 0;
+    p.voucherId = voucherId;
+
+    SettlementRequest r;
+    r.resettle = resettle == 1;
+    r.receiptId = receiptId;
+    r.caseNumber = caseNumber;
+    r.receiptFields = {{u"病人姓名"_s, patientName},
+                       {u"合计"_s, refund == 1 ? -t.discounted : t.discounted},
+                       {u"收款人"_s, cashier},
+                       {u"日期"_s, date},
+                       {u"备注"_s, note},
+                       {u"医生姓名"_s, doctor},
+                       {u"科室"_s, department},
+                       {u"医生编号"_s, doctorNumber},
+                       {u"护士"_s, nurse}};
+    r.paymentFields = standardPaymentFields(p);
+    r.method = method;
+    r.methodAmount = methodAmount;
+    r.patientNumber = patientNumber;
+    r.cashier = cashier;
+    r.date = date;
+    r.prepayAccount = account;
+    r.voucher = {voucherId, voucherNumber, cardKind, methodAmount};
+    // Points, the conversion into prepayment and the lines with their discounts belong to the
+    // settlement: any of them failing takes the whole settlement back.
+    r.inTransaction = [&](db::Connection& tc, qint64 sheet) {
+        if (!resettle) {
+            QList<PointsLine> points;
+            for (const receipt::StandardItem& line : lines.lines()) points.append({line.name, line.undiscountedAmount});
+            BookSettlementPoints(tc, 1, points, discount.value, refund == 1,
+                                 {patientNumber, discount.member.memberCode, patientName, cashier, date, receiptId});
+        }
+        FeeToPrepay f;
+        f.resettle = resettle == 1;
+        f.method = method;
+        f.cash = cash;
+        f.collected = collected;
+        f.patientNumber = patientNumber;
+        f.patientName = patientName;
+        f.cashier = cashier;
+        f.now = tc.serverTime();
+        f.paySheet = sheet;
+        f.caseNumber = caseNumber;
+        f.receiptId = receiptId;
+        if (const std::optional<QString> refused = ConvertFeeToPrepay(tc, f)) throw SettlementRefused(*refused);
+        receipt::saveStandardItems(tc, receipt::ReceiptKind::CaseRecord, receiptId, lines);
+    };
+    const SettlementResult done = Settle(c, r);
+    if (!done.ok) {
+        failureDetail = done.detail.isEmpty() ? done.message : done.detail;
+        if (!done.message.isEmpty()) Prompter::current().inform(done.message);
+        return Ending::Stay;
+    }
+    lines.markSaved({});
+    receiptNote = note;
+    paySheet = qint32(done.paySheet);
+    settled = 1;
+    printEnabled = true;
+    Prompter::current().inform(settledText);
+    return Ending::Accept;
+}
+
+FeeDetailSheet StandardCheckoutForm::detailSheet() const
+{
+    return {receiptTitle, patientName, patientNumber, doctor,    department, doctorNumber,
+            amountDue,    oldArrears,  collected,     arrearsLeft, cashier,  date};
+}
+
+} // namespace settle
