@@ -10,6 +10,7 @@ packages=(
   postgresql
   fonts-wqy-zenhei
   poppler-utils
+  libpq-dev libsqlite3-dev
   xvfb xauth
 )
 
