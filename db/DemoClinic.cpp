@@ -39,6 +39,7 @@ void loadDemoClinic(Connection& c)
     demo::loadCatalogue(k);
     demo::loadMembers(k);
     demo::loadPatients(k);
+    demo::loadDesk(k);
     t.commit();
 }
 
@@ -48,7 +49,7 @@ QList<QPair<QString, qint64>> demoClinicSummary(Connection& c)
         {"科室", "科室表"},           {"医生", "主治医生表"},       {"护士", "护士表"},
         {"收费项目", "收费标准表"},   {"常用药品", "常用药品表"},   {"库存批次", "材料库存表"},
         {"会员账户", "PrePay_Table"}, {"预付费记录", "PrePayReg_Table"}, {"消费券/卡", "PreferManagement_table"},
-        {"病历", "病历卡表"},         {"收费收据", "收费收据表"},   {"结帐记录", "病历收费单"},
+        {"病历", "病历卡表"},         {"收款员", "收款员表"},         {"收费收据", "收费收据表"},   {"结帐记录", "病历收费单"},
         {"收费明细", "收费明细表"},   {"处方明细", "处方明细表"},   {"无病案收费单", "无病历收费单"},
         {"发票", "ShandongTicket_Table"},
     };

@@ -40,5 +40,6 @@ void loadSettings(Clinic& k);    // settings rows, discount tables, points, tick
 void loadCatalogue(Clinic& k);   // 收费标准表, 常用药品表, 材料库存表
 void loadMembers(Clinic& k);     // members, prepaid accounts, vouchers
 void loadPatients(Clinic& k);    // cases, receipts, payments, walk-in sheets, prescriptions
+void loadDesk(Clinic& k);        // 收款员表, the cases' phones and pinyin initials
 
 } // namespace db::demo

@@ -13,6 +13,7 @@ const QStringList migrations = {
     QStringLiteral(":/db/migrations/001_clinic.sql"),
     QStringLiteral(":/db/migrations/003_stock.sql"),
     QStringLiteral(":/db/migrations/004_stats.sql"),
+    QStringLiteral(":/db/migrations/005_desk.sql"),
 };
 
 QString identityKey(Dialect d)
@@ -28,6 +29,7 @@ QStringList statements(const QString& resource, Dialect d)
     QString text = QString::fromUtf8(f.readAll());
     text.remove(QRegularExpression(QStringLiteral("--[^\n]*")));
     text.replace(QStringLiteral("{ID}"), identityKey(d));
+    text.replace(QStringLiteral("{BYTEWISE}"), d == Dialect::SQLite ? QString() : QStringLiteral(" COLLATE \"C\""));
     QStringList out;
     for (const QString& s : text.split(QLatin1Char(';'))) {
         const QString t = s.trimmed();

@@ -42,6 +42,14 @@ void setColumns(CStripedListCtrl* list, bool discounts)
     }
 }
 
+// What a person typed stays as typed while it still says the same amount.
+void showAmount(QLineEdit* edit, double value)
+{
+    double shown = 0.0;
+    if (edit->text().isEmpty() || !money::parseAmount(edit->text(), shown) || shown != value)
+        edit->setText(money::format2(value));
+}
+
 } // namespace
 
 StandardReceiptDialog::StandardReceiptDialog(const StandardReceiptForm::Inputs& inputs, QWidget* parent)
@@ -174,7 +182,7 @@ void StandardReceiptDialog::showFields()
     ui_->unitEdit->setText(e.unit);
     ui_->priceEdit->setText(money::format2(e.price));
     ui_->quantitySpin->setValue(e.quantity);
-    ui_->amountEdit->setText(money::format2(e.amount));
+    showAmount(ui_->amountEdit, e.amount);
     ui_->discountableCombo->setCurrentIndex(e.discountable ? 1 : 0);
     ui_->rateEdit->setText(money::format2(e.itemRate));
     ui_->discountSpin->setValue(e.discount);

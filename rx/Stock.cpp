@@ -1,5 +1,4 @@
 #include "rx/Stock.h"
-#include "db/Error.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/TextMatch.h"
@@ -12,12 +11,26 @@ namespace rx {
 namespace {
 
 // Names and specifications compare as the clinic's database compared them (case and trailing
-// blanks aside); the batch index serves exactly these expressions.
-QString batchesOf()
+// blanks aside); the batch index serves exactly these expressions. SQLite gets the expiry
+// bound as UTF-16 text from Qt and would convert a copy of it for every batch it compares;
+// joined to '' (once, before the scan) it is in the database's own encoding.
+struct BatchStatements {
+    QString sum;   // what the good batches hold together
+    QString batch; // the good batches, lowest number first
+};
+
+const BatchStatements& statementsFor(const db::Connection& c)
 {
-    static const QString where = db::sameText(QStringLiteral("名称")) + QStringLiteral(" AND ") +
-                                 db::sameText(QStringLiteral("规格")) + QStringLiteral(" AND ExpireDate>?");
-    return where;
+    const auto build = [](bool sqlite) {
+        const QString where = db::sameText(QStringLiteral("名称")) + QStringLiteral(" AND ") +
+                              db::sameText(QStringLiteral("规格")) +
+                              (sqlite ? QStringLiteral(" AND ExpireDate>(?||'')") : QStringLiteral(" AND ExpireDate>?"));
+        return BatchStatements{QStringLiteral("SELECT Sum(现存数量) AS TotalNum FROM 材料库存表 WHERE ") + where,
+                               QStringLiteral("SELECT 库存编号,现存数量,ExpireDate FROM 材料库存表 WHERE ") + where +
+                                   QStringLiteral(" ORDER BY 库存编号")};
+    };
+    static const BatchStatements sqlite = build(true), other = build(false);
+    return c.isSQLite() ? sqlite : other;
 }
 
 int newLineCount(const MedicineLineList& lines, int storedCount)
@@ -26,19 +39,18 @@ int newLineCount(const MedicineLineList& lines, int storedCount)
 }
 
 // What the good batches of a line's medicine hold together; none when there is no good batch.
-std::optional<double> onHand(db::Connection& c, const MedicineLine& l, const QDateTime& bound)
+std::optional<double> onHand(db::Connection& c, const MedicineLine& l, const QString& bound)
 {
-    db::Query q(c, QStringLiteral("SELECT Sum(现存数量) AS TotalNum FROM 材料库存表 WHERE ") + batchesOf(),
-                {l.name, l.spec, bound});
+    db::Query q(c, statementsFor(c).sum, {l.name, l.spec, bound});
     q.exec();
-    if (!q.next() || q.isNull(QStringLiteral("TotalNum"))) return std::nullopt;
-    return q.number(QStringLiteral("TotalNum"));
+    if (!q.next() || q.value(0).isNull()) return std::nullopt;
+    return q.number(0);
 }
 
 struct Batch {
     qint64 number = 0;
     double quantity = 0.0;
-    QDateTime expires;
+    QVariant expires; // as the database gave it: written back unchanged, never parsed
 };
 
 // Takes up to `wanted` from one batch by a relative update guarded by what the batch still
@@ -61,7 +73,7 @@ double takeFromBatch(db::Connection& c, const Batch& b, double wanted)
 }
 
 void recordWithdrawal(db::Connection& c, const MedicineLine& l, const Batch& b, double taken, const StockTaker& who,
-                      const QDateTime& now)
+                      const QString& now)
 {
     db::AddRecord(c, QStringLiteral("材料出库表"),
                   {
@@ -85,20 +97,13 @@ void recordWithdrawal(db::Connection& c, const MedicineLine& l, const Batch& b, 
 
 } // namespace
 
-bool stockKept(db::Connection& c)
-{
-    QString failure;
-    const bool kept = CheckRelationBetweenMedicineAndKB(c, &failure) == 0;
-    // Read as "no stock" the failure would let medicines leave unrecorded.
-    if (!failure.isEmpty()) throw db::Error(failure);
-    return kept;
-}
+bool stockKept(db::Connection& c) { return ReadStockSwitch(c) == 0; }
 
 QDateTime endOfDay(const QDateTime& now) { return QDateTime(now.date(), QTime(23, 59, 59)); }
 
 bool StockCovers(db::Connection& c, const MedicineLineList& lines, int storedCount, const QDateTime& now)
 {
-    const QDateTime bound = endOfDay(now);
+    const QString bound = db::dateTimeText(endOfDay(now));
     const int count = newLineCount(lines, storedCount);
     for (int i = 1; i <= count; ++i) {
         const MedicineLine& l = lines.at(i);
@@ -111,7 +116,7 @@ bool StockCovers(db::Connection& c, const MedicineLineList& lines, int storedCou
 
 QList<ShortLine> ShortLines(db::Connection& c, const MedicineLineList& lines, int storedCount, const QDateTime& now)
 {
-    const QDateTime bound = endOfDay(now);
+    const QString bound = db::dateTimeText(endOfDay(now));
     const int count = newLineCount(lines, storedCount);
     QList<ShortLine> shortLines;
     for (int i = 1; i <= count; ++i) {
@@ -133,25 +138,25 @@ void TakeOutOfStock(db::Connection& c, const MedicineLineList& lines, int stored
 {
     db::Transaction t(c);
     if (!stockKept(c)) return;
-    const QDateTime bound = endOfDay(now);
+    // Dates as the database keeps them, made once: converting a local time takes a look at
+    // the time zone each time.
+    const QString bound = db::dateTimeText(endOfDay(now));
+    const QString nowText = db::dateTimeText(now);
     const int count = newLineCount(lines, storedCount);
     for (int i = 1; i <= count; ++i) {
         const MedicineLine& l = lines.at(i);
         double remaining = l.quantity;
         // Read as far as the line needs: most lines end in their first batch or two.
-        db::Query q(c,
-                    QStringLiteral("SELECT 库存编号,现存数量,ExpireDate FROM 材料库存表 WHERE ") + batchesOf() +
-                        QStringLiteral(" ORDER BY 库存编号"),
-                    {l.name, l.spec, bound});
+        db::Query q(c, statementsFor(c).batch, {l.name, l.spec, bound});
         q.exec();
         while (remaining > 0.0 && q.next()) {
-            if (q.isNull(QStringLiteral("库存编号"))) continue;
-            const Batch b{q.integer(QStringLiteral("库存编号")), q.number(QStringLiteral("现存数量")),
-                          q.dateTime(QStringLiteral("ExpireDate"))};
+            // By position: the columns are the three selected above.
+            if (q.value(0).isNull()) continue;
+            const Batch b{q.integer(0), q.number(1), q.value(2)};
             // An empty (or miscounted negative) batch has nothing to give and gets no row.
             const double taken = takeFromBatch(c, b, remaining);
             if (taken <= 0.0) continue;
-            recordWithdrawal(c, l, b, taken, who, now);
+            recordWithdrawal(c, l, b, taken, who, nowText);
             remaining = taken < remaining ? remaining - taken : 0.0;
         }
         if (remaining > 0.0) throw StockShortfall(l, remaining);

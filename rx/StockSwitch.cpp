@@ -24,17 +24,19 @@ qint32 switchValue(const QVariant& v)
 
 } // namespace
 
+qint32 ReadStockSwitch(db::Connection& c)
+{
+    db::Query q(c, QStringLiteral("SELECT MedicineFromKBFlag FROM Management_table"));
+    q.exec();
+    return q.next() ? switchValue(q.value(QStringLiteral("MedicineFromKBFlag"))) : 1;
+}
+
 qint32 CheckRelationBetweenMedicineAndKB(db::Connection& c, QString* failure)
 {
     qint32 result = 1;
-    // Also read inside the prescription's save: a failed read must not abort it.
+    // Also read inside a caller's save: a failed read must not abort it.
     db::tolerantRead(
-        c,
-        [&] {
-            db::Query q(c, QStringLiteral("SELECT MedicineFromKBFlag FROM Management_table"));
-            q.exec();
-            if (q.next()) result = switchValue(q.value(QStringLiteral("MedicineFromKBFlag")));
-        },
+        c, [&] { result = ReadStockSwitch(c); },
         [&](const std::exception& e) {
             if (failure) *failure = QString::fromUtf8(e.what());
         });

@@ -3,7 +3,6 @@
 #include "db/ICCard.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
-#include "prepay/PrePayBalance.h"
 #include "prepay/PrePayUse.h"
 #include "settle/PaymentRecord.h"
 #include "settle/Voucher.h"
@@ -56,6 +55,26 @@ qint64 writeRecord(db::Connection& c, const SettlementRequest& r)
     }
 }
 
+// What the account holds for this settlement, by the balance rules of the prepayment check: all
+// movements and bonuses less every use for a first settlement; deposits less withdrawals less the
+// other settlements' uses for a re-settlement. One statement, and unlike the dialog's reading a
+// sum that cannot be read fails the settlement instead of counting 0.
+double usablePrePayment(db::Connection& c, qint32 account, bool resettle, qint64 paySheet)
+{
+    const QString movements = resettle
+        ? u"COALESCE(SUM(CASE WHEN PrePay_IO=0 THEN PrePay_Money WHEN PrePay_IO=1 THEN -PrePay_Money END),0)"_s
+        : u"COALESCE(SUM(CASE WHEN PrePay_IO=0 THEN COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)"
+          " WHEN PrePay_IO=1 THEN -(COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)) END),0)"_s;
+    const QString uses = resettle ? u" AND PaySheetID<>?"_s : QString();
+    db::Query q(c, u"SELECT (SELECT "_s + movements + u" FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO IN (0,1))"
+                       " - (SELECT COALESCE(SUM(Payed_Money),0) FROM PrePayUseReg_Table WHERE PrePayer_ID=?"_s + uses
+                       + u") AS Usable"_s);
+    q.bind(account).bind(account);
+    if (resettle) q.bind(paySheet);
+    q.exec();
+    return q.next() ? q.number(0) : 0.0;
+}
+
 // The balance the payment dialog showed may be gone: another desk can have paid from the same
 // account since. Read it again under a lock on the account (SQLite's transaction already holds
 // the database's write lock) and refuse an overdraw.
@@ -63,18 +82,20 @@ void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 payShee
 {
     const double amount = money::round2(r.methodAmount);
     if (amount > 0.0) {
-        db::Query lock(c, u"SELECT ID FROM PrePay_Table WHERE ID=?"_s + (c.isSQLite() ? QString() : u" FOR UPDATE"_s),
-                       {r.prepayAccount});
-        lock.exec();
-        if (r.prepayAccount <= 0 || !lock.next())
+        bool found = false;
+        double usable = 0.0;
+        try {
+            db::Query lock(c, u"SELECT ID FROM PrePay_Table WHERE ID=?"_s + (c.isSQLite() ? QString() : u" FOR UPDATE"_s),
+                           {r.prepayAccount});
+            lock.exec();
+            found = lock.next();
+            if (found) usable = usablePrePayment(c, r.prepayAccount, r.resettle, paySheet);
+        } catch (const db::Error& e) {
+            throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, e.message()};
+        }
+        if (r.prepayAccount <= 0 || !found)
             throw StepFailed{SettlementFailure::PrePayShort, kPrePayShort.arg(money::format2(amount)),
                              u"no prepaid account %1"_s.arg(r.prepayAccount)};
-        QString failure;
-        const double usable = r.resettle
-                                  ? prepay::GetPrePayBalanceExceptSheet(c, r.prepayAccount, qint32(paySheet), &failure)
-                                  : prepay::GetPrePayTotalMoney(c, r.prepayAccount, &failure);
-        if (!failure.isEmpty())
-            throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, failure};
         if (usable + kHalfFen < amount)
             throw StepFailed{SettlementFailure::PrePayShort, kPrePayShort.arg(money::format2(amount)),
                              u"usable %1, needed %2"_s.arg(usable).arg(amount)};

@@ -11,6 +11,7 @@
 #include "tools/calvane/ExportTable.h"
 #include <functional>
 #include <QFile>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 
@@ -75,30 +76,21 @@ private slots:
         QTest::addColumn<int>("prompts");
 
         const QStringList walkin{"sheet_id=0", "stored_id=-1", "second=-1"};
-        const DialogAct storesSheet = sets(QStringLiteral("单据ID"), 41);
-        // PayForNoCard runs its own dialog (tests/walkin); its cancel and close are here.
-        QTest::newRow("PayForNoCard cancelled") << "PayForNoCard" << walkin << steps(R"([{"click":"关闭"}])")
-                                                << DialogAct() << 0 << R"({"stored_id":-1,"second":-1})"
-                                                << QStringList{"无病案收费单"} << 0;
-        QTest::newRow("PayForNoCard closed") << "PayForNoCard" << walkin << steps(R"([{"close":true}])") << DialogAct()
-                                             << 0 << R"({"stored_id":-1,"second":-1})" << QStringList{"无病案收费单"} << 0;
-        for (const auto& [name, title] : {std::pair{"StandartPayForNoCard", "无病案标准收费"}}) {
+        // Both walk-in dialogs run for real (tests/walkin, tests/receipt); their cancel and close are here.
+        for (const auto& [name, title, closeButton] :
+             {std::tuple{"PayForNoCard", "无病案收费单", "关闭"}, {"StandartPayForNoCard", "无病案标准收费", "关闭"}}) {
             const QString n = QString::fromLatin1(name);
-            QTest::addRow("%s confirmed, print", name)
-                << n << walkin << steps(R"([{"click":"确定"},{"reply":"是"}])") << storesSheet << 1
-                << R"({"stored_id":41,"second":0})" << QStringList{title} << 1;
-            QTest::addRow("%s confirmed, no print", name)
-                << n << walkin << steps(R"([{"click":"确定"},{"reply":"否"}])") << storesSheet << 0
-                << R"({"stored_id":41,"second":0})" << QStringList{title} << 1;
-            QTest::addRow("%s cancelled", name) << n << walkin << steps(R"([{"click":"取消"}])") << storesSheet << 0
-                                               << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
-            QTest::addRow("%s other ending", name) << n << walkin << QJsonArray() << endsWith(7, "单据ID", 41) << 0
-                                                  << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
+            QTest::addRow("%s cancelled", name)
+                << n << walkin << QJsonArray{QJsonObject{{"click", QString::fromUtf8(closeButton)}}} << DialogAct() << 0
+                << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
+            QTest::addRow("%s closed", name) << n << walkin << steps(R"([{"close":true}])") << DialogAct() << 0
+                                            << R"({"stored_id":-1,"second":-1})" << QStringList{title} << 0;
         }
 
         // ReceiptSet, StandartPaySet0 and MedicineRescriptionSet run their own dialogs (tests/receipt, tests/rx).
         const DialogAct settles = sets(QStringLiteral("结帐状态"), 3);
-        for (const auto& [name, title] : {std::pair{"ReceiptPay", "收费结帐"}, {"RescriptionReceiptPay", "处方结帐"}}) {
+        // ReceiptPay runs its own dialog (tests/settle); the prescription checkout a stand-in.
+        for (const auto& [name, title] : {std::pair{"RescriptionReceiptPay", "处方结帐"}}) {
             const QString n = QString::fromLatin1(name);
             QTest::addRow("%s confirmed, print", name)
                 << n << QStringList{"state=9", "print_switch=1"} << steps(R"([{"click":"确定"},{"reply":"是"}])")
@@ -264,19 +256,17 @@ private slots:
     // The dialog gets the call's inputs and its own reference to the host's connection.
     void dialogGetsInputs()
     {
-        ScriptRun run(steps(R"([{"click":"确定"}])"));
-        QString patient, date;
+        ScriptRun run(steps(R"([{"click":"取消"}])"));
+        QString patient;
         long references = 0;
         app::Dialog::setShownHook([&](app::Dialog& d) {
-            auto& p = static_cast<app::PlaceholderDialog&>(d);
-            patient = p.field(QStringLiteral("病人姓名")).toString();
-            date = p.field(QStringLiteral("日期")).toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            if (auto* e = d.findChild<QLineEdit*>(QStringLiteral("patientEdit"))) patient = e->text();
             references = d.connectionPtr().use_count();
         });
-        ReceiptEditResult(conn_, 5, "张三", 0, nullptr, nullptr, 0, nullptr, date_);
+        int32_t receiptId = 0;
+        ReceiptSet(conn_, 1001, &receiptId, nullptr, nullptr, nullptr, "张三", date_, nullptr, nullptr);
         QCOMPARE(patient, QStringLiteral("张三"));
-        QCOMPARE(date, QStringLiteral("2024-03-05 09:30:00"));
-        QCOMPARE(references, 2L); // the host's and the dialog's
+        QVERIFY(references >= 2); // the host's and the dialog's own (its form may hold one too)
     }
 
     // The title and discount choice a dialog reads when it opens, under each state of the settings.
@@ -321,7 +311,7 @@ private slots:
         });
         ScriptRun run(steps(R"([{"click":"取消"}])"));
         int32_t state = 0;
-        ReceiptPay(0, conn_, "", 1, nullptr, "", "", "", date_, "", &state, 0, nullptr);
+        StandartPay(0, conn_, 1, nullptr, "", "", "", "", "", "", date_, &state, 0, nullptr);
         QTEST(title, "title");
         QTEST(discout, "discout");
         QCOMPARE(QFile::exists(path), keyExists);

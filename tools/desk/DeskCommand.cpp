@@ -29,7 +29,7 @@ int deskCommand(int argc, char** argv, const QStringList& args)
     }
     QApplication app(argc, argv);
     DeskWindow desk(url);
-    desk.resize(1000, 640);
+    desk.resize(1280, 800);
     desk.show();
     return app.exec();
 }

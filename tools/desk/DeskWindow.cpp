@@ -1,207 +1,311 @@
 #include "tools/desk/DeskWindow.h"
-#include "app/ControlNames.h"
+#include "common/Settings.h"
 #include "db/ClinicLookups.h"
-#include "db/ListFillers.h"
-#include "db/Query.h"
 #include "tools/calvane/ExportTable.h"
-#include <QCheckBox>
+#include "tools/desk/BuiltDialogs.h"
+#include "tools/desk/Outcome.h"
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
-#include <QDateTimeEdit>
-#include <QDoubleSpinBox>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
+#include <QDateTime>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QVBoxLayout>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Patient {
-    qint64 caseNumber = 0;
-    QString number;
-    QString name;
+// How often the desk asks whether the database is still there, and how long typing must pause
+// before a search runs.
+constexpr int watchMs = 5000;
+constexpr int searchPauseMs = 200;
+
+struct ActionSpec {
+    const char* text;
+    const char* exportName; // "" for the desk's own actions
+    QKeySequence key;
+    const char* menu;
+    bool toolBar;
 };
 
 } // namespace
 
-Q_DECLARE_METATYPE(Patient)
-
-DeskWindow::DeskWindow(const QString& url, QWidget* parent) : QMainWindow(parent), url_(url)
+DeskWindow::DeskWindow(const QString& url, QWidget* parent) : QMainWindow(parent)
 {
-    lookup_ = db::Connection::open(url);
-    if (CalvaneConnect(url.toUtf8().constData(), &conn_) != 0)
-        throw db::Error(QString::fromUtf8(CalvaneLastError()));
+    link_ = std::make_unique<desk::Link>(url);
+    clinicName_ = settings::readValue(u"ReceiptTitle"_s).value_or(settings::defaultReceiptTitle).trimmed();
+    if (clinicName_.isEmpty()) clinicName_ = settings::defaultReceiptTitle;
+    setWindowTitle(u"%1 — 收费前台"_s.arg(clinicName_));
+    setAccessibleName(u"收费前台"_s);
 
-    setWindowTitle(QStringLiteral("Calvane 前台 — %1").arg(lookup_->displayUrl()));
-    auto* central = new QWidget(this);
-    auto* layout = new QHBoxLayout(central);
-    setCentralWidget(central);
+    buildMenusAndActions();
+    stack_ = new QStackedWidget(this);
+    stack_->addWidget(buildSignInPage());
+    stack_->addWidget(buildWorkPage());
+    setCentralWidget(stack_);
+    buildStatusBar();
 
-    auto* contextBox = new QGroupBox(QStringLiteral("就诊"), central);
-    auto* form = new QFormLayout(contextBox);
-    patient_ = new QComboBox(contextBox);
-    form->addRow(QStringLiteral("病人"), patient_);
-    auto line = [&](const QString& label, const QString& value) {
-        auto* e = new QLineEdit(value, contextBox);
-        form->addRow(label, e);
-        return e;
-    };
-    // Staff come from the clinic's own lists; a name not on them can still be typed.
-    auto staff = [&](const QString& label, const QString& table, const QString& column) {
-        auto* box = new QComboBox(contextBox);
-        box->setEditable(true);
-        box->addItem(QString());
-        box->addItems(db::InitCombox(*lookup_, table, column));
-        form->addRow(label, box);
-        return box;
-    };
-    doctor_ = staff(QStringLiteral("医生"), QStringLiteral("主治医生表"), QStringLiteral("医生姓名"));
-    department_ = line(QStringLiteral("科室"), QString());
-    doctorNumber_ = line(QStringLiteral("编号"), QString());
-    nurse_ = staff(QStringLiteral("护士"), QStringLiteral("护士表"), QStringLiteral("护士"));
-    connect(doctor_, &QComboBox::textActivated, this, &DeskWindow::doctorChosen);
-    cashier_ = line(QStringLiteral("收款人"), QString());
-    payer_ = line(QStringLiteral("付款单位(个人)"), QString());
-    clinic_ = line(QStringLiteral("诊所"), QStringLiteral("口 腔 门 诊 部"));
-    date_ = new QDateTimeEdit(QDateTime::currentDateTime(), contextBox);
-    date_->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    form->addRow(QStringLiteral("日期"), date_);
-    auto number = [&](const QString& label) {
-        auto* s = new QSpinBox(contextBox);
-        s->setRange(0, 2147483647);
-        form->addRow(label, s);
-        return s;
-    };
-    receiptId_ = number(QStringLiteral("收据ID"));
-    sheetId_ = number(QStringLiteral("单据ID"));
-    state_ = number(QStringLiteral("结帐状态"));
-    choice_ = number(QStringLiteral("统计类型"));
-    amount_ = new QDoubleSpinBox(contextBox);
-    amount_->setRange(0, 1e9);
-    amount_->setDecimals(2);
-    form->addRow(QStringLiteral("金额"), amount_);
-    printSwitch_ = new QCheckBox(QStringLiteral("提示打印"), contextBox);
-    printSwitch_->setChecked(true);
-    dateLock_ = new QCheckBox(QStringLiteral("锁定日期"), contextBox);
-    resettle_ = new QCheckBox(QStringLiteral("重新结帐"), contextBox);
-    form->addRow(printSwitch_);
-    form->addRow(dateLock_);
-    form->addRow(resettle_);
-    layout->addWidget(contextBox);
+    auto* dock = new QDockWidget(u"开发者视图"_s, this);
+    dock->setObjectName(u"developer"_s);
+    developer_ = new QPlainTextEdit(dock);
+    developer_->setReadOnly(true);
+    developer_->setAccessibleName(u"开发者视图"_s);
+    dock->setWidget(developer_);
+    addDockWidget(Qt::BottomDockWidgetArea, dock);
+    dock->hide();
+    QAction* devToggle = dock->toggleViewAction();
+    devToggle->setShortcut(QKeySequence(u"Ctrl+Shift+D"_s));
+    for (QAction* m : menuBar()->actions())
+        if (m->text() == u"视图"_s) m->menu()->addAction(devToggle);
 
-    auto* right = new QVBoxLayout;
-    auto* buttonsBox = new QGroupBox(QStringLiteral("对话框"), central);
-    auto* grid = new QGridLayout(buttonsBox);
-    int i = 0;
-    for (const calltable::Export& e : calltable::exports()) {
-        if (!e.dialog) continue;
-        auto* b = new QPushButton(e.name, buttonsBox);
-        const QString name = e.name;
-        connect(b, &QPushButton::clicked, this, [this, name] { callExport(name); });
-        grid->addWidget(b, i / 3, i % 3);
-        ++i;
-    }
-    right->addWidget(buttonsBox);
-    right->addWidget(new QLabel(QStringLiteral("结果"), central));
-    results_ = new QPlainTextEdit(central);
-    results_->setReadOnly(true);
-    results_->setAccessibleName(QStringLiteral("结果"));
-    right->addWidget(results_, 1);
-    layout->addLayout(right, 1);
+    searchDelay_ = new QTimer(this);
+    searchDelay_->setSingleShot(true);
+    searchDelay_->setInterval(searchPauseMs);
+    connect(searchDelay_, &QTimer::timeout, this, &DeskWindow::searchNow);
+    watch_ = new QTimer(this);
+    watch_->setInterval(watchMs);
+    connect(watch_, &QTimer::timeout, this, [this] { checkConnection(); });
+    watch_->start();
+    initials_ = new QTimer(this);
+    initials_->setInterval(0); // runs when the desk is idle, one small batch at a time
+    connect(initials_, &QTimer::timeout, this, &DeskWindow::fillInitialsInBackground);
+    initials_->start();
 
-    app::nameControlsByLabels(this);
-    reloadPatients();
+    reloadCashiers();
+    updateActions();
 }
 
-DeskWindow::~DeskWindow() { CalvaneDisconnect(conn_); }
+DeskWindow::~DeskWindow() = default;
 
-void DeskWindow::reloadPatients()
+void DeskWindow::buildMenusAndActions()
 {
-    patient_->clear();
-    patient_->addItem(QStringLiteral("散客（无病历）"), QVariant::fromValue(Patient{}));
-    db::Query q(*lookup_, QStringLiteral("SELECT 病历号, 病人编号, 病人姓名 FROM 病历卡表 ORDER BY 病历号"));
-    q.exec();
-    while (q.next()) {
-        const Patient p{q.integer(QStringLiteral("病历号")), q.text(QStringLiteral("病人编号")),
-                        q.text(QStringLiteral("病人姓名"))};
-        patient_->addItem(QStringLiteral("%1  %2  (%3)").arg(p.caseNumber).arg(p.name, p.number), QVariant::fromValue(p));
+    static const ActionSpec specs[] = {
+        {"收款员签到", "", QKeySequence(u"Ctrl+L"_s), "文件", false},
+        {"退出", "", QKeySequence::Quit, "文件", false},
+        {"收费收据", "ReceiptSet", QKeySequence(Qt::Key_F2), "收费", true},
+        {"标准收费", "StandartPaySet0", QKeySequence(Qt::Key_F3), "收费", true},
+        {"处方", "MedicineRescriptionSet", QKeySequence(Qt::Key_F4), "收费", true},
+        {"修改收据", "", QKeySequence(u"Ctrl+E"_s), "收费", false},
+        {"结帐", "", QKeySequence(Qt::Key_F5), "收费", true},
+        {"重新结帐", "", QKeySequence(), "收费", false},
+        {"查看", "", QKeySequence(Qt::Key_F6), "收费", true},
+        {"无病历收费", "PayForNoCard", QKeySequence(Qt::Key_F7), "收费", true},
+        {"无病历标准收费", "StandartPayForNoCard", QKeySequence(Qt::Key_F8), "收费", true},
+        {"修改单据", "", QKeySequence(), "收费", false},
+        {"打印收据", "BeijingReceiptPrint1", QKeySequence(u"Ctrl+P"_s), "收费", false},
+        {"今日收费", "", QKeySequence(u"Ctrl+T"_s), "报表", true},
+        {"日结", "HEBEITableStatic", QKeySequence(Qt::Key_F12), "报表", true},
+        {"统计报表", "SDTableStatic", QKeySequence(), "报表", false},
+        {"统计项目设置", "SetSysthesisChoice", QKeySequence(), "报表", false},
+        {"明细统计内容设置", "SetSysthesisStandartItemChoice", QKeySequence(), "报表", false},
+        {"退票设置", "SDTableDisable", QKeySequence(), "报表", false},
+        {"刷新", "", QKeySequence(u"Ctrl+R"_s), "视图", true},
+        {"关于", "", QKeySequence(), "帮助", false},
+    };
+    QMap<QString, QMenu*> menus;
+    for (const char* m : {"文件", "收费", "报表", "视图", "帮助"})
+        menus.insert(QString::fromUtf8(m), menuBar()->addMenu(QString::fromUtf8(m)));
+    auto* tools = addToolBar(u"常用"_s);
+    tools->setObjectName(u"toolbar"_s);
+    tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tools->setMovable(false);
+    for (const ActionSpec& s : specs) {
+        const QString text = QString::fromUtf8(s.text);
+        auto* a = new QAction(text, this);
+        if (!s.key.isEmpty()) {
+            a->setShortcut(s.key);
+            a->setToolTip(u"%1 (%2)"_s.arg(text, s.key.toString(QKeySequence::NativeText)));
+        }
+        menus.value(QString::fromUtf8(s.menu))->addAction(a);
+        if (s.toolBar) tools->addAction(a);
+        actions_.insert(text, a);
+        if (*s.exportName) exportOf_.insert(a, QString::fromUtf8(s.exportName));
     }
+    auto on = [this](const char* text, auto handler) { connect(actions_.value(QString::fromUtf8(text)), &QAction::triggered, this, handler); };
+    on("收款员签到", [this] {
+        stack_->setCurrentIndex(0);
+        cashier_.clear();
+        reloadCashiers();
+        updateActions();
+    });
+    on("退出", [this] { close(); });
+    on("收费收据", [this] { newReceipt(u"ReceiptSet"_s, u"收据"_s); });
+    on("标准收费", [this] { newReceipt(u"StandartPaySet0"_s, u"收据"_s); });
+    on("处方", [this] { newReceipt(u"MedicineRescriptionSet"_s, u"处方"_s); });
+    on("修改收据", [this] { editReceipt(); });
+    on("结帐", [this] { settle(false); });
+    on("重新结帐", [this] { settle(true); });
+    on("查看", [this] { viewReceipt(); });
+    on("无病历收费", [this] { walkIn(u"PayForNoCard"_s, 0); });
+    on("无病历标准收费", [this] { walkIn(u"StandartPayForNoCard"_s, 0); });
+    on("修改单据", [this] { correctWalkIn(); });
+    on("打印收据", [this] {
+        const auto r = selectedReceipt();
+        if (!r) return;
+        runReport(u"BeijingReceiptPrint1"_s,
+                  {{u"receipt_no"_s, QString::number(r->id)}, {u"amount"_s, QString::number(r->total, 'f', 2)},
+                   {u"payer"_s, page_ ? page_->name : QString()}},
+                  u"打印收据"_s);
+    });
+    on("今日收费", [this] {
+        tabs_->setCurrentIndex(1);
+        refreshDay();
+    });
+    on("日结", [this] { runReport(u"HEBEITableStatic"_s, {}, u"日结"_s); });
+    on("统计报表", [this] { runReport(u"SDTableStatic"_s, {}, u"统计报表"_s); });
+    on("统计项目设置", [this] { runReport(u"SetSysthesisChoice"_s, {}, u"统计项目设置"_s); });
+    on("明细统计内容设置", [this] { runReport(u"SetSysthesisStandartItemChoice"_s, {}, u"明细统计内容设置"_s); });
+    on("退票设置", [this] { runReport(u"SDTableDisable"_s, {}, u"退票设置"_s); });
+    on("刷新", [this] { refreshAll(); });
+    on("关于", [this] {
+        QMessageBox::about(this, u"关于"_s,
+                           u"%1 收费前台\n数据库：%2\n收款员：%3"_s.arg(clinicName_, link_->displayUrl(), cashier_));
+    });
+}
+
+void DeskWindow::buildStatusBar()
+{
+    statusDb_ = new QLabel(u"数据库：%1"_s.arg(link_->displayUrl()), this);
+    statusCashier_ = new QLabel(u"收款员：未签到"_s, this);
+    statusLink_ = new QLabel(u"连接正常"_s, this);
+    statusDb_->setAccessibleName(u"数据库"_s);
+    statusCashier_->setAccessibleName(u"当前收款员"_s);
+    statusLink_->setAccessibleName(u"连接状态"_s);
+    statusBar()->addPermanentWidget(statusLink_);
+    statusBar()->addPermanentWidget(statusCashier_);
+    statusBar()->addPermanentWidget(statusDb_);
+}
+
+QAction* DeskWindow::action(const QString& text) const { return actions_.value(text); }
+
+void DeskWindow::signIn(const QString& cashier)
+{
+    if (cashier.trimmed().isEmpty()) return;
+    cashier_ = cashier.trimmed();
+    statusCashier_->setText(u"收款员：%1"_s.arg(cashier_));
+    banner_->setText(u"%1 · 收费前台　　收款员：%2　　%3"_s.arg(clinicName_, cashier_,
+                                                              QDate::currentDate().toString(u"yyyy年M月d日"_s)));
+    stack_->setCurrentIndex(1);
+    search_->setFocus();
+    tell(u"%1 已签到"_s.arg(cashier_));
+    refreshAll();
+}
+
+bool DeskWindow::checkConnection()
+{
+    QString reason;
+    if (link_->alive(&reason)) {
+        if (!connected_) {
+            connected_ = true;
+            statusLink_->setText(u"连接正常"_s);
+            tell(u"数据库连接已恢复"_s);
+            refreshAll();
+        }
+        return true;
+    }
+    // A server that comes back needs new connections: the old ones stay dead.
+    if (link_->reconnect(&reason) && link_->alive(&reason)) {
+        connected_ = true;
+        statusLink_->setText(u"连接正常"_s);
+        tell(u"数据库连接已恢复"_s);
+        refreshAll();
+        return true;
+    }
+    markLost(reason);
+    return false;
+}
+
+void DeskWindow::markLost(const QString& reason)
+{
+    const bool wasConnected = connected_;
+    connected_ = false;
+    statusLink_->setText(u"数据库连接已断开，正在重新连接…"_s);
+    statusLink_->setToolTip(reason);
+    if (wasConnected) developer_->appendPlainText(u"连接断开：%1"_s.arg(reason));
+    updateActions();
+}
+
+void DeskWindow::tell(const QString& sentence)
+{
+    lastOutcome_ = sentence;
+    outcome_->setText(sentence);
+    statusBar()->showMessage(sentence, 10000);
 }
 
 QMap<QString, QString> DeskWindow::context() const
 {
-    const Patient p = patient_->currentData().value<Patient>();
-    const QString date = date_->dateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QString receipt = QString::number(receiptId_->value());
+    const QString now = QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
+    QString doctor = doctor_ ? doctor_->currentText().trimmed() : QString();
+    QString department, doctorNumber;
+    if (!doctor.isEmpty()) db::GetDoctorInfo(link_->lookups(), doctor, department, doctorNumber);
+    const QString caseNumber = page_ ? QString::number(page_->caseNumber) : u"0"_s;
     return {
-        {QStringLiteral("case_number"), QString::number(p.caseNumber)},
-        {QStringLiteral("case_number_text"), p.caseNumber ? QString::number(p.caseNumber) : QString()},
-        {QStringLiteral("patient"), p.name},
-        {QStringLiteral("patient_number"), p.number},
-        {QStringLiteral("doctor"), doctor_->currentText()},
-        {QStringLiteral("department"), department_->text()},
-        {QStringLiteral("doctor_number"), doctorNumber_->text()},
-        {QStringLiteral("nurse"), nurse_->currentText()},
-        {QStringLiteral("cashier"), cashier_->text()},
-        {QStringLiteral("operator_name"), cashier_->text()},
-        {QStringLiteral("payer"), payer_->text()},
-        {QStringLiteral("paying_unit"), payer_->text()},
-        {QStringLiteral("clinic"), clinic_->text()},
-        {QStringLiteral("date"), date},
-        {QStringLiteral("unused_date"), date},
-        {QStringLiteral("receipt_id"), receipt},
-        {QStringLiteral("receipt_no"), receipt},
-        {QStringLiteral("sheet_id"), QString::number(sheetId_->value())},
-        {QStringLiteral("state"), QString::number(state_->value())},
-        {QStringLiteral("report_type"), QString::number(choice_->value())},
-        {QStringLiteral("kind"), QString::number(choice_->value())},
-        {QStringLiteral("amount"), QString::number(amount_->value(), 'f', 2)},
-        {QStringLiteral("print_switch"), printSwitch_->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
-        {QStringLiteral("date_lock"), dateLock_->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
-        {QStringLiteral("resettle"), resettle_->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
+        {u"case_number"_s, caseNumber},
+        {u"case_number_text"_s, page_ ? caseNumber : QString()},
+        {u"treatment_number"_s, caseNumber},
+        {u"patient"_s, page_ ? page_->name : QString()},
+        {u"patient_number"_s, page_ ? page_->number : QString()},
+        {u"doctor"_s, doctor},
+        {u"department"_s, department},
+        {u"doctor_number"_s, doctorNumber},
+        {u"cashier"_s, cashier_},
+        {u"operator_name"_s, cashier_},
+        {u"clinic"_s, clinicName_},
+        {u"date"_s, now},
+        {u"unused_date"_s, now},
+        {u"resettle"_s, u"0"_s},
+        // The desk prints nothing after a checkout yet, so it does not ask whether to.
+        {u"print_switch"_s, u"0"_s},
+        {u"date_lock"_s, u"0"_s},
     };
 }
 
-void DeskWindow::doctorChosen(const QString& name)
+bool DeskWindow::call(const QString& exportName, const QMap<QString, QString>& values, int* result,
+                      QMap<QString, QString>* out)
 {
-    QString department, number;
-    if (db::GetDoctorInfo(*lookup_, name, department, number)) {
-        department_->setText(department);
-        doctorNumber_->setText(number);
+    // Never a dialog on a dead connection: it could only fail in the cashier's hands.
+    if (!checkConnection()) {
+        tell(u"数据库连接已断开，没有打开对话框；恢复后请重试"_s);
+        return false;
     }
-}
-
-void DeskWindow::takeBack(const calltable::Args& args)
-{
-    for (const calltable::Param& p : args.exportInfo().params) {
-        if (!calltable::isOut(p.kind)) continue;
-        const int v = args.text(p.name).toInt();
-        if (p.name == QLatin1String("receipt_id")) receiptId_->setValue(v);
-        else if (p.name == QLatin1String("stored_id")) sheetId_->setValue(v);
-        else if (p.name == QLatin1String("state")) state_->setValue(v);
-    }
-}
-
-QString DeskWindow::callExport(const QString& name)
-{
-    const calltable::Export* e = calltable::find(name);
-    if (!e) return QString();
+    const calltable::Export* e = calltable::find(exportName);
+    if (!e || !desk::isBuilt(exportName)) return false;
     calltable::Args args(*e);
-    const auto values = context();
+    QMap<QString, QString> all = context();
+    all.insert(values);
     QString ignored;
     for (const calltable::Param& p : e->params)
-        if (values.contains(p.name)) args.set(p.name, values.value(p.name), &ignored);
-    args.setConnection(conn_);
-    const int32_t result = args.call();
-    QString line = name + QStringLiteral(" → ") + QString::fromUtf8(args.resultJson(result));
+        if (all.contains(p.name)) args.set(p.name, all.value(p.name), &ignored);
+    args.setConnection(link_->host());
+    // The dialog's modal loop runs the desk's timers too: neither the connection check (an
+    // export of its own) nor the initials filler (writes) may run inside another export.
+    const bool filling = initials_->isActive();
+    watch_->stop();
+    initials_->stop();
+    const int32_t r = args.call();
+    watch_->start();
+    if (filling) initials_->start();
     const QString failure = QString::fromUtf8(CalvaneLastError());
-    if (!failure.isEmpty()) line += QStringLiteral("   (%1)").arg(failure);
-    takeBack(args);
-    results_->appendPlainText(line);
-    return line;
+    developer_->appendPlainText(exportName + u" "_s + QString::fromUtf8(args.resultJson(r))
+                                + (failure.isEmpty() ? QString() : u"   (%1)"_s.arg(failure)));
+    if (out)
+        for (const calltable::Param& p : e->params)
+            if (calltable::isOut(p.kind)) out->insert(p.name, args.text(p.name));
+    *result = r;
+    if (!failure.isEmpty()) {
+        tell(u"%1 没有完成：%2"_s.arg(exportName, failure));
+        refreshAll();
+        return false;
+    }
+    return true;
 }

@@ -1,60 +1,112 @@
 #pragma once
-#include "calvane/calvane.h"
-#include "db/Connection.h"
+#include "tools/desk/DayList.h"
+#include "tools/desk/Link.h"
+#include "tools/desk/PatientPage.h"
+#include "tools/desk/PatientSearch.h"
 #include <QMainWindow>
 #include <QMap>
+#include <memory>
+#include <optional>
 
-class QCheckBox;
+class QAction;
 class QComboBox;
-class QDateTimeEdit;
-class QDoubleSpinBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QSpinBox;
+class QStackedWidget;
+class QTabWidget;
+class QTableWidget;
+class QTimer;
 
-namespace calltable {
-class Args;
-}
-
-// The front desk: stands in for the clinic's host program. A person picks a patient with a
-// case record (or a walk-in), fills the call's context, and presses the button of a dialog
-// export; the result and the out-parameters are shown, and identifiers that come back are
-// kept for the next call (a new receipt's identifier goes on to its checkout).
+// The front desk: the window a clinic's cashier works in all day. The cashier signs in, finds
+// the patient as they type, sees the patient's page (identity, prepaid balance, member grade,
+// arrears, receipts) and opens the module's dialogs by their Chinese names, exactly as any host
+// program calls the exports; today's receipts and walk-in sheets are one tab away. After each
+// dialog the desk says in a sentence what happened and reads the lists again.
 class DeskWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // Opens url for the host's connection; throws db::Error when it cannot.
+    // Opens url for the exports and for the desk's own look-ups; throws db::Error when it cannot.
     explicit DeskWindow(const QString& url, QWidget* parent = nullptr);
     ~DeskWindow() override;
 
-    // Calls one export with the current context; returns the result line that is shown.
-    QString callExport(const QString& name);
-    void reloadPatients();
+    void signIn(const QString& cashier);
+    const QString& cashier() const { return cashier_; }
+    // Shows the page of a case; false when the case does not exist.
+    bool openPatient(qint64 caseNumber);
+    void searchNow();
+    // Asks the database whether it is still there; reconnects when it was lost and is back.
+    // Returns whether the desk is connected afterwards.
+    bool checkConnection();
+    bool connected() const { return connected_; }
+    QAction* action(const QString& text) const;
+    const QString& lastOutcome() const { return lastOutcome_; }
+    desk::Link& link() { return *link_; }
 
 private:
-    QMap<QString, QString> context() const;
-    void takeBack(const calltable::Args& args);
-    void doctorChosen(const QString& name);
+    void buildMenusAndActions();
+    QWidget* buildSignInPage();
+    QWidget* buildWorkPage();
+    QWidget* buildPatientTab();
+    QWidget* buildDayTab();
+    void buildStatusBar();
 
-    QString url_;
-    CalvaneConnection* conn_ = nullptr;
-    db::ConnectionPtr lookup_; // the desk's own reads (the patient list)
-    QComboBox* patient_;
-    QComboBox* doctor_;
-    QLineEdit* department_;
-    QLineEdit* doctorNumber_;
-    QComboBox* nurse_;
-    QLineEdit* cashier_;
-    QLineEdit* payer_;
-    QLineEdit* clinic_;
-    QDateTimeEdit* date_;
-    QSpinBox* receiptId_;
-    QSpinBox* sheetId_;
-    QSpinBox* state_;
-    QSpinBox* choice_;
-    QDoubleSpinBox* amount_;
-    QCheckBox* printSwitch_;
-    QCheckBox* dateLock_;
-    QCheckBox* resettle_;
-    QPlainTextEdit* results_;
+    void reloadCashiers();
+    void showPatient();
+    void refreshDay();
+    void refreshAll();
+    void updateActions();
+    void fillInitialsInBackground();
+
+    std::optional<desk::ReceiptRow> selectedReceipt() const;
+    std::optional<desk::DayRow> selectedDayRow() const;
+    QMap<QString, QString> context() const;
+    // Calls one dialog export with the current context plus `values`; fills `out` with its
+    // out-parameters. Returns false, opening nothing, when the connection is dead.
+    bool call(const QString& exportName, const QMap<QString, QString>& values, int* result,
+              QMap<QString, QString>* out = nullptr);
+    void tell(const QString& sentence);
+    void markLost(const QString& reason);
+
+    // The actions, each opening one dialog export.
+    void newReceipt(const QString& exportName, const QString& what);
+    void editReceipt();
+    void settle(bool again);
+    void viewReceipt();
+    void walkIn(const QString& exportName, qint64 sheetId);
+    void correctWalkIn();
+    void runReport(const QString& exportName, const QMap<QString, QString>& values, const QString& title);
+
+    std::unique_ptr<desk::Link> link_;
+    QString cashier_;
+    QString clinicName_;
+    bool connected_ = true;
+    QString lastOutcome_;
+    std::optional<desk::PatientPage> page_;
+    double balance_ = 0;
+    desk::DayList day_;
+
+    QMap<QString, QAction*> actions_;
+    QMap<QAction*, QString> exportOf_; // the export behind each action
+    QStackedWidget* stack_ = nullptr;
+    QComboBox* cashierList_ = nullptr;
+    QLabel* signInNote_ = nullptr;
+    QLabel* banner_ = nullptr; // the clinic's name over the work page
+    QLineEdit* search_ = nullptr;
+    QTableWidget* hits_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QMap<QString, QLabel*> fields_; // patient page values by label
+    QComboBox* doctor_ = nullptr;
+    QTableWidget* receipts_ = nullptr;
+    QTableWidget* dayTable_ = nullptr;
+    QLabel* dayTotals_ = nullptr;
+    QLabel* outcome_ = nullptr;
+    QPlainTextEdit* developer_ = nullptr;
+    QLabel* statusDb_ = nullptr;
+    QLabel* statusCashier_ = nullptr;
+    QLabel* statusLink_ = nullptr;
+    QTimer* searchDelay_ = nullptr;
+    QTimer* watch_ = nullptr;
+    QTimer* initials_ = nullptr;
+    QList<desk::PatientHit> hitRows_;
 };

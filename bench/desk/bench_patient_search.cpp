@@ -1,0 +1,138 @@
+// The desk's patient search, patient page and day list on a small clinic and on a large one:
+// each look-up must take about the same time whatever the number of patients. Run:
+// build/bin/bench_patient_search (SQLite; PostgreSQL too when CALVANE_TEST_PG holds a
+// maintenance URL).
+//
+// Data: N cases (2,000 and 200,000) named from 40 surnames and 60 given-name characters, with
+// pinyin initials, patient numbers "P%07d" and phones "139%08d"; each case has two receipts,
+// 80 of them written today.
+#include "common/Pinyin.h"
+#include "db/Query.h"
+#include "db/Schema.h"
+#include "tools/desk/DayList.h"
+#include "tools/desk/PatientPage.h"
+#include "tools/desk/PatientSearch.h"
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QUrl>
+#include <functional>
+
+namespace {
+
+constexpr int perStatement = 500;
+constexpr int rounds = 300;
+
+const QString surnames = QStringLiteral("王李张刘陈杨赵黄周吴徐孙胡朱高林何郭马罗梁宋郑谢韩唐冯于董萧程曹袁邓许傅沈曾彭吕");
+const QString given = QStringLiteral("伟芳娜秀英敏静丽强磊军洋勇艳杰娟涛明超秀霞平刚桂英华玉兰萍红鹏辉建国建华志强小红海燕"
+                                     "晓东春梅文静立新");
+
+QString nameOf(int i)
+{
+    return QString(surnames[i % surnames.size()]) + given[(i / 7) % given.size()] + given[(i / 131) % given.size()];
+}
+
+void fill(db::Connection& c, const QString& table, const QStringList& columns, int rows,
+          const std::function<QVariantList(int)>& values)
+{
+    const QString one =
+        QLatin1Char('(') + QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QLatin1Char(',')))
+        + QStringList(perStatement, one).join(QLatin1Char(','));
+    QSqlQuery q(c.database());
+    if (!q.prepare(sql)) qFatal("%s", qPrintable(q.lastError().text()));
+    for (int start = 0; start < rows; start += perStatement) {
+        int slot = 0;
+        for (int r = start; r < start + perStatement; ++r)
+            for (const QVariant& v : values(r)) q.bindValue(slot++, v);
+        if (!q.exec()) qFatal("%s", qPrintable(q.lastError().text()));
+    }
+}
+
+db::ConnectionPtr build(const QString& backend, int cases, QTemporaryDir& dir)
+{
+    QString url = QStringLiteral("sqlite:%1/bench%2.sqlite").arg(dir.path()).arg(cases);
+    if (backend == QLatin1String("postgresql")) {
+        const QString name = QStringLiteral("calvane_bench_%1_%2").arg(QCoreApplication::applicationPid()).arg(cases);
+        auto a = db::Connection::open(qEnvironmentVariable("CALVANE_TEST_PG"));
+        a->execute(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+        a->execute(QStringLiteral("CREATE DATABASE %1").arg(name));
+        QUrl u(qEnvironmentVariable("CALVANE_TEST_PG"));
+        u.setPath(QLatin1Char('/') + name);
+        url = u.toString();
+    }
+    auto c = db::Connection::open(url);
+    db::schema::migrate(*c);
+    c->execute(QStringLiteral("BEGIN"));
+    fill(*c, QStringLiteral("病历卡表"),
+         {QStringLiteral("病历号"), QStringLiteral("病人编号"), QStringLiteral("病人姓名"), QStringLiteral("拼音码"),
+          QStringLiteral("电话")},
+         cases, [](int r) {
+             const QString name = nameOf(r);
+             return QVariantList{r + 1, QStringLiteral("P%1").arg(r + 1, 7, 10, QLatin1Char('0')), name,
+                                 pinyin::initials(name), QStringLiteral("139%1").arg(r + 1, 8, 10, QLatin1Char('0'))};
+         });
+    const QDateTime today(QDate::currentDate(), QTime(9, 0));
+    fill(*c, QStringLiteral("收费收据表"),
+         {QStringLiteral("病历号"), QStringLiteral("病人姓名"), QStringLiteral("日期"), QStringLiteral("合计"),
+          QStringLiteral("付款")},
+         cases * 2, [&](int r) {
+             // 80 receipts are today's on either clinic; the rest spread over the last three years.
+             const QDateTime when = r < 80 ? today : today.addDays(-(1 + r % 1000));
+             return QVariantList{r / 2 + 1, nameOf(r / 2), db::dateTimeText(when), 100.0 + r % 50,
+                                 r % 3 == 0 ? QStringLiteral("未付") : QStringLiteral("已付")};
+         });
+    c->execute(QStringLiteral("COMMIT"));
+    c->execute(c->isSQLite() ? QStringLiteral("ANALYZE") : QStringLiteral("ANALYZE"));
+    return c;
+}
+
+// Mean time of one call in microseconds.
+double timeIt(const std::function<void()>& f, int n = rounds)
+{
+    f(); // statements prepared, pages warm
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < n; ++i) f();
+    return double(t.nsecsElapsed()) / n / 1000.0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList backends{QStringLiteral("sqlite")};
+    if (!qEnvironmentVariableIsEmpty("CALVANE_TEST_PG")) backends << QStringLiteral("postgresql");
+    QTextStream out(stdout);
+    out << "look-up (µs per call, mean of " << rounds << "; the day list of 20)\t2,000 cases\t200,000 cases\n";
+    for (const QString& backend : backends) {
+        QTemporaryDir dir;
+        auto small = build(backend, 2'000, dir);
+        auto large = build(backend, 200'000, dir);
+        const QList<QPair<QString, std::function<void(db::Connection&)>>> cases = {
+            {QStringLiteral("search surname 张 (50 hits)"), [](db::Connection& c) { desk::searchPatients(c, QStringLiteral("张")); }},
+            {QStringLiteral("search full name"), [](db::Connection& c) { desk::searchPatients(c, QStringLiteral("张伟芳")); }},
+            {QStringLiteral("search initials zw"), [](db::Connection& c) { desk::searchPatients(c, QStringLiteral("zw")); }},
+            {QStringLiteral("search case number 1999"), [](db::Connection& c) { desk::searchPatients(c, QStringLiteral("1999")); }},
+            {QStringLiteral("search phone 13900001"), [](db::Connection& c) { desk::searchPatients(c, QStringLiteral("13900001")); }},
+            {QStringLiteral("search nobody (李李李)"), [](db::Connection& c) { desk::searchPatients(c, QStringLiteral("李李李")); }},
+            {QStringLiteral("patient page of case 1500"), [](db::Connection& c) { desk::loadPatientPage(c, 1500); }},
+        };
+        for (const auto& [label, f] : cases) {
+            out << backend << ": " << label << "\t" << QString::number(timeIt([&] { f(*small); }), 'f', 0) << "\t"
+                << QString::number(timeIt([&] { f(*large); }), 'f', 0) << "\n";
+        }
+        // Today's list grows with the day's work, not with the clinic.
+        out << backend << ": today's list (80 receipts of the day)\t"
+            << QString::number(timeIt([&] { desk::loadDayList(*small, QDate::currentDate(), QStringLiteral("马丽")); }, 20), 'f', 0)
+            << "\t"
+            << QString::number(timeIt([&] { desk::loadDayList(*large, QDate::currentDate(), QStringLiteral("马丽")); }, 20), 'f', 0)
+            << "\n";
+        out.flush();
+    }
+    return 0;
+}
