@@ -14,6 +14,7 @@ packages=(
   libsqlite3-dev libpq-dev
   fonts-wqy-zenhei
   poppler-utils
+  libpq-dev libsqlite3-dev
   xvfb xauth
 )
 
