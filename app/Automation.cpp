@@ -1,4 +1,6 @@
 #include "app/Automation.h"
+#include "common/SafeFile.h"
+#include "common/ShortQuote.h"
 #include "app/ControlDriver.h"
 #include "app/ControlNames.h"
 #include "app/Dialog.h"
@@ -72,12 +74,15 @@ QString text(const QJsonValue& v)
 std::unique_ptr<Automation> Automation::fromFile(const QString& path)
 {
     std::unique_ptr<Automation> a(new Automation);
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        a->error_ = QStringLiteral("script %1: %2").arg(path, f.errorString());
+    // A script drives dialogs that write to the clinic's database: one that someone else could
+    // have written, or that is no plain file, is refused before a byte of it is read.
+    QByteArray json;
+    QString error;
+    if (!safefile::readRegular(path, safefile::kMaxScriptBytes, true, json, &error)) {
+        a->error_ = QStringLiteral("script %1").arg(error);
         return a;
     }
-    a->load(f.readAll(), path);
+    a->load(json, path);
     return a;
 }
 
@@ -130,12 +135,11 @@ void Automation::load(const QByteArray& json, const QString& origin)
             return;
         }
     }
-    // A transcript asked for and not written would pass for a run that showed nothing.
-    if (!transcript_.isEmpty()) {
-        QFile f(transcript_);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-            error_ = QStringLiteral("script %1: cannot write the transcript %2").arg(origin, transcript_);
-    }
+    // A transcript asked for and not written would pass for a run that showed nothing. Only
+    // checked here: loading a script (CalvaneSetUiScript checks one) creates nothing.
+    QString why;
+    if (!transcript_.isEmpty() && !safefile::canAppend(transcript_, &why))
+        error_ = QStringLiteral("script %1: cannot write the transcript %2").arg(shortQuote(origin, 120), why);
 }
 
 Automation::~Automation()
@@ -180,7 +184,7 @@ QString Automation::describe(int index) const
     const QString json = step.isObject()
                              ? QString::fromUtf8(QJsonDocument(step.toObject()).toJson(QJsonDocument::Compact))
                              : QStringLiteral("?");
-    return QStringLiteral("step %1 %2").arg(index + 1).arg(json);
+    return QStringLiteral("step %1 %2").arg(index + 1).arg(shortQuote(json, 80));
 }
 
 void Automation::fail(int index, const QString& reason)
@@ -210,11 +214,12 @@ void Automation::finish()
 void Automation::write(const QJsonObject& line)
 {
     if (transcript_.isEmpty()) return;
-    QFile f(transcript_);
     const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(text) != text.size()) {
-        if (error_.isEmpty()) error_ = QStringLiteral("cannot write the transcript %1").arg(transcript_);
-    }
+    // Created readable by its owner only (it holds what the dialogs showed), and never
+    // written through a symbolic link someone planted in its place.
+    QString why;
+    if (!safefile::appendPrivate(transcript_, text, &why) && error_.isEmpty())
+        error_ = QStringLiteral("cannot write the transcript %1").arg(why);
 }
 
 void Automation::dialogOpened(Dialog& dialog)

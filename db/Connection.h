@@ -82,4 +82,8 @@ private:
 
 using ConnectionPtr = std::shared_ptr<Connection>;
 
+// The URL as it may be printed: passwords (user:password@ and password= parameters) blanked,
+// and cut short when it is absurdly long.
+QString redactedUrl(const QString& url);
+
 } // namespace db

@@ -5,6 +5,7 @@
 #include "db/Schema.h"
 #include "tools/calvane/Commands.h"
 #include "tools/calvane/ExportHelp.h"
+#include "common/ShortQuote.h"
 #include "tools/calvane/ExportTable.h"
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -165,7 +166,7 @@ int callCommand(const QStringList& args)
     }
     const calltable::Export* e = calltable::find(args.first());
     if (!e) {
-        err << "calvane call: no export " << args.first() << "\n";
+        err << "calvane call: no export " << shortQuote(args.first()) << "\n";
         listExports(err);
         return 2;
     }
@@ -181,7 +182,7 @@ int callCommand(const QStringList& args)
         }
         const bool takesValue = a == QLatin1String("--db") || a == QLatin1String("--script") || a == QLatin1String("--arg");
         if (!takesValue || i + 1 >= args.size()) {
-            err << "calvane call: unexpected argument " << a << "\n";
+            err << "calvane call: unexpected argument " << shortQuote(a) << "\n";
             return 2;
         }
         const QString v = args[++i];
@@ -189,7 +190,7 @@ int callCommand(const QStringList& args)
         else if (a == QLatin1String("--script")) script = v;
         else {
             const qsizetype eq = v.indexOf(QLatin1Char('='));
-            QString error = QStringLiteral("--arg takes NAME=VALUE, not %1").arg(v);
+            QString error = QStringLiteral("--arg takes NAME=VALUE, not %1").arg(shortQuote(v));
             if (eq <= 0 || !values.set(v.left(eq), v.mid(eq + 1), &error)) {
                 err << "calvane call: " << error << "\n";
                 return 2;

@@ -1,5 +1,6 @@
 #include "tools/calvane/Commands.h"
 #include <QCoreApplication>
+#include <QStringDecoder>
 #include <QTextStream>
 #include <exception>
 
@@ -52,8 +53,17 @@ int main(int argc, char** argv)
 {
     qInstallMessageHandler(quietPlatformNoise);
     QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     QTextStream err(stderr);
+    for (int i = 1; i < argc; ++i) {
+        // Refused as the library refuses such a text: decoding would store U+FFFD in its place.
+        QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        args << decode(QByteArrayView(argv[i]));
+        if (decode.hasError()) {
+            err << "calvane: argument " << i << " is not valid UTF-8 (begins "
+                << QByteArray(argv[i]).left(16).toHex(' ') << ")\n";
+            return 2;
+        }
+    }
     if (args.isEmpty()) {
         usage(err);
         return 2;
