@@ -158,6 +158,13 @@ private slots:
         QCOMPARE(day->rowCount(), desk::isBuilt(u"PayForNoCard"_s) ? 2 : 1);
         QCOMPARE(day->item(0, 2)->text(), QString::number(receipt));
         QVERIFY(labelText(&desk, u"今日合计"_s).startsWith(u"收据 1 张"_s));
+        // From another patient's page, the day's receipt opens on its own patient's page.
+        QVERIFY(desk.openPatient(1002));
+        desk.action(u"今日收费"_s)->trigger();
+        STEP(app::control::row(day, 0));
+        emit day->doubleClicked(day->model()->index(0, 0));
+        QCOMPARE(labelText(&desk, u"姓名"_s), u"张三"_s);
+        QCOMPARE(receipts->currentRow(), 0);
 
         // The day-end statement.
         if (desk::isBuilt(u"HEBEITableStatic"_s)) {

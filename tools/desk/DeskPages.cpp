@@ -233,6 +233,19 @@ QWidget* DeskWindow::buildDayTab()
                           {u"时间"_s, u"单据"_s, u"编号"_s, u"病人"_s, u"类别"_s, u"合计"_s, u"状态"_s, u"实收"_s,
                            u"收款人"_s});
     connect(dayTable_, &QTableWidget::itemSelectionChanged, this, &DeskWindow::updateActions);
+    // A receipt opens on its patient's page, where its actions are; a walk-in sheet opens for
+    // correction.
+    connect(dayTable_, &QTableWidget::doubleClicked, this, [this] {
+        const auto d = selectedDayRow();
+        if (!d) return;
+        if (d->walkIn) {
+            actions_.value(u"修改单据"_s)->trigger();
+            return;
+        }
+        if (!openPatient(d->caseNumber)) return;
+        for (int r = 0; r < page_->receipts.size(); ++r)
+            if (page_->receipts[r].id == d->id) receipts_->selectRow(r);
+    });
     layout->addWidget(dayTable_, 1);
     dayTotals_ = new QLabel(page);
     dayTotals_->setAccessibleName(u"今日合计"_s);
