@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTest>
@@ -120,6 +121,10 @@ private slots:
         const qint64 receipt = db::toInteger(db::scalar(*c, u"SELECT max(ID) FROM 收费收据表"_s));
         QVERIFY(receipt > 0);
         QCOMPARE(labelText(&desk, u"操作结果"_s), u"收据 %1 已保存，合计 155.50"_s.arg(receipt));
+        // The call itself, for a developer: what the export answered.
+        QVERIFY(qobject_cast<QPlainTextEdit*>(named(&desk, u"开发者视图"_s))
+                    ->toPlainText()
+                    .contains(uR"(ReceiptSet {"result":0,"out":{"receipt_id":%1}})"_s.arg(receipt)));
         auto* receipts = qobject_cast<QTableWidget*>(named(&desk, u"收据列表"_s));
         QCOMPARE(receipts->rowCount(), 1);
         QCOMPARE(receipts->item(0, 1)->text(), QString::number(receipt));
