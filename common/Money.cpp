@@ -68,6 +68,10 @@ QString formatFixed(double v, int decimals) { return QString::fromStdString(fixe
 QString format2(double v) { return formatFixed(v, 2); }
 QString format3(double v) { return formatFixed(v, 3); }
 
+const QString kAmountOutOfRange = QStringLiteral("金额超出允许范围，不能超过 1000000000 元！");
+
+bool isStorable(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxAmount; }
+
 bool parseAmount(const QString& text, double& value)
 {
     const QString t = text.trimmed();

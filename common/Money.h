@@ -16,6 +16,15 @@ QString format2(double v); // "%.2f", how amounts are shown
 QString format3(double v); // "%.3f", how rates are shown
 QString formatFixed(double v, int decimals);
 
+// The largest amount, sum or points total the clinic stores, either way: far beyond any real
+// fee, and small enough that sums of amounts stay exact to the fen. Infinities and NaN (a
+// division by zero upstream, 1e308 typed twice) are never stored.
+inline constexpr double kMaxAmount = 1e9;
+// Whether v may be stored as an amount: finite, and no further from 0 than kMaxAmount.
+bool isStorable(double v);
+// What a person is told when an amount or a sum of amounts is not storable.
+extern const QString kAmountOutOfRange;
+
 // Reads what a person typed into an amount field: blanks ignored, empty reads 0.
 // Returns false (value untouched) when the text is not a number.
 bool parseAmount(const QString& text, double& value);

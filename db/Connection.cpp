@@ -120,6 +120,15 @@ void Connection::checkInjectedFault()
     }
 }
 
+void Connection::checkInjectedFinishFault()
+{
+    if (finishCountdown_ <= 0) return;
+    if (--finishCountdown_ == 0) {
+        noteFailedStatement();
+        throw Error(QStringLiteral("injected fault: the statement failed as it finished"));
+    }
+}
+
 void Connection::noteFailedStatement()
 {
     if (isSQLite() || depth_ == 0) return; // SQLite undoes just the statement
@@ -130,10 +139,15 @@ void Connection::execute(const QString& sql)
 {
     checkInjectedFault();
     QSqlQuery q(db_);
-    if (!q.exec(sql)) {
+    bool ok = q.exec(sql);
+    // Run to the end: a failure may come only when the statement finishes.
+    while (ok && q.isSelect() && q.next()) {
+    }
+    if (!ok || q.lastError().type() != QSqlError::NoError) {
         noteFailedStatement();
         throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
     }
+    checkInjectedFinishFault();
 }
 
 QDateTime Connection::serverTime()

@@ -35,9 +35,14 @@ public:
 
     // Test hook: the Nth statement from now (1 = the next one) fails as if the server refused it.
     void failStatementAfter(int n) { faultCountdown_ = n; }
-    void clearFault() { faultCountdown_ = 0; }
+    // Test hook: the Nth statement from now runs, and then fails at its finishing step, as a
+    // full disk makes SQLite fail when a write ends.
+    void failStatementFinishAfter(int n) { finishCountdown_ = n; }
+    void clearFault() { faultCountdown_ = 0; finishCountdown_ = 0; }
     // Called by every statement before it runs; throws the injected fault when it is due.
     void checkInjectedFault();
+    // Called by every statement once it has run to its end; throws the injected fault when due.
+    void checkInjectedFinishFault();
 
     // Transaction nesting (see db::Transaction).
     int transactionDepth() const { return depth_; }
@@ -62,6 +67,7 @@ private:
     QString displayUrl_;
     Dialect dialect_ = Dialect::SQLite;
     int faultCountdown_ = 0;
+    int finishCountdown_ = 0;
     int depth_ = 0;
     int failedDepth_ = 0; // PostgreSQL: the outermost depth at which a statement failed; 0 none
     QHash<QString, QList<QSqlQuery>> statements_;

@@ -1,4 +1,5 @@
 #include "db/Query.h"
+#include "common/Money.h"
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -46,6 +47,8 @@ Query& Query::bindAll(const QVariantList& values)
 
 Query& Query::exec()
 {
+    const bool writes = isWrite(sql_);
+    if (writes) refuseUnstorableNumbers();
     connection_.checkInjectedFault();
     if (!prepared_) {
         if (!query_.prepare(sql_)) {
@@ -55,25 +58,75 @@ Query& Query::exec()
         prepared_ = true;
     }
     for (int i = 0; i < values_.size(); ++i) query_.bindValue(i, values_[i]);
+    buffered_ = false;
+    rows_.clear();
+    row_ = -1;
     if (!query_.exec()) {
         connection_.noteFailedStatement();
         throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
     }
+    if (writes) finish();
+    connection_.checkInjectedFinishFault();
     return *this;
 }
 
-bool Query::next() { return query_.next(); }
+void Query::refuseUnstorableNumbers() const
+{
+    // The last line of defence: whatever a form or a host let through, an infinite, NaN or
+    // absurd number never lands in a row (it would poison every sum made from it).
+    for (const QVariant& v : values_) {
+        const int type = v.typeId();
+        if (v.isNull() || (type != QMetaType::Double && type != QMetaType::Float)) continue;
+        if (!money::isStorable(v.toDouble()))
+            throw Error(QStringLiteral("%1 (%2) [%3]").arg(money::kAmountOutOfRange, v.toString(), sql_));
+    }
+}
+
+void Query::finish()
+{
+    // Step through every row the write returns, so the statement ends here and any failure at
+    // its end (SQLITE_FULL, SQLITE_IOERR, a deferred constraint) reaches us. An abandoned
+    // statement would report it only when reset, where nobody looks.
+    buffered_ = true;
+    columns_ = query_.record();
+    if (query_.isSelect()) {
+        while (query_.next()) rows_.append(query_.record());
+    }
+    if (query_.lastError().type() != QSqlError::NoError) {
+        connection_.noteFailedStatement();
+        throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
+    }
+}
+
+bool Query::next()
+{
+    if (!buffered_) return query_.next();
+    if (row_ < rows_.size()) ++row_;
+    return row_ < rows_.size();
+}
+
+QSqlRecord Query::record() const
+{
+    if (!buffered_) return query_.record();
+    return row_ >= 0 && row_ < rows_.size() ? rows_[row_] : columns_;
+}
 
 int Query::indexOf(const QString& column) const
 {
-    const int i = query_.record().indexOf(column);
+    const int i = record().indexOf(column);
     if (i < 0) throw Error(QStringLiteral("结果中没有列 %1 [%2]").arg(column, sql_));
     return i;
 }
 
-bool Query::isNull(const QString& column) const { return query_.value(indexOf(column)).isNull(); }
-QVariant Query::value(const QString& column) const { return query_.value(indexOf(column)); }
-QVariant Query::value(int index) const { return query_.value(index); }
+bool Query::isNull(const QString& column) const { return value(column).isNull(); }
+QVariant Query::value(const QString& column) const { return value(indexOf(column)); }
+
+QVariant Query::value(int index) const
+{
+    if (!buffered_) return query_.value(index);
+    return row_ >= 0 && row_ < rows_.size() ? rows_[row_].value(index) : QVariant();
+}
+
 double Query::number(const QString& column) const { return toNumber(value(column)); }
 qint64 Query::integer(const QString& column) const { return toInteger(value(column)); }
 QString Query::text(const QString& column) const { return toText(value(column)); }
@@ -82,6 +135,20 @@ double Query::number(int index) const { return toNumber(value(index)); }
 qint64 Query::integer(int index) const { return toInteger(value(index)); }
 QString Query::text(int index) const { return toText(value(index)); }
 int Query::rowsAffected() const { return query_.numRowsAffected(); }
+
+bool isWrite(const QString& sql)
+{
+    qsizetype i = 0;
+    while (i < sql.size() && (sql[i].isSpace() || sql[i] == QLatin1Char('('))) ++i;
+    const QStringView rest = QStringView(sql).mid(i);
+    for (const auto* read : {"SELECT", "WITH", "VALUES", "PRAGMA", "EXPLAIN", "SHOW"}) {
+        const QLatin1String word(read);
+        if (rest.startsWith(word, Qt::CaseInsensitive) &&
+            (rest.size() == word.size() || !rest[word.size()].isLetterOrNumber()))
+            return false;
+    }
+    return true;
+}
 
 double toNumber(const QVariant& v) { return v.isNull() ? 0.0 : v.toDouble(); }
 

@@ -1,7 +1,9 @@
 #pragma once
 #include "db/Connection.h"
 #include <QDateTime>
+#include <QList>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 #include <initializer_list>
 
@@ -20,7 +22,10 @@ public:
 
     Query& bind(const QVariant& value);
     Query& bindAll(const QVariantList& values);
-    // Runs the statement; throws db::Error with the driver's message.
+    // Runs the statement; throws db::Error with the driver's message. A statement that writes
+    // is run to its end before this returns (rows it returns are kept for next()): SQLite
+    // reports some failures, a full disk at an autocommit's commit above all, only when the
+    // statement finishes, and such a failure must not pass for success.
     Query& exec();
 
     bool next();
@@ -35,11 +40,15 @@ public:
     qint64 integer(int index) const;
     QString text(int index) const;
     int rowsAffected() const;
+    // The current row: column names, and values once next() has been true.
+    QSqlRecord record() const;
 
     QSqlQuery& raw() { return query_; }
 
 private:
     int indexOf(const QString& column) const;
+    void finish();
+    void refuseUnstorableNumbers() const;
 
     Connection& connection_;
     // Set by takeStatement() while query_ is initialised, so it is declared before it.
@@ -47,7 +56,15 @@ private:
     QSqlQuery query_;
     QString sql_;
     QVariantList values_;
+    // A write's rows, read to the end by exec().
+    bool buffered_ = false;
+    QList<QSqlRecord> rows_;
+    QSqlRecord columns_;
+    qsizetype row_ = -1;
 };
+
+// Whether a statement may change the database (anything but a plain read).
+bool isWrite(const QString& sql);
 
 // Value conversions shared by every reader, with the NULL rules.
 double toNumber(const QVariant& v);

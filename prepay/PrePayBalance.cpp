@@ -8,77 +8,57 @@ namespace prepay {
 
 namespace {
 
-struct Movements {
-    double in = 0, inBonus = 0, out = 0, outBonus = 0;
-};
-
-// The four sums of PrePayReg_Table in one pass over the account's rows; each column is NULL
-// exactly when its own Sum over that direction would be, so the results are the same as
-// reading them one by one.
-Movements readMovements(db::Connection& c, qint32 account, QString* failure)
+// One sum of the account, read on its own: a sum that cannot be read (a column an older
+// clinic database lacks, say) counts 0 and leaves the others as they are.
+double sumOf(db::Connection& c, const QString& sql, const QVariantList& values, QString* failure)
 {
-    Movements m;
+    double sum = 0.0;
     db::tolerantRead(
         c,
         [&] {
-            db::Query q(c, QStringLiteral("SELECT Sum(CASE WHEN PrePay_IO=0 THEN PrePay_Money END) AS InMoney,"
-                                          " Sum(CASE WHEN PrePay_IO=0 THEN PreferMoney END) AS InBonus,"
-                                          " Sum(CASE WHEN PrePay_IO=1 THEN PrePay_Money END) AS OutMoney,"
-                                          " Sum(CASE WHEN PrePay_IO=1 THEN PreferMoney END) AS OutBonus"
-                                          " FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO IN (0,1)"),
-                        {account});
+            db::Query q(c, sql);
+            q.bindAll(values);
             q.exec();
-            if (q.next()) {
-                m.in = q.number(QStringLiteral("InMoney"));
-                m.inBonus = q.number(QStringLiteral("InBonus"));
-                m.out = q.number(QStringLiteral("OutMoney"));
-                m.outBonus = q.number(QStringLiteral("OutBonus"));
-            }
+            sum = q.next() ? q.number(QStringLiteral("TotalMoney")) : 0.0;
         },
         [&](const std::exception& e) {
-            // An unreadable sum counts 0; the uses are still read.
-            m = {};
+            sum = 0.0;
             noteFailure(failure, e);
         });
-    return m;
+    return sum;
 }
 
-double readUses(db::Connection& c, qint32 account, const qint32* exceptSheet, QString* failure)
-{
-    double uses = 0.0;
-    db::tolerantRead(
-        c,
-        [&] {
-            db::Query q(c, exceptSheet ? QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table"
-                                                        " WHERE PrePayer_ID=? AND PaySheetID <> ?")
-                                       : QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table"
-                                                        " WHERE PrePayer_ID=?"));
-            q.bind(account);
-            if (exceptSheet) q.bind(*exceptSheet);
-            q.exec();
-            uses = q.next() ? q.number(QStringLiteral("TotalMoney")) : 0.0;
-        },
-        [&](const std::exception& e) {
-            uses = 0.0;
-            noteFailure(failure, e);
-        });
-    return uses;
-}
+const QString deposits =
+    QStringLiteral("SELECT Sum(PrePay_Money) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=0");
+const QString depositBonus =
+    QStringLiteral("SELECT Sum(PreferMoney) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=0");
+const QString withdrawals =
+    QStringLiteral("SELECT Sum(PrePay_Money) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=1");
+const QString withdrawalBonus =
+    QStringLiteral("SELECT Sum(PreferMoney) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=1");
+const QString uses = QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table WHERE PrePayer_ID=?");
+const QString otherUses = QStringLiteral(
+    "SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table WHERE PrePayer_ID=? AND PaySheetID <> ?");
 
 } // namespace
 
 double GetPrePayTotalMoney(db::Connection& c, qint32 account, QString* failure)
 {
-    const Movements m = readMovements(c, account, failure);
-    const double uses = readUses(c, account, nullptr, failure);
-    return (m.inBonus + m.in) - (m.out + m.outBonus) - uses;
+    const double in = sumOf(c, deposits, {account}, failure);
+    const double inBonus = sumOf(c, depositBonus, {account}, failure);
+    const double out = sumOf(c, withdrawals, {account}, failure);
+    const double outBonus = sumOf(c, withdrawalBonus, {account}, failure);
+    const double used = sumOf(c, uses, {account}, failure);
+    return (inBonus + in) - (out + outBonus) - used;
 }
 
 double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 paySheet, QString* failure)
 {
-    const Movements m = readMovements(c, account, failure);
-    const double otherUses = readUses(c, account, &paySheet, failure);
-    return m.in - m.out - otherUses;
+    // No bonus amounts here: PreferMoney is not read at all.
+    const double in = sumOf(c, deposits, {account}, failure);
+    const double out = sumOf(c, withdrawals, {account}, failure);
+    const double used = sumOf(c, otherUses, {account, paySheet}, failure);
+    return in - out - used;
 }
 
 } // namespace prepay

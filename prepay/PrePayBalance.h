@@ -4,8 +4,9 @@
 
 namespace prepay {
 
-// Balances of a prepaid account (PrePay_Table.ID). A sum over no rows counts 0, and a sum
-// that cannot be read counts 0 without stopping the others, so a number always comes back;
+// Balances of a prepaid account (PrePay_Table.ID), each sum read on its own. A sum over no
+// rows counts 0, and a sum that cannot be read counts 0 and changes none of the others, so a
+// number always comes back;
 // an account that does not exist has balance 0. failure, when given, receives the first error
 // that was counted as 0.
 

@@ -78,11 +78,15 @@ void book(db::Connection& c, const QString& memberCode, const QString& patientNa
     if (!old.next()) throw db::Error(QStringLiteral("会员帐户不存在"));
     const double oldTotal = old.number(QStringLiteral("VIP_grade_value"));
     const double newTotal = oldTotal + points;
+    if (!money::isStorable(newTotal))
+        throw db::Error(QStringLiteral("会员积分超出允许范围（%1 + %2）").arg(oldTotal).arg(points));
 
     const db::Where ofAccount{QStringLiteral("ID=?"), {account}};
     const Band from = bandOf(c, oldTotal);
     const Band to = bandOf(c, newTotal);
-    if (from.id == to.id) {
+    // A total in no band (exactly on a bound, or past every band) says nothing about the grade:
+    // the member keeps the card earned, and with it the rank discount of every linked patient.
+    if (from.id == to.id || to.id == 0) {
         if (db::ModefyRecord(c, QStringLiteral("PrePay_Table"), {{QStringLiteral("VIP_grade_value"), newTotal}},
                              ofAccount) != 1)
             throw db::Error(QStringLiteral("会员积分没有修改"));
@@ -115,7 +119,7 @@ int VipGradeSet(db::Connection& c, const QString& memberCode, const QString& pat
     if (account <= 0) return 0;
 
     bool booked = false;
-    if (std::isfinite(points)) {
+    if (money::isStorable(points)) {
         try {
             db::Transaction tx(c);
             book(c, memberCode, patientName, points, autoFlag, operatorName, date, account, note, receiptId);
@@ -126,7 +130,7 @@ int VipGradeSet(db::Connection& c, const QString& memberCode, const QString& pat
             noteFailure(failure, e);
         }
     } else {
-        noteFailure(failure, QStringLiteral("points are not a finite number"));
+        noteFailure(failure, QStringLiteral("会员积分超出允许范围（%1）").arg(points));
     }
     // Shown after the unit has ended, so no write lock is held while the message is open.
     if (!booked) Prompter::current().inform(kPointsNotBooked);

@@ -10,9 +10,10 @@ inline const QString kPointsNotBooked = QStringLiteral("会员积分自动修改
 
 // Books member points for an account (PrePay_Table.ID; 0 or less: the account whose
 // VIP_CODE is memberCode). Writes the points record (Grade_Record_table) and the new total;
-// when the total leaves its band of Grade_shengji_Calculate_table (bounds exclusive) it also
-// sets the new band's card type on the account, adds an upgrade row (Grade_shengji_table) and
-// gives every patient linked to the account that rank name. points is negative for a refund.
+// when the total moves into another band of Grade_shengji_Calculate_table (bounds exclusive) it
+// also sets the new band's card type on the account, adds an upgrade row (Grade_shengji_table) and
+// gives every patient linked to the account that rank name. A total in no band keeps the
+// grade. points is negative for a refund.
 //
 // All of it is one unit (a savepoint inside the caller's transaction): when any step fails
 // nothing is kept and "会员积分自动修改不成功，请手工修改该会员的积分！" is shown through the

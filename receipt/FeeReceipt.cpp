@@ -51,12 +51,16 @@ std::optional<FeeReceipt> loadUnpaidFeeReceipt(db::Connection& c, qint64 id, con
     r.nurse = q.text(QStringLiteral("护士"));
     r.refund = static_cast<int>(std::llabs(q.integer(QStringLiteral("FeeIO"))));
     r.patientName = q.text(QStringLiteral("病人姓名"));
+    r.loaded = db::LoadedRow::capture(q, table, QStringLiteral("ID"));
     return r;
 }
 
 qint64 addFeeReceipt(db::Connection& c, const FeeReceipt& r)
 {
-    return db::AddRecord(c, table,
+    // One statement, yet in a transaction of its own: a failure at its very end (a full disk at
+    // the commit) then undoes it for certain, and the ID it returned is never handed out.
+    db::Transaction t(c);
+    const qint64 id = db::AddRecord(c, table,
                          {
                              {QStringLiteral("病历号"), r.caseNumber},
                              {QStringLiteral("病人姓名"), text(r.patientName)},
@@ -83,38 +87,49 @@ qint64 addFeeReceipt(db::Connection& c, const FeeReceipt& r)
                              {QStringLiteral("FeeIO"), static_cast<qint16>(r.refund)},
                              {QStringLiteral("护士"), text(r.nurse)},
                          });
+    t.commit();
+    return id;
 }
 
-bool updateFeeReceipt(db::Connection& c, const FeeReceipt& r)
+UpdateResult updateFeeReceipt(db::Connection& c, FeeReceipt& r)
 {
-    const int changed = db::ModefyRecord(c, table,
-                                         {
-                                             {QStringLiteral("病历号"), r.caseNumber},
-                                             {QStringLiteral("病人姓名"), text(r.patientName)},
-                                             {QStringLiteral("检查费"), amount(r, "检查费")},
-                                             {QStringLiteral("治疗费"), amount(r, "治疗费")},
-                                             {QStringLiteral("镶牙费"), amount(r, "镶牙费")},
-                                             {QStringLiteral("放射费"), amount(r, "放射费")},
-                                             {QStringLiteral("整畸费"), amount(r, "整畸费")},
-                                             {QStringLiteral("其它费用"), amount(r, "其它费用")},
-                                             {QStringLiteral("合计"), r.total},
-                                             {QStringLiteral("医生编号"), text(r.doctorNumber)},
-                                             {QStringLiteral("医生姓名"), text(r.doctorName)},
-                                             {QStringLiteral("护士"), text(r.nurse)},
-                                             {QStringLiteral("日期"), r.date},
-                                             {QStringLiteral("付款"), unpaid},
-                                             {QStringLiteral("备注"), blankWhenEmpty(r.remark)},
-                                             {QStringLiteral("挂号费"), amount(r, "挂号费")},
-                                             {QStringLiteral("注射费"), amount(r, "注射费")},
-                                             {QStringLiteral("中药费"), amount(r, "中药费")},
-                                             {QStringLiteral("西药费"), amount(r, "西药费")},
-                                             {QStringLiteral("手术费"), amount(r, "手术费")},
-                                             {QStringLiteral("诊疗费"), amount(r, "诊疗费")},
-                                             {QStringLiteral("科室"), text(r.department)},
-                                             {QStringLiteral("FeeIO"), static_cast<qint16>(r.refund)},
-                                         },
-                                         {editable, {r.id}});
-    return changed > 0;
+    const db::FieldValues fields{
+        {QStringLiteral("病历号"), r.caseNumber},
+        {QStringLiteral("病人姓名"), text(r.patientName)},
+        {QStringLiteral("检查费"), amount(r, "检查费")},
+        {QStringLiteral("治疗费"), amount(r, "治疗费")},
+        {QStringLiteral("镶牙费"), amount(r, "镶牙费")},
+        {QStringLiteral("放射费"), amount(r, "放射费")},
+        {QStringLiteral("整畸费"), amount(r, "整畸费")},
+        {QStringLiteral("其它费用"), amount(r, "其它费用")},
+        {QStringLiteral("合计"), r.total},
+        {QStringLiteral("医生编号"), text(r.doctorNumber)},
+        {QStringLiteral("医生姓名"), text(r.doctorName)},
+        {QStringLiteral("护士"), text(r.nurse)},
+        {QStringLiteral("日期"), r.date},
+        {QStringLiteral("付款"), unpaid},
+        {QStringLiteral("备注"), blankWhenEmpty(r.remark)},
+        {QStringLiteral("挂号费"), amount(r, "挂号费")},
+        {QStringLiteral("注射费"), amount(r, "注射费")},
+        {QStringLiteral("中药费"), amount(r, "中药费")},
+        {QStringLiteral("西药费"), amount(r, "西药费")},
+        {QStringLiteral("手术费"), amount(r, "手术费")},
+        {QStringLiteral("诊疗费"), amount(r, "诊疗费")},
+        {QStringLiteral("科室"), text(r.department)},
+        {QStringLiteral("FeeIO"), static_cast<qint16>(r.refund)},
+    };
+    if (!r.loaded)
+        return db::ModefyRecord(c, table, fields, {editable, {r.id}}) > 0 ? UpdateResult::Updated
+                                                                          : UpdateResult::NotEditable;
+    const db::EditResult result = db::modifyIfUnchanged(c, *r.loaded, fields, {editable, {r.id}});
+    if (result == db::EditResult::Written) {
+        r.loaded->assign(fields);
+        return UpdateResult::Updated;
+    }
+    if (result == db::EditResult::Gone) return UpdateResult::NotEditable;
+    const bool stillEditable =
+        !db::scalar(c, QStringLiteral("SELECT ID FROM 收费收据表 WHERE ") + editable, {r.id}).isNull();
+    return stillEditable ? UpdateResult::Changed : UpdateResult::NotEditable;
 }
 
 DeleteResult deleteFeeReceipt(db::Connection& c, qint64 id)

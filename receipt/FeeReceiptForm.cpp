@@ -1,5 +1,7 @@
 #include "receipt/FeeReceiptForm.h"
+#include "common/CallFailure.h"
 #include "common/Prompter.h"
+#include "common/Money.h"
 #include "db/Error.h"
 
 namespace receipt {
@@ -50,21 +52,25 @@ void FeeReceiptForm::open()
     if (fields.id <= 0) {
         setNewMode(true);
     } else {
-        quietly([&] {
-            const auto loaded = loadUnpaidFeeReceipt(c, fields.id, fields.doctorName);
-            setNewMode(!loaded);
-            if (!loaded) return;
-            fields.id = loaded->id;
-            fields.amounts = loaded->amounts;
-            fields.total = loaded->total;
-            fields.remark = loaded->remark;
-            fields.department = loaded->department;
-            fields.nurse = loaded->nurse;
-            fields.refund = loaded->refund;
-            fields.patientName = loaded->patientName;
-        });
+        quietly([&] { setNewMode(!loadReceipt()); });
     }
     quietly([&] { FillDoctorList(c, doctors); });
+}
+
+bool FeeReceiptForm::loadReceipt()
+{
+    const auto loaded = loadUnpaidFeeReceipt(*connection_, fields.id, fields.doctorName);
+    if (!loaded) return false;
+    fields.id = loaded->id;
+    fields.amounts = loaded->amounts;
+    fields.total = loaded->total;
+    fields.remark = loaded->remark;
+    fields.department = loaded->department;
+    fields.nurse = loaded->nurse;
+    fields.refund = loaded->refund;
+    fields.patientName = loaded->patientName;
+    fields.loaded = loaded->loaded;
+    return true;
 }
 
 void FeeReceiptForm::selectDoctor(int index, const QString& entryText)
@@ -76,10 +82,19 @@ void FeeReceiptForm::selectDoctor(int index, const QString& entryText)
     fields.department = doctor.department;
 }
 
+bool FeeReceiptForm::amountsStorable() const
+{
+    bool ok = money::isStorable(sumOf(fields.amounts));
+    for (const double a : fields.amounts) ok = ok && money::isStorable(a);
+    if (!ok) Prompter::current().inform(money::kAmountOutOfRange);
+    return ok;
+}
+
 FeeReceiptForm::Ending FeeReceiptForm::submit()
 {
     Prompter& prompter = Prompter::current();
     amountsChanged();
+    if (!amountsStorable()) return Ending::Stay;
     if (fields.doctorName.isEmpty()) {
         prompter.inform(QStringLiteral("请选择医生!"));
         return Ending::Stay;
@@ -96,23 +111,35 @@ FeeReceiptForm::Ending FeeReceiptForm::submit()
         fields.id = addFeeReceipt(c, row);
         fields.total = row.total;
         return Ending::Accept;
-    } catch (const db::Error&) {
-        prompter.inform(QStringLiteral("收据记录失败,退出!"));
+    } catch (const db::Error& e) {
+        callfailure::report(QStringLiteral("收据记录失败,退出!"), e);
         return Ending::Stay;
     }
 }
 
 FeeReceiptForm::Ending FeeReceiptForm::modify()
 {
+    if (!amountsStorable()) return Ending::Stay;
     // A refund receipt keeps its negative total whatever the amounts shown add up to.
     FeeReceipt row = fields;
     row.total = storedTotal(fields.amounts, fields.refund);
+    UpdateResult result = UpdateResult::NotEditable;
     try {
-        if (updateFeeReceipt(*connection_, row)) {
-            fields.total = row.total;
-            return Ending::Accept;
-        }
-    } catch (const db::Error&) {
+        result = updateFeeReceipt(*connection_, row);
+    } catch (const db::Error& e) {
+        callfailure::report(QStringLiteral("收据修改失败,退出!"), e);
+        return Ending::Stay;
+    }
+    if (result == UpdateResult::Updated) {
+        fields.total = row.total;
+        fields.loaded = row.loaded;
+        return Ending::Accept;
+    }
+    if (result == UpdateResult::Changed) {
+        // Another desk's edit wins; show it so the cashier can redo theirs on top of it.
+        Prompter::current().inform(db::kChangedElsewhere);
+        quietly([&] { setNewMode(!loadReceipt()); });
+        return Ending::Stay;
     }
     Prompter::current().inform(QStringLiteral("收据修改失败,退出!"));
     return Ending::Stay;
@@ -126,7 +153,8 @@ FeeReceiptForm::Ending FeeReceiptForm::remove()
     bool deleted = false;
     try {
         deleted = deleteFeeReceipt(*connection_, fields.id) != DeleteResult::Settled;
-    } catch (const db::Error&) {
+    } catch (const db::Error& e) {
+        callfailure::record(e.message());
     }
     if (!deleted) {
         prompter.inform(QStringLiteral("删除该收据信息时发生错误！"));

@@ -58,6 +58,11 @@ public:
 
 private:
     void setNewMode(bool isNew);
+    // Each amount and their total can be stored; otherwise says so. (A total of amounts each in
+    // range can still be out of it.)
+    bool amountsStorable() const;
+    // Loads the unpaid receipt fields.id of this doctor into fields; false when there is none.
+    bool loadReceipt();
 
     db::ConnectionPtr connection_;
     int dateFixed_ = 0;

@@ -1,11 +1,8 @@
 #include "receipt/ReceiptHeader.h"
-#include "common/Gbk.h"
 #include "db/ClinicLookups.h"
 #include "db/ListFillers.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
-#include "db/TextMatch.h"
-#include <algorithm>
 
 namespace receipt {
 
@@ -19,14 +16,13 @@ void LoadReceiptDate(db::Connection& c, QDateTime& date)
 void FillDoctorList(db::Connection& c, QStringList& list)
 {
     list.clear();
-    db::Query q(c, QStringLiteral("SELECT 医生姓名 FROM 主治医生表"));
+    // Row order, as the clinic keeps its doctors. The table has no key of its own, and a plain
+    // scan may be answered from the index on the name (sorted), so ask for storage order.
+    const QString sql = c.isSQLite() ? QStringLiteral("SELECT 医生姓名 FROM 主治医生表 ORDER BY rowid")
+                                     : QStringLiteral("SELECT 医生姓名 FROM 主治医生表 ORDER BY ctid");
+    db::Query q(c, sql);
     q.exec();
     while (q.next()) list << q.text(0);
-    // The table has no order of its own (and an index on the name reorders a plain scan):
-    // show the names as the clinic's server ordered text, so every backend lists them alike.
-    std::stable_sort(list.begin(), list.end(), [](const QString& a, const QString& b) {
-        return gbk::compare(db::textKey(a), db::textKey(b)) < 0;
-    });
 }
 
 void FillNurseList(db::Connection& c, QStringList& list) { list = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); }

@@ -11,7 +11,7 @@ namespace receipt {
 // The local time, then the database server's: a date handed in by the host never survives.
 void LoadReceiptDate(db::Connection& c, QDateTime& date);
 
-// Every 医生姓名 of 主治医生表, one entry per row, in GBK order (ASCII case ignored).
+// Every 医生姓名 of 主治医生表, one entry per row, in the rows' order.
 void FillDoctorList(db::Connection& c, QStringList& list);
 // The 护士 of 护士表 as the clinic library's list filler offers them (each once, in GBK order).
 void FillNurseList(db::Connection& c, QStringList& list);

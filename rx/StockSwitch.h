@@ -10,4 +10,7 @@ namespace rx {
 // damaged setting never blocks a prescription. A database failure is put into *failure.
 qint32 CheckRelationBetweenMedicineAndKB(db::Connection& c, QString* failure = nullptr);
 
+// The same reading for a save that must not go on without it: a failure throws db::Error.
+qint32 ReadStockSwitch(db::Connection& c);
+
 } // namespace rx

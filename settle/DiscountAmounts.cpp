@@ -1,6 +1,7 @@
 #include "settle/DiscountAmounts.h"
 #include "common/Money.h"
 #include "settle/DiscountChoice.h"
+#include <algorithm>
 
 namespace settle
 {
@@ -18,11 +19,15 @@ double ReceiptDiscountedAmount(DiscountState& state, const ReceiptAmounts& r)
     } else {
         amount = r.amountDue - state.value;
         // Never pay out the unused part of a card: the receipt costs nothing and the value
-        // becomes the part used. A part of 1.0 or less cannot be kept that way (it would read
-        // as a rate the next time), so the value then stays as it was.
+        // becomes the part used, kept as the next evaluation will read it (four decimals). A
+        // part that reads 1.0 or less that way would be taken for a rate the next time, so the
+        // value then stays as it was. The note names what is set against the card.
         if (amount < 0.0 && r.amountDue >= 0.0) {
-            if (r.amountDue > 1.0)
-                state.value = r.amountDue;
+            const double used = money::round4(r.amountDue);
+            if (used > 1.0)
+                state.value = used;
+            if (state.mode == MoneyCardAmount)
+                state.note = moneyCardNote(state.cardName, std::min(state.value, r.amountDue));
             amount = 0.0;
         }
     }

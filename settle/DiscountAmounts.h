@@ -17,8 +17,9 @@ struct ReceiptAmounts {
 
 // "折后金额" (and "实收金额") of a category receipt under the state's discount. Outside mode 6
 // the value is first kept to four decimals and stored back. A card larger than a non-negative
-// amount due is only used up to that amount: the result is 0 and the value becomes the amount
-// due (unless that is 1.0 or less, which would read as a rate). Calling it again gives the same.
+// amount due is only used up to that amount: the result is 0, the value becomes the amount due
+// to four decimals (unless that reads 1.0 or less, which would be taken for a rate) and a card's
+// note names the amount used. Calling it again gives the same.
 double ReceiptDiscountedAmount(DiscountState& state, const ReceiptAmounts& r);
 
 // The cashier typed a money card amount into "折扣". In mode 4 an amount above 1.0 and no

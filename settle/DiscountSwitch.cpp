@@ -21,11 +21,8 @@ DiscountSwitchView SetDiscountSwitch(db::Connection& c, const DiscountSettings& 
         ApplyDiscountChoice(c, s, state, 0, in);
     } else {
         FillDiscountTypeList(c, s, in.patientNumber, state.list);
-        // With nothing to choose the mode of the settings is back in force, not "off".
-        if (!ApplyDiscountChoice(c, s, state, state.list.selected, in)) {
-            DiscountSettings forced = s;
-            state.mode = applyModeTable(forced);
-        }
+        // With no entry selected there is nothing to evaluate: the state stays as it is.
+        ApplyDiscountChoice(c, s, state, state.list.selected, in);
         view.discountFields = s.FeeItemYesNo >= 0;
         view.otherFree = s.OtherFreeYesNo;
     }

@@ -15,7 +15,8 @@ struct DiscountSwitchView {
 bool ReadDiscountSwitch();
 
 // Turns the switch and stores its state. Off: mode -1, then entry 0 is evaluated. On: the list
-// is rebuilt and its selection evaluated. The caller then recomputes the discounted amount.
+// is rebuilt and its selection evaluated (no selection: nothing changes, the mode stays).
+// The caller then recomputes the discounted amount.
 DiscountSwitchView SetDiscountSwitch(db::Connection& c, const DiscountSettings& s, DiscountState& state, bool on,
                                      const DiscountChoiceInputs& in);
 

@@ -11,6 +11,9 @@ extern "C" {
 
 int32_t GetPrePayTotalMoney(CalvaneConnection* conn, int32_t account, double* balance)
 {
+    // The host always reads a number: 0 when the call cannot run or nothing can be read, never
+    // the value an earlier call left there.
+    app::write(balance, 0.0);
     return app::runExport(
         "GetPrePayTotalMoney", conn,
         [&](app::ModuleCall&) -> int32_t {

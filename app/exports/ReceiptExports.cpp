@@ -1,28 +1,10 @@
 // Exports of the fee receipts: ReceiptSet, StandartPaySet0, ReceiptEditResult.
 #include "app/ModuleFrame.h"
-#include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
+#include "app/LastError.h"
 #include "receipt/ReceiptDialog.h"
-
-namespace {
-
-// The dialogs these exports run. Each stands in for its real class until that lands: replace
-// the builder and the lines that hand over inputs and read results.
-std::unique_ptr<app::PlaceholderDialog> standardItemReceiptDialog()
-{
-    return std::make_unique<app::PlaceholderDialog>(2012, QStringLiteral("填写收据"));
-}
-
-std::unique_ptr<app::PlaceholderDialog> receiptEditDialog()
-{
-    auto d = std::make_unique<app::PlaceholderDialog>(3002, QStringLiteral("收费收据"));
-    d->readsReceiptTitle();
-    return d;
-}
-
-const QString receiptIdLabel = QStringLiteral("收据ID");
-
-} // namespace
+#include "receipt/ReceiptEditDialog.h"
+#include "receipt/StandardReceiptDialog.h"
 
 extern "C" {
 
@@ -54,20 +36,25 @@ int32_t StandartPaySet0(CalvaneConnection* conn, int32_t case_number, int32_t* r
                         const char* patient_number, double date, const char* nurse, int32_t* date_lock)
 {
     return app::runExport("StandartPaySet0", conn, [&](app::ModuleCall& call) -> int32_t {
-        auto d = standardItemReceiptDialog();
-        call.attach(*d);
-        d->addField(QStringLiteral("病历号"), case_number);
-        d->addField(receiptIdLabel, app::read(receipt_id));
-        d->addField(QStringLiteral("医生"), app::text(doctor));
-        d->addField(QStringLiteral("分科"), app::text(department));
-        d->addField(QStringLiteral("编号"), app::text(doctor_number));
-        d->addField(QStringLiteral("姓名"), app::text(patient));
-        d->addField(QStringLiteral("病案号"), app::text(patient_number));
-        d->addField(QStringLiteral("日期"), app::date(date));
-        d->addField(QStringLiteral("护士"), app::text(nurse));
-        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
-        if (call.run(*d) == app::IDCANCEL) return 1;
-        app::write(receipt_id, d->field(receiptIdLabel).toInt());
+        receipt::StandardReceiptForm::Inputs in;
+        in.caseNumber = case_number;
+        in.receiptId = app::read(receipt_id);
+        in.doctorName = app::text(doctor);
+        in.department = app::text(department);
+        in.doctorNumber = app::text(doctor_number);
+        in.patientName = app::text(patient);
+        in.patientNumber = app::text(patient_number);
+        in.date = app::date(date);
+        in.nurse = app::text(nurse);
+        in.dateFixed = app::read(date_lock);
+        StandardReceiptDialog d(in);
+        call.attach(d);
+        if (call.run(d) != app::IDOK) {
+            // Cancelled after a save that could not write: the host can tell it from a plain cancel.
+            app::setLastError("StandartPaySet0", d.lastFailure());
+            return 1;
+        }
+        app::write(receipt_id, static_cast<int32_t>(d.receiptId()));
         return 0;
     }, {.refused = 1});
 }
@@ -78,16 +65,20 @@ int32_t ReceiptEditResult(CalvaneConnection* conn, int32_t receipt_id, const cha
 {
     Q_UNUSED(unused_number);
     return app::runExport("ReceiptEditResult", conn, [&](app::ModuleCall& call) -> int32_t {
-        auto d = receiptEditDialog();
-        call.attach(*d);
-        d->addField(receiptIdLabel, receipt_id);
-        d->addField(QStringLiteral("病人姓名"), app::text(patient));
-        d->addField(QStringLiteral("治疗记录号"), treatment_number);
-        d->addField(QStringLiteral("医生"), app::text(doctor));
-        d->addField(QStringLiteral("编号"), app::text(doctor_number));
-        d->addField(QStringLiteral("收款人"), app::text(cashier));
-        d->addField(QStringLiteral("日期"), app::date(date));
-        call.run(*d);
+        // Always for reading: the stored receipt, no settle button.
+        receipt::ReceiptEditForm::Inputs in;
+        in.receiptId = receipt_id;
+        in.patientName = app::text(patient);
+        in.treatmentNumber = treatment_number;
+        in.doctorName = app::text(doctor);
+        in.doctorNumber = app::text(doctor_number);
+        in.cashier = app::text(cashier);
+        in.date = app::date(date);
+        in.loadMode = 1;
+        in.hideSettle = 1;
+        ReceiptEditDialog d(in);
+        call.attach(d);
+        call.run(d);
         return 0;
     });
 }

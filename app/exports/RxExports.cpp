@@ -3,17 +3,13 @@
 #include "app/ModuleFrame.h"
 #include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
+#include "rx/PrescriptionDialog.h"
 #include "rx/StockSwitch.h"
 
 namespace {
 
-// Stand-ins for the prescription dialogs until their classes land: replace the builder and the
+// Stand-in for the prescription checkout until its class lands: replace the builder and the
 // lines that hand over inputs and read results.
-std::unique_ptr<app::PlaceholderDialog> prescriptionEntryDialog()
-{
-    return std::make_unique<app::PlaceholderDialog>(3042, QStringLiteral("填写处方"));
-}
-
 std::unique_ptr<app::PlaceholderDialog> prescriptionCheckoutDialog()
 {
     return std::make_unique<app::PlaceholderDialog>(3047, QStringLiteral("处方结帐"));
@@ -32,21 +28,23 @@ int32_t MedicineRescriptionSet(CalvaneConnection* conn, int32_t case_number, int
                                int32_t* date_lock)
 {
     return app::runExport("MedicineRescriptionSet", conn, [&](app::ModuleCall& call) -> int32_t {
-        auto d = prescriptionEntryDialog();
-        call.attach(*d);
-        d->addField(QStringLiteral("病历号"), case_number);
-        d->addField(receiptIdLabel, app::read(receipt_id));
-        d->addField(QStringLiteral("医生"), app::text(doctor));
-        d->addField(QStringLiteral("科室"), app::text(department));
-        d->addField(QStringLiteral("编号"), app::text(doctor_number));
-        d->addField(QStringLiteral("护士"), app::text(nurse));
-        d->addField(QStringLiteral("姓名"), app::text(patient));
-        d->addField(QStringLiteral("病案号"), app::text(patient_number));
-        d->addField(QStringLiteral("日期"), app::date(date));
-        d->addField(QStringLiteral("收款人"), app::text(cashier));
-        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
-        if (call.run(*d) == app::IDCANCEL) return 1;
-        app::write(receipt_id, d->field(receiptIdLabel).toInt());
+        rx::PrescriptionForm::Inputs in;
+        in.caseNumber = case_number;
+        in.documentId = app::read(receipt_id);
+        in.doctorName = app::text(doctor);
+        in.department = app::text(department);
+        in.doctorNumber = app::text(doctor_number);
+        in.nurse = app::text(nurse);
+        in.patientName = app::text(patient);
+        in.patientNumber = app::text(patient_number);
+        in.date = app::date(date);
+        in.cashier = app::text(cashier);
+        in.dateFixed = app::read(date_lock);
+        PrescriptionDialog d(in);
+        call.attach(d);
+        // Only a stored prescription is "confirmed": any other ending is the cancel.
+        if (call.run(d) != app::IDOK) return 1;
+        app::write(receipt_id, d.documentId());
         return 0;
     }, {.refused = 1});
 }

@@ -2,19 +2,12 @@
 #include "app/ModuleFrame.h"
 #include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
+#include "settle/CheckoutDialog.h"
 
 namespace {
 
-// Stand-ins for the checkout dialogs until their classes land: replace the builder and the
-// lines that hand over inputs and read results.
-std::unique_ptr<app::PlaceholderDialog> checkoutDialog()
-{
-    auto d = std::make_unique<app::PlaceholderDialog>(292, QStringLiteral("收费结帐"));
-    d->readsReceiptTitle();
-    d->readsFeeDiscout();
-    return d;
-}
-
+// Stand-in for the standard checkout until its class lands: replace the builder and the lines
+// that hand over inputs and read results.
 std::unique_ptr<app::PlaceholderDialog> standardCheckoutDialog()
 {
     auto d = std::make_unique<app::PlaceholderDialog>(3006, QStringLiteral("收费结帐"));
@@ -37,19 +30,20 @@ int32_t ReceiptPay(int32_t resettle, CalvaneConnection* conn, const char* patien
     Q_UNUSED(unused_text);
     Q_UNUSED(unused_date);
     return app::runExport("ReceiptPay", conn, [&](app::ModuleCall& call) -> int32_t {
-        auto d = checkoutDialog();
-        call.attach(*d);
-        d->addField(QStringLiteral("重新结帐"), resettle);
-        d->addField(QStringLiteral("病案号"), app::text(patient_number));
-        d->addField(QStringLiteral("病历号"), case_number);
-        d->addField(receiptIdLabel, app::read(receipt_id));
-        d->addField(QStringLiteral("编号"), app::text(doctor_number));
-        d->addField(QStringLiteral("姓名"), app::text(patient));
-        d->addField(QStringLiteral("收款人"), app::text(cashier));
-        d->addField(stateLabel, app::read(state));
-        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
-        const int ending = call.run(*d);
-        app::write(state, d->field(stateLabel).toInt()); // on every ending
+        settle::CheckoutForm::Inputs in;
+        in.resettle = resettle;
+        in.patientNumber = app::text(patient_number);
+        in.caseNumber = case_number;
+        in.receiptId = app::read(receipt_id);
+        in.doctorNumber = app::text(doctor_number);
+        in.patientName = app::text(patient);
+        in.cashier = app::text(cashier);
+        in.state = app::read(state);
+        in.dateFixed = app::read(date_lock);
+        CheckoutDialog d(in);
+        call.attach(d);
+        const int ending = call.run(d);
+        app::write(state, d.state()); // on every ending
         if (ending != app::IDOK || print_switch != 1) return 0;
         return app::Dialog::printPrompt() ? 1 : 0;
     });

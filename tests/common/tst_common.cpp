@@ -62,6 +62,27 @@ private Q_SLOTS:
         QCOMPARE(money::formatFixed(99.5, 0), QStringLiteral("100"));
     }
 
+    void amountsOutsideTheStorableRange_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("storable");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("zero") << 0.0 << true;
+        QTest::newRow("the bound") << 1e9 << true;
+        QTest::newRow("the negative bound") << -1e9 << true;
+        QTest::newRow("a fen past it") << 1e9 + 0.01 << false;
+        QTest::newRow("1e308") << 1e308 << false;
+        QTest::newRow("two of 1e308 added") << 1e308 + 1e308 << false;
+        QTest::newRow("minus infinity") << -inf << false;
+        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << false;
+    }
+    void amountsOutsideTheStorableRange()
+    {
+        QFETCH(double, value);
+        QFETCH(bool, storable);
+        QCOMPARE(money::isStorable(value), storable);
+    }
+
     void oleDatesConvertBothWays_data()
     {
         QTest::addColumn<double>("ole");

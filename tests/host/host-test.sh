@@ -30,7 +30,7 @@ cmake --build "$tmp/cmake-host/build" >/dev/null
 
 "$prefix/bin/calvane" init "sqlite:$tmp/clinic.sqlite" --demo >/dev/null
 expected='ReceiptSet 0 stored []
-PayForNoCard 1 0 0 []
+PayForNoCard 1 stored 0 []
 MedicineList 1 25.00 阿莫西林胶囊 盒 25.00
 ReceiptPrint 0'
 for host in "$tmp/host" "$tmp/cmake-host/build/host"; do

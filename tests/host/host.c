@@ -39,8 +39,9 @@ int main(int argc, char** argv)
 
     int32_t stored = -1, second = -1;
     if (!use_script(argv[3])) return 1;
-    r = PayForNoCard(conn, 0, "王医生", "收款员", date, &stored, &second, NULL, &lock);
-    printf("PayForNoCard %d %d %d [%s]\n", (int)r, (int)stored, (int)second, CalvaneUiScriptError());
+    r = PayForNoCard(conn, 0, "张明华", "收款员", date, &stored, &second, NULL, &lock);
+    /* A walk-in sheet was stored paid and its identifier handed back. */
+    printf("PayForNoCard %d %s %d [%s]\n", (int)r, stored > 0 ? "stored" : "none", (int)second, CalvaneUiScriptError());
 
     /* The prescription lines of the new receipt: stored, then loaded back with their list rows. */
     CalvaneMedicineList* lines = CalvaneMedicineListCreate();

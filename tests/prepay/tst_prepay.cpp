@@ -142,33 +142,64 @@ private Q_SLOTS:
         QCOMPARE(GetPrePayTotalMoney(*c, 999999), 0.0); // no such account
     }
 
-    // An unreadable sum counts 0 and the other sums are still read: first the movements,
-    // then the uses.
-    void aFailedSumDoesNotStopTheOthers_data()
+    // Each sum is read on its own: one that cannot be read counts 0 and every other sum stands.
+    // (In 500 with bonus 50, out 100 with bonus 10, uses 70 and 50; the record left out is 99.)
+    void aFailedSumChangesNoOther_data()
     {
         QTest::addColumn<QString>("backend");
-        QTest::addColumn<int>("failing");
-        QTest::addColumn<double>("full");
+        QTest::addColumn<QString>("balance"); // "full" or "except"
+        QTest::addColumn<int>("failing");     // the sum that fails, in reading order
+        QTest::addColumn<double>("expected");
         for (const QString& b : testdb::backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral("/movements"))) << b << 1 << -120.0;
-            QTest::newRow(qPrintable(b + QStringLiteral("/uses"))) << b << 2 << 440.0;
+            const QList<std::pair<const char*, double>> full{
+                {"deposits", -180.0}, {"deposit bonus", 270.0}, {"withdrawals", 420.0}, {"withdrawal bonus", 330.0}, {"uses", 440.0}};
+            for (int i = 0; i < full.size(); ++i)
+                QTest::newRow(qPrintable(b + QStringLiteral("/full/") + QLatin1String(full[i].first)))
+                    << b << "full" << i + 1 << full[i].second;
+            const QList<std::pair<const char*, double>> except{{"deposits", -220.0}, {"withdrawals", 380.0}, {"uses", 400.0}};
+            for (int i = 0; i < except.size(); ++i)
+                QTest::newRow(qPrintable(b + QStringLiteral("/except/") + QLatin1String(except[i].first)))
+                    << b << "except" << i + 1 << except[i].second;
         }
     }
-    void aFailedSumDoesNotStopTheOthers()
+    void aFailedSumChangesNoOther()
     {
         QFETCH(QString, backend);
+        QFETCH(QString, balance);
         QFETCH(int, failing);
-        QFETCH(double, full);
+        QFETCH(double, expected);
         auto c = testdb::open(backend);
         const qint32 account = newAccount(*c);
         book(*c, account, 0, QStringLiteral("in 500 50; out 100 10; use 7 70; use 8 50"));
+        const auto read = [&](QString* failure) {
+            return balance == QLatin1String("full") ? GetPrePayTotalMoney(*c, account, failure)
+                                                    : GetPrePayBalanceExceptSheet(*c, account, 99, failure);
+        };
         c->failStatementAfter(failing);
         QString failure;
-        QCOMPARE(GetPrePayTotalMoney(*c, account, &failure), full);
+        QCOMPARE(read(&failure), expected);
         c->clearFault();
         QVERIFY2(failure.contains(QLatin1String("injected fault")), qPrintable(failure)); // the caller learns why
         failure.clear();
-        QCOMPARE(GetPrePayTotalMoney(*c, account, &failure), 440.0 - 120.0);
+        QCOMPARE(read(&failure), balance == QLatin1String("full") ? 320.0 : 280.0);
+        QCOMPARE(failure, QString());
+    }
+
+    // An older clinic database without PreferMoney: the full balance counts no bonus and keeps
+    // every other sum; the balance without a record never reads that column.
+    void databaseWithoutBonusColumn_data() { testdb::addBackendRows(); }
+    void databaseWithoutBonusColumn()
+    {
+        QFETCH(QString, backend);
+        auto c = testdb::open(backend);
+        const qint32 account = newAccount(*c);
+        book(*c, account, 0, QStringLiteral("in 500 50; out 100 10; use 7 70; use 8 50"));
+        c->execute(QStringLiteral("ALTER TABLE PrePayReg_Table DROP COLUMN PreferMoney"));
+        QString failure;
+        QCOMPARE(GetPrePayTotalMoney(*c, account, &failure), 280.0);
+        QVERIFY2(failure.contains(QLatin1String("PreferMoney"), Qt::CaseInsensitive), qPrintable(failure));
+        failure.clear();
+        QCOMPARE(GetPrePayBalanceExceptSheet(*c, account, 99, &failure), 280.0);
         QCOMPARE(failure, QString());
     }
 
@@ -315,9 +346,11 @@ private Q_SLOTS:
             row(b, "up a band") << QVariant(90.0) << 20.0 << "金卡" << true;
             row(b, "same band") << QVariant(90.0) << 5.0 << "旧卡" << false;
             row(b, "two bands up") << QVariant(90.0) << 500.0 << "钻石卡" << true;
-            row(b, "onto a bound: in no band") << QVariant(90.0) << 10.0 << "" << true;
+            // A total in no band (on a bound, past every band) keeps the grade the member has.
+            row(b, "onto a bound keeps the grade") << QVariant(90.0) << 10.0 << "旧卡" << false;
             row(b, "off a bound into a band") << QVariant(100.0) << 1.0 << "金卡" << true;
-            row(b, "a hair off a bound counts as on it") << QVariant(99.80000000000001) << 0.2 << "" << true;
+            row(b, "a hair off a bound counts as on it") << QVariant(99.80000000000001) << 0.2 << "旧卡" << false;
+            row(b, "past every band keeps the grade") << QVariant(400.0) << 100000.0 << "旧卡" << false;
             row(b, "refund moves down") << QVariant(110.0) << -20.0 << "银卡" << true;
             row(b, "refund within the band") << QVariant(300.0) << -100.0 << "旧卡" << false;
             row(b, "NULL total counts 0") << QVariant() << 50.0 << "银卡" << true;
@@ -389,6 +422,8 @@ private Q_SLOTS:
             row(b, "the account given wins") << "M999" << 1 << 20.0 << true << false;
             row(b, "account that does not exist") << "M001" << 2 << 20.0 << false << true;
             row(b, "points not a number") << "M001" << 1 << nan << false << true;
+            row(b, "points out of range") << "M001" << 1 << 1e308 << false << true;
+            row(b, "points taking the total out of range") << "M001" << 1 << 1e9 - 10.0 << false << true;
         }
     }
     void pointsAccount()

@@ -11,7 +11,8 @@ struct ReceiptFlow {
     const char* name;
     QString stored;     // the receipt the host names: none, unpaid, paid, other (doctor), refund
     QString doctor;     // the host's doctor
-    int fault;          // the Nth statement after the dialog shows fails (0: none)
+    int fault;          // the Nth statement after the dialog shows fails (0: none; below 0:
+                        // the -Nth runs and then fails as it finishes)
     const char* script; // the steps, JSON
     int result;         // ReceiptSet's result
     QString handedBack; // "new" row, the "same" ID, or "nothing" written

@@ -1,10 +1,14 @@
 // Fee categories, the receipt header look-ups, the fee receipt rows and the fee receipt
 // form's buttons, on every backend.
+#include "common/Money.h"
+#include "db/OptimisticEdit.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
+#include "db/Schema.h"
 #include "receipt/FeeReceiptForm.h"
 #include "tests/receipt/ScriptedPrompter.h"
 #include "tests/support/TestDb.h"
+#include <QProcess>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -75,6 +79,25 @@ FeeReceiptForm::Inputs inputs(qint64 id = 0, const QString& doctor = QStringLite
     return in;
 }
 
+// Another cashier, in a process of its own: opens receipt id of 王医生 in the fee receipt form,
+// sets its 挂号费 and clicks 修改. Exit code 0 when the edit was written.
+int otherDeskEdit(const QString& url, qint64 id, double fee)
+{
+    auto c = db::Connection::open(url);
+    FeeReceiptForm form(c, inputs(id));
+    form.open();
+    form.fields.amounts[0] = fee;
+    form.amountsChanged();
+    ScriptedPrompter prompter;
+    return form.modify() == Ending::Accept && prompter.shown.isEmpty() ? 0 : 1;
+}
+
+int runOtherDesk(const QString& url, qint64 id, double fee)
+{
+    return QProcess::execute(QCoreApplication::applicationFilePath(),
+                             {QStringLiteral("--other-desk"), url, QString::number(id), QString::number(fee)});
+}
+
 } // namespace
 
 class TestFeeReceipt : public QObject {
@@ -129,7 +152,7 @@ private Q_SLOTS:
         QStringList doctors{QStringLiteral("stale")}, nurses;
         FillDoctorList(*c, doctors);
         FillNurseList(*c, nurses);
-        QCOMPARE(doctors, (QStringList{"O'Neil", "阿医生", "王医生"}));
+        QCOMPARE(doctors, (QStringList{"王医生", "O'Neil", "阿医生"})); // as the rows are kept, not sorted
         QCOMPARE(nurses, (QStringList{"陈护士", "刘护士"})); // the list filler's GBK order
     }
 
@@ -305,7 +328,7 @@ private Q_SLOTS:
         r.remark.clear();
         r.doctorName = QStringLiteral("李医生");
         r.date = QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5));
-        QVERIFY(updateFeeReceipt(*c, r));
+        QCOMPARE(updateFeeReceipt(*c, r), UpdateResult::Updated);
         QVariantMap m = row(*c, id);
         QCOMPARE(m["病历号"].toLongLong(), 8);
         QCOMPARE(m["挂号费"].toDouble(), 10.0);
@@ -318,7 +341,7 @@ private Q_SLOTS:
         // Settled at the cashier's desk meanwhile: neither changed nor deleted.
         db::execute(*c, QStringLiteral("UPDATE 收费收据表 SET 付款='已付' WHERE ID=?"), {id});
         r.amounts[0] = 99.0;
-        QVERIFY(!updateFeeReceipt(*c, r));
+        QCOMPARE(updateFeeReceipt(*c, r), UpdateResult::NotEditable);
         QCOMPARE(row(*c, id)["挂号费"].toDouble(), 10.0);
         QCOMPARE(deleteFeeReceipt(*c, id), DeleteResult::Settled);
         QVERIFY(!row(*c, id).isEmpty());
@@ -445,6 +468,10 @@ private Q_SLOTS:
             {"refund above what was received, go on", fifty, 1, doctor, 40, {true}, 0, true, -50.0, {overRefund}},
             {"refund above what was received, stop", fifty, 1, doctor, 40, {false}, 0, false, 0, {overRefund}},
             {"failed save", fifty, 0, doctor, 0, {}, 1, false, 0, {"收据记录失败,退出!"}},
+            {"an amount out of range", {{1, 1e308}}, 0, doctor, 0, {}, 0, false, 0, {money::kAmountOutOfRange}},
+            {"amounts in range, their total not", {{1, 6e8}, {2, 6e8}}, 0, doctor, 0, {}, 0, false, 0,
+             {money::kAmountOutOfRange}},
+            {"an amount on the bound", {{1, 1e9}}, 0, doctor, 0, {}, 0, true, 1e9, {}},
         };
         for (const QString& b : testdb::backends())
             for (const Case& c : cases)
@@ -532,6 +559,52 @@ private Q_SLOTS:
         }
     }
 
+    // Two cashiers edit one unpaid receipt, the other one in another process, between this
+    // form's loading and its 修改: this edit must not write over theirs unseen.
+    void editChangedAtAnotherDesk_data() { testdb::addBackendRows(); }
+    void editChangedAtAnotherDesk()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        auto c = db::Connection::open(url);
+        db::schema::migrate(*c);
+        const qint64 id = addStoredReceipt(*c, QStringLiteral("王医生"));
+        FeeReceiptForm mine(c, inputs(id));
+        mine.open();
+        QVERIFY(mine.modifyEnabled);
+
+        QCOMPARE(runOtherDesk(url, id, 15.0), 0);
+        QCOMPARE(row(*c, id)["挂号费"].toDouble(), 15.0);
+
+        mine.fields.amounts[1] = 40.0;
+        mine.amountsChanged();
+        {
+            ScriptedPrompter prompter;
+            QCOMPARE(mine.modify(), Ending::Stay);
+            QCOMPARE(prompter.shown, QStringList{db::kChangedElsewhere});
+        }
+        // Nothing of ours written; the form shows the receipt as the other desk left it.
+        QVariantMap m = row(*c, id);
+        QCOMPARE(m["挂号费"].toDouble(), 15.0);
+        QCOMPARE(m["检查费"].toDouble(), 30.0);
+        QCOMPARE(mine.fields.amounts[0], 15.0);
+        QCOMPARE(mine.fields.amounts[1], 30.0);
+        QCOMPARE(mine.fields.total, 70.0);
+
+        // Made again on top of it, our edit is written; and a second one after it too.
+        for (const double amount : {40.0, 45.0}) {
+            mine.fields.amounts[1] = amount;
+            mine.amountsChanged();
+            ScriptedPrompter prompter;
+            QCOMPARE(mine.modify(), Ending::Accept);
+            QVERIFY(prompter.shown.isEmpty());
+            m = row(*c, id);
+            QCOMPARE(m["挂号费"].toDouble(), 15.0);
+            QCOMPARE(m["检查费"].toDouble(), amount);
+            QCOMPARE(m["合计"].toDouble(), 40.0 + amount);
+        }
+    }
+
     void formDelete_data()
     {
         QTest::addColumn<QString>("backend");
@@ -583,5 +656,14 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFeeReceipt)
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args[1] == QLatin1String("--other-desk"))
+        return otherDeskEdit(args[2], args[3].toLongLong(), args[4].toDouble());
+    TestFeeReceipt test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_fee_receipt.moc"

@@ -119,7 +119,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("backend");
         QTest::addColumn<QString>("stored");   // the receipt the host names (addStored)
         QTest::addColumn<QString>("doctor");   // the host's doctor
-        QTest::addColumn<int>("fault");        // the Nth statement after the dialog shows fails
+        QTest::addColumn<int>("fault");        // see ReceiptFlow::fault
         QTest::addColumn<QJsonArray>("script");
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("handedBack"); // "new" row, the "same" ID, or "nothing" written
@@ -153,7 +153,8 @@ private Q_SLOTS:
         QString opened;
         app::Dialog::setShownHook([&](app::Dialog& d) {
             opened = enabledButtons(d);
-            if (fault) host.db().failStatementAfter(fault);
+            if (fault > 0) host.db().failStatementAfter(fault);
+            if (fault < 0) host.db().failStatementFinishAfter(-fault);
         });
         ScriptRun run(script);
         int32_t receiptId = static_cast<int32_t>(storedId), dateLock = 0;
@@ -163,6 +164,11 @@ private Q_SLOTS:
 
         QCOMPARE(QString::fromUtf8(CalvaneUiScriptError()), QString());
         QCOMPARE(int(got), result);
+        // A failure the dialog answered with its message is recorded, so that the host can
+        // tell it from a cancel; a plain cancel records nothing.
+        const QString failure = QString::fromUtf8(CalvaneLastError());
+        QVERIFY2(failure.isEmpty() == (fault == 0), qPrintable(failure));
+        if (fault) QVERIFY2(failure.startsWith(QLatin1String("ReceiptSet: ")), qPrintable(failure));
         QCOMPARE(opened, buttons);
         QCOMPARE(messagesOf(run), messages);
         QCOMPARE(count(host.db()), rows);

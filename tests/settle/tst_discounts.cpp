@@ -504,8 +504,10 @@ class TestDiscounts : public QObject
              150},
             {"card of 0.9 is a rate", "item=3 card", "折扣卡", 200, 0, 0.9, "折扣卡,0.90元", MoneyCardAmount, true,
              230},
-            {"card above the amount due", "item=3 card", "代金卡100", 30, 0, 80, "代金卡100,100.00元", MoneyCardAmount,
+            {"card above the amount due", "item=3 card", "代金卡100", 30, 0, 80, "代金卡100,80.00元", MoneyCardAmount,
              true, 0},
+            {"card above an amount due just above 1.0", "item=3 card", "代金卡100", -48.99999, 0, 100,
+             "代金卡100,1.00元", MoneyCardAmount, true, 0},
             {"this receipt's band", "item=2 fee", "按本次收费打折", 200, 0, 0.9, "按本次收费打折0.900", CurrentFee,
              false, 230},
             {"due on a bound keeps the rate", "item=2 fee", "按本次收费打折", 50, 0, 0.95, "按本次收费打折0.950",
@@ -550,6 +552,10 @@ class TestDiscounts : public QObject
 
         QVERIFY(ApplyDiscountChoice(c, s, state, index, in));
         const double got = ReceiptDiscountedAmount(state, {total, 50, false, total + 50});
+        QCOMPARE(state.value, value);
+        QCOMPARE(state.note, note);
+        // The dialog evaluates again on every change: the same state gives the same result.
+        QCOMPARE(ReceiptDiscountedAmount(state, {total, 50, false, total + 50}), got);
         QCOMPARE(state.value, value);
         QCOMPARE(state.note, note);
         QCOMPARE(state.mode, mode);
@@ -603,6 +609,10 @@ class TestDiscounts : public QObject
             << int(MoneyCardAmount) << 300.0 << 300.0 << 200.0 << false << 0.0 << 250.0;
         QTest::newRow("card above an amount due of 1.0 or less")
             << int(MoneyCardAmount) << 100.0 << 100.0 << 0.5 << true << 0.0 << 100.0;
+        QTest::newRow("card above an amount due that reads 1.0 to four places")
+            << int(MoneyCardAmount) << 5.0 << 5.0 << 1.00001 << true << 0.0 << 5.0;
+        QTest::newRow("card above an amount due just above 1.0")
+            << int(MoneyCardAmount) << 5.0 << 5.0 << 1.00006 << true << 0.0 << 1.0001;
         QTest::newRow("items carry rates")
             << int(FeeStandardItems) << 0.123456 << 20.0 << 200.0 << false << 230.0 << 0.123456;
     }
@@ -765,14 +775,18 @@ class TestDiscounts : public QObject
         QVERIFY(!ReadDiscountSwitch());
         QCOMPARE(settings::readValue(QStringLiteral("FeeDiscout")), QStringLiteral("0"));
 
-        // Family 0 with nothing to list: back on, the family's mode is in force again.
+        // Family 0 with nothing to list: back on, no entry is selected, so nothing is evaluated
+        // and the mode stays off (no settings' mode forced in behind the cashier's back).
         const DiscountSettings items = settingsFrom(QStringLiteral("item=0"));
         state = DiscountState{};
         SetDiscountSwitch(c, items, state, false, in);
         QCOMPARE(state.mode, int(DiscountOff));
+        const DiscountState before = state;
         view = SetDiscountSwitch(c, items, state, true, in);
         QVERIFY(view.discountFields && !view.otherFree);
-        QCOMPARE(state.mode, int(FeeStandardItems));
+        QCOMPARE(state.mode, int(DiscountOff));
+        QCOMPARE(state.value, before.value);
+        QCOMPARE(state.note, before.note);
         QVERIFY(ReadDiscountSwitch());
     }
 

@@ -1,0 +1,136 @@
+#include "receipt/ReceiptEditDialog.h"
+#include "app/LastError.h"
+#include "common/Money.h"
+#include "db/TextMatch.h"
+#include "ui_ReceiptEditDialog.h"
+#include <QApplication>
+#include <QEvent>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+using receipt::CategoryCount;
+using receipt::ReceiptEditForm;
+
+namespace {
+
+int entryOf(const QComboBox* list, const QString& text)
+{
+    const int exact = list->findText(text, Qt::MatchExactly);
+    if (exact >= 0 || text.isEmpty()) return exact;
+    const QString key = db::textKey(text);
+    for (int i = 0; i < list->count(); ++i)
+        if (db::textKey(list->itemText(i)) == key) return i;
+    return -1;
+}
+
+QString chosenText(const QComboBox* list) { return list->currentIndex() >= 0 ? list->currentText() : QString(); }
+
+} // namespace
+
+ReceiptEditDialog::ReceiptEditDialog(const ReceiptEditForm::Inputs& inputs, QWidget* parent)
+    : app::Dialog(3002, u"收费收据"_s, parent), ui_(std::make_unique<Ui::ReceiptEditDialog>()), inputs_(inputs)
+{
+    ui_->setupUi(this);
+    amountLabels_ = {ui_->amountLabel1, ui_->amountLabel2, ui_->amountLabel3,  ui_->amountLabel4,
+                     ui_->amountLabel5, ui_->amountLabel6, ui_->amountLabel7,  ui_->amountLabel8,
+                     ui_->amountLabel9, ui_->amountLabel10, ui_->amountLabel11, ui_->amountLabel12};
+    amountEdits_ = {ui_->amountEdit1, ui_->amountEdit2, ui_->amountEdit3,  ui_->amountEdit4,
+                    ui_->amountEdit5, ui_->amountEdit6, ui_->amountEdit7,  ui_->amountEdit8,
+                    ui_->amountEdit9, ui_->amountEdit10, ui_->amountEdit11, ui_->amountEdit12};
+    for (int i = 0; i < CategoryCount; ++i) {
+        amountEdits_[i]->setObjectName(receipt::categoryColumn(i));
+        amountEdits_[i]->installEventFilter(this);
+    }
+    ui_->owedEdit->installEventFilter(this);
+    connect(ui_->doctorCombo, &QComboBox::activated, this, [this](int index) {
+        if (!takeFields()) return;
+        form_->selectDoctor(index, ui_->doctorCombo->itemText(index));
+        showFields();
+    });
+    connect(ui_->settleButton, &QPushButton::clicked, this, &ReceiptEditDialog::settle);
+    connect(ui_->closeButton, &QPushButton::clicked, this, &app::Dialog::reject);
+}
+
+ReceiptEditDialog::~ReceiptEditDialog() = default;
+
+void ReceiptEditDialog::initDialog()
+{
+    form_ = std::make_unique<ReceiptEditForm>(connectionPtr(), inputs_);
+    if (!connectionPtr()) return;
+    form_->open();
+    for (int i = 0; i < CategoryCount; ++i) amountLabels_[i]->setText(form_->labels[i]);
+    ui_->doctorCombo->addItems(form_->doctors);
+    ui_->departmentCombo->addItems(form_->departments);
+    for (QWidget* w : {static_cast<QWidget*>(ui_->receivedLabel), static_cast<QWidget*>(ui_->receivedEdit),
+                       static_cast<QWidget*>(ui_->owedLabel), static_cast<QWidget*>(ui_->owedEdit)})
+        w->setVisible(form_->paymentVisible);
+    ui_->settleButton->setVisible(form_->settleVisible);
+    showFields();
+}
+
+bool ReceiptEditDialog::takeFields()
+{
+    if (!form_ || taking_) return false;
+    receipt::CategoryAmounts amounts{};
+    double received = 0.0, owed = 0.0;
+    QList<std::pair<QLineEdit*, double*>> numbers{{ui_->receivedEdit, &received}, {ui_->owedEdit, &owed}};
+    for (int i = 0; i < CategoryCount; ++i) numbers.append({amountEdits_[i], &amounts[i]});
+    for (auto [edit, value] : numbers) {
+        if (!money::parseAmount(edit->text(), *value) || !std::isfinite(*value)) {
+            taking_ = true;
+            inform(u"请输入一个数字。"_s);
+            taking_ = false;
+            edit->setFocus();
+            edit->selectAll();
+            return false;
+        }
+    }
+    receipt::ReceiptWithPayment& f = form_->fields;
+    f.amounts = amounts;
+    f.received = received;
+    f.owed = owed;
+    f.date = ui_->dateEdit->dateTime();
+    f.doctorName = chosenText(ui_->doctorCombo);
+    f.department = chosenText(ui_->departmentCombo);
+    return true;
+}
+
+void ReceiptEditDialog::showFields()
+{
+    if (!form_) return;
+    const receipt::ReceiptWithPayment& f = form_->fields;
+    for (int i = 0; i < CategoryCount; ++i) amountEdits_[i]->setText(money::format2(f.amounts[i]));
+    ui_->totalEdit->setText(money::format2(f.total));
+    ui_->patientEdit->setText(f.patientName);
+    ui_->recordEdit->setText(QString::number(f.treatmentNumber));
+    ui_->remarkEdit->setText(f.remark);
+    ui_->cashierEdit->setText(f.cashier);
+    ui_->numberEdit->setText(f.doctorNumber);
+    ui_->dateEdit->setDateTime(f.date);
+    ui_->stateEdit->setText(f.payState);
+    ui_->receivedEdit->setText(money::format2(f.received));
+    ui_->owedEdit->setText(money::format2(f.owed));
+    ui_->paymentRemarkEdit->setText(f.paymentRemark);
+    ui_->doctorCombo->setCurrentIndex(entryOf(ui_->doctorCombo, f.doctorName));
+    ui_->departmentCombo->setCurrentIndex(entryOf(ui_->departmentCombo, f.department));
+}
+
+bool ReceiptEditDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // Leaving an amount or the amount owed: the total follows the twelve amounts.
+    if (event->type() == QEvent::FocusOut && isRunning() && QApplication::focusWidget() != ui_->settleButton &&
+        takeFields()) {
+        form_->amountsChanged();
+        showFields();
+    }
+    return app::Dialog::eventFilter(watched, event);
+}
+
+void ReceiptEditDialog::settle()
+{
+    if (!takeFields()) return;
+    const ReceiptEditForm::Ending ending = form_->settle();
+    if (!form_->failure().isEmpty()) app::setLastError("ReceiptEditResult", form_->failure());
+    showFields();
+    if (ending == ReceiptEditForm::Ending::Accept) accept();
+}

@@ -1,0 +1,295 @@
+#include "receipt/StandardReceiptForm.h"
+#include "common/Prompter.h"
+#include "db/ListFillers.h"
+#include "db/Query.h"
+#include "receipt/FeeReceipt.h"
+#include "receipt/ReceiptHeader.h"
+#include "settle/DiscountLookUps.h"
+#include "settle/DiscountSettings.h"
+#include "settle/StandardDiscountTypes.h"
+#include <cmath>
+
+namespace receipt {
+
+namespace {
+
+template <typename F> void quietly(F&& f)
+{
+    try {
+        f();
+    } catch (const db::Error&) {
+    }
+}
+
+const QString failedWrite = QStringLiteral("提交记录时不成功!请重新确定!");
+
+} // namespace
+
+StandardReceiptForm::StandardReceiptForm(db::ConnectionPtr connection, const Inputs& in)
+    : connection_(std::move(connection)), dateFixed_(in.dateFixed)
+{
+    header.id = in.receiptId > 0 ? in.receiptId : 0;
+    header.caseNumber = in.caseNumber;
+    header.patientName = in.patientName;
+    header.doctorName = in.doctorName;
+    header.department = in.department;
+    header.doctorNumber = in.doctorNumber;
+    header.date = in.date;
+    header.nurse = in.nurse;
+    patientNumber_ = in.patientNumber;
+}
+
+void StandardReceiptForm::open()
+{
+    db::Connection& c = *connection_;
+    quietly([&] { LoadReceiptDate(c, header.date); });
+    dateEnabled = dateFixed_ != 1;
+
+    if (header.id > 0) {
+        // Only an unpaid receipt is edited here: a settled or prescription receipt opens as a new
+        // one, so that a submit can never turn it back into an unpaid one.
+        bool found = false;
+        quietly([&] {
+            db::Query q(c,
+                        QStringLiteral("SELECT Doctor_Discout,Doctor_Discout_Value,FeeIO,备注 FROM 收费收据表 "
+                                       "WHERE ID=? AND rtrim(付款)='未付' AND IsPrescriptionFlag IS NULL"),
+                        {header.id});
+            q.exec();
+            if (!q.next()) return;
+            found = true;
+            if (!q.isNull(QStringLiteral("Doctor_Discout"))) discountType = int(q.integer(QStringLiteral("Doctor_Discout")));
+            if (!q.isNull(QStringLiteral("Doctor_Discout_Value")))
+                entry.itemRate = q.number(QStringLiteral("Doctor_Discout_Value"));
+            header.refund = q.integer(QStringLiteral("FeeIO")) != 0 ? 1 : 0;
+            header.remark = q.text(QStringLiteral("备注"));
+        });
+        if (found) quietly([&] { items = loadStandardItems(c, ReceiptKind::CaseRecord, header.id); });
+        else header.id = 0;
+    }
+    if (header.id == 0) {
+        settle::DiscountSettings settings;
+        int mode = -1;
+        quietly([&] {
+            if (settle::LoadDiscountSettings(c, settings, mode) == 0 && settings.DiscoutYesNo &&
+                settings.FeeItemYesNo == 5)
+                discountType = settle::MemberRankPerItem;
+        });
+    }
+    if (discountType < -1 || discountType > 3) discountType = -1;
+    entry.discount = entry.itemRate;
+
+    quietly([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
+    quietly([&] { classes = db::InitCombox(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类")); });
+    quietly([&] { FillNurseList(c, nurses); });
+    quietly([&] { refundVisible = RefundSwitchVisible(c); });
+    refreshTotals();
+    listButtonsOff();
+    quietly([&] {
+        settle::MemberData member;
+        settle::LookUpMember(c, patientNumber_, member, memberRate);
+    });
+}
+
+void StandardReceiptForm::selectDoctor(int index, const QString& entryText)
+{
+    DoctorFields doctor{header.doctorName, header.doctorNumber, header.department};
+    quietly([&] { SelectDoctor(*connection_, index, entryText, doctor); });
+    header.doctorName = doctor.name;
+    header.doctorNumber = doctor.number;
+    header.department = doctor.department;
+}
+
+double StandardReceiptForm::amountOf(double rate) const
+{
+    const double line = entry.price * entry.quantity;
+    return entry.discountable && discountType >= 0 ? line * rate : line;
+}
+
+void StandardReceiptForm::itemLoaded(const CatalogueItem& item)
+{
+    entry.className = item.className;
+    entry.itemName = item.name;
+    entry.unit = item.unit;
+    entry.price = item.price;
+    entry.remark = item.remark;
+    entry.discountable = item.discountable ? 1 : 0;
+    // The types 0 and 1 put their one rate on every item; the others start from the catalogue.
+    if (!rateFieldShown()) entry.itemRate = item.discountable ? item.rate : 1.0;
+    entry.discount = entry.itemRate;
+    if (entry.quantity <= 0.0) entry.quantity = 1.0;
+    entry.amount = amountOf(entry.itemRate);
+    addEnabled = selectedRow < 0;
+    modifyEnabled = selectedRow >= 0;
+}
+
+void StandardReceiptForm::quantityChanged()
+{
+    entry.amount = amountOf(entry.itemRate);
+    if (selectedRow >= 0) modifyEnabled = true;
+}
+
+void StandardReceiptForm::quantityStepped(int steps)
+{
+    entry.quantity += steps;
+    if (entry.quantity <= 1.0) entry.quantity = 1.0;
+    quantityChanged();
+}
+
+void StandardReceiptForm::amountChanged()
+{
+    if (selectedRow >= 0) modifyEnabled = true;
+    if (discountType != settle::MemberRankPerItem) return;
+    const double line = entry.price * entry.quantity;
+    if (line == 0.0) return; // nothing to take a rate of
+    entry.discount = entry.amount / line;
+    // Two decimals, cut rather than rounded; the nudge keeps 0.9 from reading 0.8999….
+    entry.itemRate = std::trunc(entry.discount * 100.0 + 1e-9) * 0.01;
+    if (entry.itemRate > 1.0) entry.discount = entry.itemRate = 1.0;
+    if (entry.itemRate < 0.0) entry.discount = entry.itemRate = 0.0;
+}
+
+void StandardReceiptForm::discountStepped(int steps)
+{
+    if (entry.discount > 0.0 && entry.discount <= 1.0) entry.discount += steps * 0.01;
+    if (entry.discount >= 1.0) entry.discount = 1.0;
+    if (entry.discount < 0.0) entry.discount = 0.0;
+    entry.itemRate = entry.discount;
+    entry.amount = amountOf(entry.itemRate);
+}
+
+void StandardReceiptForm::discountLeft()
+{
+    if (discountType != settle::MemberRankPerItem) return;
+    entry.itemRate = entry.discount;
+    entry.amount = amountOf(entry.itemRate);
+}
+
+bool StandardReceiptForm::discountTypeChanged(int type, std::optional<double> approvedRate)
+{
+    if (type < 0 || type > 3) return false;
+    double rate = entry.itemRate;
+    if (type == settle::LeaderApprovedRate) {
+        if (!approvedRate) return false;
+        rate = *approvedRate;
+    } else if (type == settle::VipMemberRate) {
+        rate = memberRate;
+    }
+    discountType = type;
+    if (rateFieldShown()) entry.discount = entry.itemRate = rate;
+    settle::ChangeStandardDiscountType(items.lines(), type, rate);
+    refreshTotals();
+    return true;
+}
+
+StandardItem StandardReceiptForm::entryAsItem() const
+{
+    StandardItem item;
+    item.className = entry.className;
+    item.name = entry.itemName;
+    item.unit = entry.unit;
+    item.remark = entry.remark;
+    item.unitPrice = entry.price;
+    item.quantity = entry.quantity;
+    item.discountable = entry.discountable;
+    item.rate = entry.discountable ? entry.itemRate : 1.0;
+    item.discountedAmount = entry.amount;
+    item.undiscountedAmount = entry.price * entry.quantity;
+    item.date = header.date;
+    return item;
+}
+
+void StandardReceiptForm::clearEntry(bool keepClass)
+{
+    if (!keepClass) entry.className.clear();
+    entry.itemName.clear();
+    entry.unit.clear();
+    entry.remark.clear();
+    entry.price = entry.quantity = entry.amount = 0.0;
+}
+
+void StandardReceiptForm::refreshTotals()
+{
+    const settle::ItemTotals t = totalsOf(items);
+    actualTotal = t.discounted;
+    receivableTotal = t.undiscounted;
+}
+
+void StandardReceiptForm::listButtonsOff()
+{
+    addEnabled = modifyEnabled = deleteEnabled = false;
+    selectedRow = -1;
+}
+
+void StandardReceiptForm::add()
+{
+    if (entry.itemName.isEmpty()) return; // nothing loaded to add
+    items.add(entryAsItem());
+    clearEntry(true);
+    entry.discountable = 1;
+    refreshTotals();
+    listButtonsOff();
+}
+
+void StandardReceiptForm::rowClicked(int row)
+{
+    if (row < 0 || row >= items.size()) return;
+    selectedRow = row;
+    const StandardItem& item = items.at(row);
+    entry.className = item.className;
+    entry.itemName = item.name;
+    entry.unit = item.unit;
+    entry.price = item.unitPrice;
+    entry.quantity = item.quantity;
+    entry.amount = item.discountedAmount;
+    entry.discountable = item.discountable;
+    if (!rateFieldShown()) entry.discount = entry.itemRate = item.discountable ? item.rate : 1.0;
+    deleteEnabled = true;
+    addEnabled = modifyEnabled = false;
+}
+
+void StandardReceiptForm::modify()
+{
+    if (selectedRow < 0 || selectedRow >= items.size()) return;
+    items.replace(selectedRow, entryAsItem());
+    refreshTotals();
+    listButtonsOff();
+}
+
+void StandardReceiptForm::remove()
+{
+    if (selectedRow < 0 || selectedRow >= items.size()) return;
+    items.remove(selectedRow);
+    refreshTotals();
+    listButtonsOff();
+    clearEntry(true);
+}
+
+StandardReceiptForm::Ending StandardReceiptForm::submit()
+{
+    Prompter& prompter = Prompter::current();
+    if (header.doctorName.isEmpty() || header.department.isEmpty() || header.doctorNumber.isEmpty()) {
+        prompter.inform(QStringLiteral("请填写医生、科室或医生编号!"));
+        return Ending::Stay;
+    }
+    db::Connection& c = *connection_;
+    try {
+        refreshTotals();
+        if (header.refund == 1 && actualTotal > amountReceived(c, header.caseNumber) &&
+            !prompter.ask(QStringLiteral("要退费的金额超过实际已收的金额，是否继续退费？")))
+            return Ending::Stay;
+        StandardReceiptHeader h = header;
+        h.discountType = discountType;
+        h.discountValue = entry.itemRate;
+        const SavedLines saved = writeStandardReceipt(c, h, items);
+        items.markSaved(saved.newIds);
+        header.id = saved.id;
+        return Ending::Accept;
+    } catch (const db::Error& e) {
+        // The header and every line are rolled back together; the list stays as it was.
+        lastFailure = e.message();
+        prompter.inform(failedWrite);
+        return Ending::Stay;
+    }
+}
+
+} // namespace receipt

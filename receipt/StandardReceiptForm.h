@@ -1,0 +1,105 @@
+#pragma once
+#include "db/Connection.h"
+#include "receipt/Catalogue.h"
+#include "receipt/StandardItemWriter.h"
+#include <QStringList>
+#include <optional>
+
+namespace receipt {
+
+// The entry area of the item dialogs: the catalogue item being added or changed.
+struct ItemEntry {
+    QString className; // 类别
+    QString itemName;  // 项目
+    QString unit;      // 单 位
+    QString remark;    // the catalogue's remark
+    double price = 0.0;    // 标准
+    double quantity = 0.0; // 数  量
+    double amount = 0.0;   // 金  额
+    int discountable = 1;  // "该项可打折"
+    double itemRate = 1.0; // the rate field; with the types 0 and 1 the rate of every item
+    double discount = 1.0; // 折扣 (types 2 and 3)
+};
+
+// The standard-item receipt dialog ("填写收据") without its widgets: a case-record patient's
+// unpaid receipt built item by item from the fee standard catalogue, with the item discounts
+// of its discount type (-1 off, 0 approved by a superior, 1 the member's rate, 2 the
+// catalogue's rates, 3 typed per item). The dialog takes the fields from its controls, calls
+// one of these, and shows the fields again.
+class StandardReceiptForm {
+public:
+    struct Inputs {
+        qint64 caseNumber = 0;
+        qint64 receiptId = 0; // 0: a new receipt
+        QString doctorName;
+        QString department;
+        QString doctorNumber;
+        QString patientName;
+        QString patientNumber;
+        QDateTime date; // replaced by the server's time
+        QString nurse;
+        int dateFixed = 0;
+    };
+    enum class Ending { Stay, Accept };
+
+    StandardReceiptForm(db::ConnectionPtr connection, const Inputs& inputs);
+
+    // Date, discount settings, the stored receipt (an unpaid one; anything else opens as a
+    // new receipt), lists, the member's rate. Read failures are not reported.
+    void open();
+
+    void selectDoctor(int index, const QString& entryText);
+    // An item picked in the tree or the lists, or found by a search.
+    void itemLoaded(const CatalogueItem& item);
+    void quantityChanged();
+    void quantityStepped(int steps); // the spin: up is +1
+    void amountChanged();
+    void discountStepped(int steps);
+    void discountLeft();
+    // The type list changed. For type 0 the rate a superior approved (nothing: the choice is
+    // withdrawn and false returned); type 1 takes the member's rate.
+    bool discountTypeChanged(int type, std::optional<double> approvedRate = std::nullopt);
+
+    void add();              // "录  入(&I)"
+    void rowClicked(int row); // a row of the item list
+    void modify();           // "修  改(&M)"
+    void remove();           // "删  除(&D)"
+    Ending submit();         // "提  交"
+
+    qint64 receiptId() const { return header.id; }
+
+    // What the controls show.
+    StandardReceiptHeader header;
+    ItemEntry entry;
+    StandardItemList items;
+    int discountType = -1;
+    double actualTotal = 0.0;     // 实际合计
+    double receivableTotal = 0.0; // 应收合计
+    int selectedRow = -1;
+    bool addEnabled = false, modifyEnabled = false, deleteEnabled = false;
+    bool dateEnabled = true;
+    bool refundVisible = false;
+    QStringList doctors, nurses, classes;
+    double memberRate = 1.0;
+    QString lastFailure; // why the last submit could not write, for the host
+
+    bool discountsShown() const { return discountType >= 0; }
+    // The rate field: with the types 0 and 1, one rate for every item.
+    bool rateFieldShown() const { return discountType == 0 || discountType == 1; }
+    // 折扣 of types 2 and 3: for a discountable item only; typed (with its spin) under type 3.
+    bool discountShown() const { return (discountType == 2 || discountType == 3) && entry.discountable; }
+    bool discountEditable() const { return discountType == 3; }
+
+private:
+    double amountOf(double rate) const;
+    StandardItem entryAsItem() const;
+    void clearEntry(bool keepClass);
+    void refreshTotals();
+    void listButtonsOff();
+
+    db::ConnectionPtr connection_;
+    QString patientNumber_;
+    int dateFixed_ = 0;
+};
+
+} // namespace receipt

@@ -1,0 +1,242 @@
+#include "rx/PrescriptionCheckoutForm.h"
+#include "common/Prompter.h"
+#include "db/ListFillers.h"
+#include "db/Query.h"
+#include "prepay/PrePayCheck.h"
+#include "rx/PrescriptionDetail.h"
+#include "settle/Settlement.h"
+
+namespace rx {
+
+namespace {
+
+// A look-up while the dialog opens that fails leaves what it had filled.
+template <typename F> void quietly(F&& f)
+{
+    try {
+        f();
+    } catch (const std::exception&) {
+    }
+}
+
+// The lines of the receipt that have not left the stock yet, read inside the checkout.
+MedicineLineList linesStillInStock(db::Connection& c, qint64 receiptId, QList<qint32>& rowIds)
+{
+    db::Query q(c,
+                QStringLiteral("SELECT * FROM 处方明细表 WHERE ReceiptID=? AND (MedcineOutFlag=0 OR MedcineOutFlag IS NULL) "
+                               "ORDER BY ID"),
+                {receiptId});
+    q.exec();
+    MedicineLineList lines;
+    while (q.next()) {
+        MedicineLine l;
+        l.category = q.text(QStringLiteral("类别"));
+        l.name = q.text(QStringLiteral("名称"));
+        l.spec = q.text(QStringLiteral("规格"));
+        l.unit = q.text(QStringLiteral("单位"));
+        l.price = q.number(QStringLiteral("单价"));
+        l.quantity = q.number(QStringLiteral("数量"));
+        l.amount = q.number(QStringLiteral("金额"));
+        l.rowId = static_cast<qint32>(q.integer(QStringLiteral("ID")));
+        rowIds << l.rowId;
+        lines.insert(lines.size(), std::move(l));
+    }
+    return lines;
+}
+
+// Raised inside the settlement when the stock cannot cover the lines; the checkout then shows
+// the stock check instead of a message.
+struct StockShort : settle::SettlementRefused {
+    StockShort() : settle::SettlementRefused(settle::kReceiptNotSettled) {}
+};
+
+} // namespace
+
+PrescriptionCheckoutForm::PrescriptionCheckoutForm(db::ConnectionPtr connection, const Inputs& inputs)
+    : connection_(std::move(connection)), in_(inputs)
+{
+    patientName = inputs.patientName;
+    patientNumber = inputs.patientNumber;
+    doctorNumber = inputs.doctorNumber;
+    cashier = inputs.cashier;
+    state = inputs.state;
+    date = QDateTime::currentDateTime();
+}
+
+QStringList PrescriptionCheckoutForm::methodTexts() { return settle::paymentMethodTexts().mid(0, settle::RuralInsurance); }
+
+void PrescriptionCheckoutForm::open()
+{
+    db::Connection& c = *connection_;
+    quietly([&] { date = c.serverTime(); });
+    dateEnabled = in_.dateFixed != 1;
+    quietly([&] {
+        MedicineLineList lines;
+        total = ShowMedicineList(c, FeeDocument::Receipt, static_cast<qint32>(in_.receiptId), lines, &rows);
+    });
+    collected = total;
+    quietly([&] { nurses = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); });
+    quietly([&] {
+        db::Query q(c, QStringLiteral("SELECT * FROM 收费收据表 WHERE ID=?"), {in_.receiptId});
+        q.exec();
+        if (!q.next()) return;
+        patientName = q.text(QStringLiteral("病人姓名"));
+        if (!q.isNull(QStringLiteral("病历号"))) in_.caseNumber = q.integer(QStringLiteral("病历号"));
+        total = q.number(QStringLiteral("合计"));
+        doctorNumber = q.text(QStringLiteral("医生编号"));
+        doctor = q.text(QStringLiteral("医生姓名"));
+        department = q.text(QStringLiteral("科室"));
+        nurse = q.text(QStringLiteral("护士"));
+    });
+    if (in_.resettle == 1) {
+        // The method of the settlement being changed: a change of method is judged against it.
+        quietly([&] {
+            db::Query q(c, QStringLiteral("SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"),
+                        {in_.caseNumber, in_.receiptId});
+            q.exec();
+            if (!q.next()) return;
+            settledMethod = static_cast<int>(q.integer(QStringLiteral("MoneyPayed_type")));
+            methodAmount = q.number(QStringLiteral("OtherTypePayedMoney"));
+            cash = q.number(QStringLiteral("CashMoney"));
+            paySheet = static_cast<qint32>(q.integer(QStringLiteral("病历收费编号")));
+            voucherId = q.integer(QStringLiteral("PreferID"));
+        });
+    }
+    method = previousMethod_ = settledMethod;
+    showMethod();
+}
+
+void PrescriptionCheckoutForm::showMethod()
+{
+    paymentVisible = method != settle::Cash;
+    paymentLabel = settle::paymentMethodLabel(method);
+    if (!paymentVisible) methodAmount = cash = 0.0;
+}
+
+void PrescriptionCheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
+{
+    // Judged first: a refused change leaves the settlement's amounts as they were.
+    if (in_.resettle == 1 && (index > settle::PrePayment || settledMethod > settle::PrePayment)) {
+        Prompter::current().inform(kMethodLocked);
+        method = settledMethod;
+        return;
+    }
+    if (index <= settle::Cash || index >= settle::RuralInsurance) {
+        method = previousMethod_ = settle::Cash;
+        voucherId = 0;
+        cardKind = 0;
+        showMethod();
+        return;
+    }
+    if (index == settle::PrePayment) {
+        qint32 use = 1;
+        int refused = 1;
+        quietly([&] {
+            refused = prepay::GetPrePayInfo1(*connection_, in_.resettle, use, patientNumber, account, paySheet);
+        });
+        if (refused != 0) {
+            method = previousMethod_;
+            return;
+        }
+    }
+    settle::PaymentForm::Inputs p;
+    p.toCollect = collected;
+    p.patientNumber = patientNumber;
+    p.resettle = in_.resettle;
+    p.account = account;
+    p.paySheet = paySheet;
+    p.method = index;
+    p.cash = cash;
+    p.arrears = arrearsLeft;
+    const std::optional<PaymentAnswer> answer = paymentDialog ? paymentDialog(p) : std::nullopt;
+    if (!answer) {
+        method = previousMethod_;
+        return;
+    }
+    const settle::PaymentSplit& s = answer->split;
+    method = previousMethod_ = index;
+    voucherId = index == settle::Voucher ? s.voucherId : 0;
+    cardKind = index == settle::Voucher ? s.cardKind : 0;
+    voucherNumber = index == settle::Voucher ? s.voucherNumber : QString();
+    if (index == settle::PrePayment) {
+        account = answer->account;
+        paySheet = answer->paySheet;
+    }
+    methodAmount = s.amount;
+    cash = s.cash;
+    showMethod();
+}
+
+void PrescriptionCheckoutForm::takeOutOfStock(db::Connection& c, const QDateTime& now)
+{
+    if (!stockKept(c)) return;
+    // Only what has not left the stock yet: a re-settlement never takes a line twice.
+    QList<qint32> rowIds;
+    const MedicineLineList lines = linesStillInStock(c, in_.receiptId, rowIds);
+    if (!StockCovers(c, lines, 0, now)) {
+        shortLines = ShortLines(c, lines, 0, now);
+        throw StockShort();
+    }
+    for (qint32 id : rowIds)
+        if (db::execute(c, QStringLiteral("UPDATE 处方明细表 SET MedcineOutFlag=1 WHERE ID=? AND "
+                                          "(MedcineOutFlag=0 OR MedcineOutFlag IS NULL)"),
+                        {id}) != 1)
+            throw settle::SettlementRefused(settle::kReceiptNotSettled); // another desk took it out
+    try {
+        TakeOutOfStock(c, lines, 0, {cashier, patientName}, now);
+    } catch (const StockShortfall&) {
+        shortLines = ShortLines(c, lines, 0, now);
+        throw StockShort();
+    }
+}
+
+PrescriptionCheckoutForm::Ending PrescriptionCheckoutForm::settle()
+{
+    shortLines.clear();
+    failureDetail.clear();
+    db::Connection& c = *connection_;
+    const bool voucher = method == settle::Voucher;
+
+    settle::SettlementRequest r;
+    r.resettle = in_.resettle == 1;
+    r.receiptId = in_.receiptId;
+    r.caseNumber = in_.caseNumber;
+    r.receiptFields = {{QStringLiteral("病人姓名"), patientName}, {QStringLiteral("合计"), total},
+                       {QStringLiteral("收款人"), cashier},       {QStringLiteral("日期"), date},
+                       {QStringLiteral("医生姓名"), doctor},       {QStringLiteral("科室"), department},
+                       {QStringLiteral("医生编号"), doctorNumber}, {QStringLiteral("护士"), nurse}};
+    r.paymentFields = {{QStringLiteral("病历号"), in_.caseNumber},
+                       {QStringLiteral("总计应收费用"), total},
+                       {QStringLiteral("实收费用"), total},
+                       {QStringLiteral("收款金额"), collected},
+                       {QStringLiteral("余额"), arrearsLeft},
+                       {QStringLiteral("收款人"), cashier},
+                       {QStringLiteral("日期"), date},
+                       {QStringLiteral("ReceiptID"), in_.receiptId},
+                       {QStringLiteral("MoneyPayed_type"), method},
+                       {QStringLiteral("OtherTypePayedMoney"), methodAmount},
+                       {QStringLiteral("CashMoney"), cash},
+                       {QStringLiteral("GetLaterLeftMoneyFlag"), 1}};
+    if (voucher) r.paymentFields.append({QStringLiteral("PreferID"), voucherId});
+    r.method = method;
+    r.methodAmount = methodAmount;
+    r.patientNumber = patientNumber;
+    r.cashier = cashier;
+    r.date = date;
+    r.prepayAccount = account;
+    r.voucher = {voucherId, voucherNumber, cardKind, methodAmount};
+    r.inTransaction = [&](db::Connection& tc, qint64) { takeOutOfStock(tc, tc.serverTime()); };
+
+    const settle::SettlementResult done = settle::Settle(c, r);
+    if (!done.ok) {
+        failureDetail = done.detail.isEmpty() ? done.message : done.detail;
+        if (!shortLines.isEmpty()) return Ending::Shortage;
+        Prompter::current().inform(done.message);
+        return Ending::Stay;
+    }
+    state = 1;
+    Prompter::current().inform(kPrescriptionSettled);
+    return Ending::Accept;
+}
+
+} // namespace rx

@@ -1,0 +1,465 @@
+#include "settle/CheckoutForm.h"
+#include "common/Money.h"
+#include "common/Prompter.h"
+#include "common/Settings.h"
+#include "db/DocumentFee.h"
+#include "db/ListFillers.h"
+#include "db/Query.h"
+#include "db/RecordOps.h"
+#include "prepay/PrePayBalance.h"
+#include "prepay/PrePayCheck.h"
+#include "receipt/ReceiptHeader.h"
+#include "settle/DiscountAmounts.h"
+#include "settle/DiscountChoice.h"
+#include "settle/DiscountSwitch.h"
+#include "settle/DiscountTypeList.h"
+#include "settle/PaymentRecord.h"
+#include "settle/SettlementExtras.h"
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace settle
+{
+
+namespace
+{
+
+// A look-up on opening that fails leaves what it had filled; the dialog opens regardless.
+template <typename F> void quietly(F&& f)
+{
+    try {
+        f();
+    } catch (const std::exception&) {
+    }
+}
+
+bool rateMode(int mode) { return (mode >= NoDiscount && mode <= CurrentFee) || mode == MemberPoints; }
+
+// Arrears of less than a whole yuan are let off.
+double wholeYuanArrears(double arrears) { return std::trunc(arrears) == 0.0 ? 0.0 : arrears; }
+
+} // namespace
+
+CheckoutForm::CheckoutForm(db::ConnectionPtr connection, const Inputs& inputs)
+    : patientName(inputs.patientName), patientNumber(inputs.patientNumber), doctorNumber(inputs.doctorNumber),
+      cashier(inputs.cashier), state(inputs.state), connection_(std::move(connection)), in_(inputs)
+{
+}
+
+QString CheckoutForm::prepayText() const
+{
+    if (in_.resettle != 0 || !(usablePrePay > 0.0)) return {};
+    return u"可用预付费：￥"_s + money::formatFixed(usablePrePay, 0);
+}
+
+DiscountChoiceInputs CheckoutForm::choiceInputs() const { return {patientNumber, amountDue, cumulativeFees_}; }
+
+ReceiptAmounts CheckoutForm::receiptAmounts() const { return {total, oldArrears, arrearsLater, amountDue}; }
+
+void CheckoutForm::recomputeDiscount()
+{
+    discounted = ReceiptDiscountedAmount(discount, receiptAmounts());
+    collected = discounted;
+    arrearsLeft = 0.0;
+}
+
+void CheckoutForm::open()
+{
+    db::Connection& c = *connection_;
+    date = QDateTime::currentDateTime();
+    quietly([&] { receipt::LoadReceiptDate(c, date); });
+    dateEnabled = in_.dateFixed != 1;
+    quietly([&] { receipt::LoadCategoryLabels(c, labels); });
+    quietly([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
+    quietly([&] { departments = db::InitCombox(c, u"科室表"_s, u"科室"_s); });
+    quietly([&] { nurses = db::InitCombox(c, u"护士表"_s, u"护士"_s); });
+
+    quietly([&] {
+        db::Query q(c, u"SELECT * FROM 收费收据表 WHERE ID=?"_s, {in_.receiptId});
+        q.exec();
+        if (!q.next()) return;
+        patientName = q.text(u"病人姓名"_s);
+        in_.caseNumber = q.integer(u"病历号"_s);
+        for (int i = 0; i < receipt::CategoryCount; ++i) amounts[i] = q.number(receipt::categoryColumn(i));
+        doctorNumber = q.text(u"医生编号"_s);
+        doctor = q.text(u"医生姓名"_s);
+        // The settlement writes these back: read them, or the receipt would lose them.
+        department = q.text(u"科室"_s);
+        nurse = q.text(u"护士"_s);
+        receiptNote = q.text(u"备注"_s);
+        refund = int(std::abs(q.integer(u"FeeIO"_s)));
+    });
+    total = receipt::sumOf(amounts);
+
+    int mode = DiscountOff;
+    quietly([&] { LoadDiscountSettings(c, settings, mode); });
+    discount.mode = mode;
+    double rankRate = 1.0;
+    quietly([&] { LookUpMember(c, patientNumber, discount.member, rankRate); });
+    quietly([&] { cumulativeFees_ = db::CalculateDocumentFee(c, patientNumber).received; });
+    switchVisible = false;
+
+    if (in_.resettle == 0) openFirst();
+    else openAgain();
+    arrearsLaterVisible = oldArrears != 0.0;
+
+    receiptTitle = settings::defaultReceiptTitle;
+    settings::readReceiptTitle(receiptTitle);
+
+    quietly([&] {
+        account = prepay::FindPrePayAccount(c, patientNumber);
+        if (account != 0) usablePrePay = prepay::GetPrePayTotalMoney(c, account);
+    });
+}
+
+void CheckoutForm::openFirst()
+{
+    db::Connection& c = *connection_;
+    quietly([&] { oldArrears = db::CalculateDocumentFee(c, patientNumber).arrears; });
+    amountDue = collected = discounted = total + oldArrears;
+    state = 0;
+    if (!settings.DiscoutYesNo) {
+        discountVisible = otherFreeVisible = false;
+        discount.mode = DiscountOff;
+    } else {
+        int choice = 1;
+        settings::readFeeDiscout(choice);
+        switchOn = choice == 1;
+        if (switchOn) {
+            quietly([&] {
+                FillDiscountTypeList(c, settings, patientNumber, discount.list);
+                ApplyDiscountChoice(c, settings, discount, discount.list.selected, choiceInputs());
+            });
+            recomputeDiscount();
+            discountVisible = settings.FeeItemYesNo >= 0;
+            otherFreeVisible = settings.OtherFreeYesNo;
+            if (otherFreeVisible) quietly([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
+        } else {
+            discount.mode = DiscountOff;
+        }
+        switchVisible = true;
+    }
+    quietly([&] {
+        const QVariant type = db::SelectFieldValue(c, u"SELECT ReceiptType FROM ReceiptType_Table"_s, {}, u"ReceiptType"_s);
+        discountEnabled = !(type.isValid() && db::toInteger(type) == 1);
+    });
+    paymentVisible = false;
+}
+
+void CheckoutForm::openAgain()
+{
+    db::Connection& c = *connection_;
+    quietly([&] {
+        db::Query q(c, u"SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"_s,
+                    {in_.caseNumber, in_.receiptId});
+        q.exec();
+        if (!q.next()) return;
+        oldArrears = q.number(u"原欠金额"_s);
+        amountDue = q.number(u"实收费用"_s);
+        collected = q.number(u"收款金额"_s);
+        arrearsLeft = q.number(u"余额"_s);
+        method = previousMethod = int(q.integer(u"MoneyPayed_type"_s));
+        methodAmount = q.number(u"OtherTypePayedMoney"_s);
+        cash = q.number(u"CashMoney"_s);
+        paySheet = qint32(q.integer(u"病历收费编号"_s));
+        arrearsLater = q.integer(u"GetLaterLeftMoneyFlag"_s) == 1;
+        settleNote = q.text(u"备注"_s);
+        voucherId = q.integer(u"PreferID"_s);
+    });
+    quietly([&] { FillDiscountTypeList(c, settings, patientNumber, discount.list); });
+    quietly([&] {
+        db::Query q(c, u"SELECT 收费收据表.FeeIO,收费收据表.医生姓名,病历收费单.收款人,Discout_Type,Discout,Discout_Note,"
+                       "MoneyCard_Name,MoneyCard_Value,MoneyCard_UsedValue,CardOnlyForDisctItem,OtherFreeFeeReason,"
+                       "OtherFreeFee,OtherFreeFeeNote FROM 病历收费单,收费收据表 WHERE 病历收费单.病历号=? AND "
+                       "病历收费单.ReceiptID=? AND 收费收据表.ID=病历收费单.ReceiptID"_s,
+                    {in_.caseNumber, in_.receiptId});
+        q.exec();
+        if (!q.next()) return;
+        refund = int(std::abs(q.integer(0)));
+        doctor = q.text(1);
+        discount.mode = q.isNull(u"Discout_Type"_s) ? DiscountOff : int(q.integer(3));
+        discount.value = q.isNull(u"Discout"_s) ? 1.0 : q.number(4);
+        discount.note = q.text(5);
+        discount.cardName = q.text(6);
+        discount.cardValue = q.number(7);
+        settings.CardOnlyForDisctItem = q.integer(9) == 1;
+        otherFreeReason = q.text(10);
+        otherFree = q.number(11);
+        otherFreeNote = q.text(12);
+    });
+    discounted = collected;
+    if ((discount.mode == NoDiscount && discount.value == 0.0) ||
+        (discount.value == 1.0 && discount.mode == DiscountOff)) {
+        discount.value = 1.0;
+        discount.mode = DiscountOff;
+    }
+    if (discount.mode == DiscountOff) {
+        discountVisible = false;
+    } else {
+        discountVisible = true;
+        discount.list.selected = -1;
+        if (rateMode(discount.mode)) {
+            discount.value = money::round4(discount.value);
+            discounted = money::round3(amountDue * discount.value);
+        } else if (discount.mode == MoneyCardAmount) {
+            discounted = amountDue - discount.cardValue;
+            if (discounted < 0.0) {
+                discount.value = amountDue;
+                collected = discounted = 0.0;
+            }
+            discount.label = kCardLabel;
+        }
+    }
+    if (method != Cash) {
+        paymentVisible = true;
+        paymentLabel = paymentMethodLabel(method);
+    }
+    // A voucher was spent when the receipt was first settled: that payment cannot be changed.
+    methodEnabled = method != Voucher;
+}
+
+void CheckoutForm::categoryLeft() { total = receipt::sumOf(amounts); }
+
+void CheckoutForm::collectedChanged(bool leaving)
+{
+    const int m = discount.mode;
+    double x = 0.0;
+    if (m == MoneyCardAmount) x = amountDue - discount.value;
+    else if ((m >= DiscountOff && m <= CurrentFee) || (!leaving && (m == MemberPoints || m == FeeStandardItems)))
+        x = discount.value * amountDue;
+    else return;
+    arrearsLeft = wholeYuanArrears(x - otherFree - collected);
+}
+
+void CheckoutForm::otherFreeChanged()
+{
+    const int m = discount.mode;
+    if ((m >= DiscountOff && m <= CurrentFee) || m == MemberPoints) {
+        discounted = collected = discount.value * amountDue;
+    } else if (m == MoneyCardAmount) {
+        const double x = amountDue - discount.cardValue;
+        if (x < 0.0) {
+            discount.value = amountDue;
+            discounted = collected = 0.0;
+        } else {
+            discount.value = discount.cardValue;
+            discounted = collected = x;
+        }
+    } else {
+        collected = discounted;
+    }
+    collected -= otherFree;
+    arrearsLeft = 0.0;
+}
+
+void CheckoutForm::discountChosen(int entry)
+{
+    bool chosen = false;
+    quietly([&] { chosen = ApplyDiscountChoice(*connection_, settings, discount, entry, choiceInputs()); });
+    if (chosen) recomputeDiscount();
+}
+
+void CheckoutForm::discountValueTyped(double typed)
+{
+    if (discount.mode != MoneyCardAmount) return;
+    if (const auto amount = ApplyTypedCardAmount(discount, typed, receiptAmounts())) {
+        discounted = collected = *amount;
+        arrearsLeft = 0.0;
+    } else if (typed > 1.0) {
+        Prompter::current().inform(kCardAmountTooHigh);
+    }
+}
+
+void CheckoutForm::arrearsLaterChanged(bool later)
+{
+    arrearsLater = later;
+    amountDue = collected = total + (later ? 0.0 : oldArrears);
+    discountChosen(discount.typeIndex);
+    recomputeDiscount();
+}
+
+void CheckoutForm::discountSwitched(bool on)
+{
+    switchOn = on;
+    DiscountSwitchView view;
+    quietly([&] { view = SetDiscountSwitch(*connection_, settings, discount, on, choiceInputs()); });
+    discountVisible = view.discountFields;
+    otherFreeVisible = view.otherFree;
+    if (otherFreeVisible && otherFreeReasons.isEmpty())
+        quietly([&] { otherFreeReasons = db::InitCombox(*connection_, u"优惠类型表"_s, u"优惠类型"_s); });
+    recomputeDiscount();
+}
+
+void CheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
+{
+    if (index <= Cash || index >= PaymentMethodCount) {
+        method = previousMethod = Cash;
+        paymentVisible = false;
+        methodAmount = cash = 0.0;
+        voucherId = 0;
+        cardKind = 0;
+        return;
+    }
+    if (in_.resettle == 1 && index == Voucher) {
+        Prompter::current().inform(kVoucherLocked);
+        method = previousMethod;
+        return;
+    }
+    if (index == PrePayment) {
+        qint32 use = 1;
+        int refused = 1;
+        quietly([&] { refused = prepay::GetPrePayInfo1(*connection_, in_.resettle, use, patientNumber, account, paySheet); });
+        if (refused != 0) {
+            method = previousMethod;
+            return;
+        }
+    }
+    PaymentForm::Inputs p;
+    p.toCollect = collected;
+    p.patientNumber = patientNumber;
+    p.resettle = in_.resettle;
+    p.account = account;
+    p.paySheet = paySheet;
+    p.method = index;
+    p.cash = cash;
+    p.arrears = arrearsLeft;
+    const std::optional<PaymentAnswer> answer = paymentDialog ? paymentDialog(p) : std::nullopt;
+    if (!answer) {
+        method = previousMethod;
+        return;
+    }
+    const PaymentSplit& s = answer->split;
+    method = previousMethod = index;
+    if (index == Voucher) {
+        voucherId = s.voucherId;
+        cardKind = s.cardKind;
+        voucherNumber = s.voucherNumber;
+        voucherLeftAfter = s.available - s.amount;
+    } else {
+        voucherId = 0;
+        cardKind = 0;
+    }
+    if (index == PrePayment) {
+        account = answer->account;
+        paySheet = answer->paySheet;
+    }
+    cash = s.cash;
+    methodAmount = s.amount;
+    collected = cash + methodAmount;
+    arrearsLeft = discounted - collected - otherFree;
+    paymentVisible = true;
+    paymentLabel = paymentMethodLabel(index);
+}
+
+void CheckoutForm::doctorChosen(int index, const QString& entryText)
+{
+    receipt::DoctorFields d{doctor, doctorNumber, department};
+    quietly([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
+    doctor = d.name;
+    doctorNumber = d.number;
+    department = d.department;
+}
+
+CheckoutForm::Ending CheckoutForm::settle()
+{
+    Prompter& prompter = Prompter::current();
+    failureDetail.clear();
+    if (doctor.isEmpty()) {
+        prompter.inform(kNoDoctor);
+        return Ending::Stay;
+    }
+    db::Connection& c = *connection_;
+    quietly([&] {
+        if (const auto match = db::CheckQueryCombox(c, u"优惠类型表"_s, u"优惠类型"_s, otherFreeReason))
+            otherFreeReason = match->value;
+    });
+
+    PaymentRecord p;
+    p.caseNumber = in_.caseNumber;
+    p.receiptId = in_.receiptId;
+    p.total = total;
+    p.amountDue = amountDue;
+    p.arrearsLeft = arrearsLeft;
+    p.note = settleNote;
+    p.cashier = cashier;
+    p.date = date;
+    p.collected = collected;
+    p.oldArrears = oldArrears;
+    p.mode = discount.mode;
+    p.discount = discount.value;
+    p.discountNote = discount.note;
+    p.otherFree = otherFree;
+    p.otherFreeReason = otherFreeReason;
+    p.otherFreeNote = otherFreeNote;
+    p.cardName = discount.cardName;
+    p.cardValue = discount.cardValue;
+    p.cardOnlyForDiscountable = settings.CardOnlyForDisctItem ? 1 : 0;
+    p.method = method;
+    p.methodAmount = methodAmount;
+    p.cash = cash;
+    p.arrearsLater = arrearsLater ? 1 : 0;
+    p.voucherId = voucherId;
+
+    SettlementRequest r;
+    r.resettle = in_.resettle == 1;
+    r.receiptId = in_.receiptId;
+    r.caseNumber = in_.caseNumber;
+    r.receiptFields = {{u"收款人"_s, cashier}, {u"备注"_s, receiptNote}, {u"日期"_s, date},
+                       {u"医生姓名"_s, doctor}, {u"科室"_s, department}, {u"医生编号"_s, doctorNumber},
+                       {u"护士"_s, nurse}};
+    r.paymentFields = CheckoutPaymentFields(p);
+    r.method = method;
+    r.methodAmount = methodAmount;
+    r.patientNumber = patientNumber;
+    r.cashier = cashier;
+    r.date = date;
+    r.prepayAccount = account;
+    r.voucher = {voucherId, voucherNumber, cardKind, methodAmount};
+
+    const SettlementResult done = Settle(c, r);
+    if (!done.ok) {
+        failureDetail = done.detail.isEmpty() ? done.message : done.detail;
+        prompter.inform(done.message);
+        return Ending::Stay;
+    }
+    paySheet = qint32(done.paySheet);
+    if (method == Voucher && !r.resettle) voucherLeftAfter = done.voucherLeft;
+    printEnabled = true;
+    prompter.inform(kSettled);
+    afterSettlement(done.paySheet);
+    return Ending::Accept;
+}
+
+// Points and the conversion into prepayment come after the commit: the settlement stands
+// whatever they do, and each says itself when it could not be booked.
+void CheckoutForm::afterSettlement(qint64 sheet)
+{
+    db::Connection& c = *connection_;
+    if (in_.resettle == 0) {
+        QList<PointsLine> lines;
+        for (int i = 0; i < receipt::CategoryCount; ++i) lines.append({labels[i], amounts[i]});
+        quietly([&] {
+            BookSettlementPoints(c, 0, lines, discount.value, refund == 1,
+                                 {patientNumber, discount.member.memberCode, patientName, cashier, date, in_.receiptId});
+        });
+    }
+    FeeToPrepay f;
+    f.resettle = in_.resettle == 1;
+    f.method = method;
+    f.cash = cash;
+    f.collected = collected;
+    f.patientNumber = patientNumber;
+    f.patientName = patientName;
+    f.cashier = cashier;
+    f.now = date;
+    quietly([&] { f.now = c.serverTime(); });
+    f.paySheet = sheet;
+    f.caseNumber = in_.caseNumber;
+    f.receiptId = in_.receiptId;
+    std::optional<QString> message;
+    quietly([&] { message = ConvertFeeToPrepay(c, f); });
+    if (message) Prompter::current().inform(*message);
+}
+
+} // namespace settle

@@ -1,0 +1,138 @@
+#pragma once
+#include "db/Connection.h"
+#include "receipt/FeeCategories.h"
+#include "settle/DiscountAmounts.h"
+#include "settle/DiscountChoice.h"
+#include "settle/DiscountSettings.h"
+#include "settle/DiscountState.h"
+#include "settle/PaymentForm.h"
+#include "settle/Settlement.h"
+#include <QDateTime>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace settle
+{
+
+inline const QString kNoDoctor = QStringLiteral("医生信息不应为空!");
+inline const QString kSettled = QStringLiteral("收据结帐成功!");
+inline const QString kVoucherLocked = QStringLiteral("结帐形式消费券/卡，已经失效，不能修改！");
+inline const QString kRefundText = QStringLiteral("退费收据");
+
+// The checkout of a category receipt ("收费结帐") without its widgets: the fields it shows,
+// which controls are shown and enabled, and what each handler does. The dialog takes the
+// fields from its controls, calls a handler, and shows the fields again.
+class CheckoutForm {
+public:
+    struct Inputs {
+        int resettle = 0; // 1: the receipt was settled before and its payment record is rewritten
+        QString patientNumber;
+        qint64 caseNumber = 0;
+        qint64 receiptId = 0;
+        QString doctorNumber;
+        QString patientName;
+        QString cashier;
+        int dateFixed = 0;
+        qint32 state = 0; // the settlement state integer handed back to the host
+    };
+    enum class Ending { Stay, Accept };
+
+    // What the payment dialog answered: the split and the account and record it worked with.
+    struct PaymentAnswer {
+        PaymentSplit split;
+        qint32 account = 0;
+        qint32 paySheet = 0;
+    };
+    // Opens the payment dialog; nothing when it was cancelled.
+    using PaymentDialog = std::function<std::optional<PaymentAnswer>(const PaymentForm::Inputs&)>;
+
+    CheckoutForm(db::ConnectionPtr connection, const Inputs& inputs);
+
+    // Loads the receipt, the arrears, the discount and, for a re-settlement, the stored payment.
+    // Read failures leave what was filled; the dialog opens regardless.
+    void open();
+
+    void categoryLeft();                  // a category field was left: "合   计"
+    void collectedChanged(bool leaving);  // "实收金额" edited (or left), "现欠款(元)" entered
+    void otherFreeChanged();              // "优惠金额" edited
+    void discountChosen(int entry);       // the discount-type list
+    void discountValueTyped(double typed); // "折  扣" edited (a money card amount)
+    void arrearsLaterChanged(bool later); // "原欠款暂不结帐"
+    void discountSwitched(bool on);       // "收费优惠"
+    void methodChosen(int index, const PaymentDialog& paymentDialog); // "付款方式"
+    void doctorChosen(int index, const QString& entryText);
+    Ending settle(); // "结   帐"
+
+    // Painted on the dialog: "退费收据" for a refund, the usable prepayment of a first settlement.
+    QString refundText() const { return refund == 1 ? kRefundText : QString(); }
+    QString prepayText() const;
+
+    // Fields.
+    QDateTime date;
+    receipt::CategoryLabels labels = receipt::defaultCategoryLabels();
+    receipt::CategoryAmounts amounts{};
+    double total = 0.0;          // "合   计"
+    double oldArrears = 0.0;     // "原欠款"
+    bool arrearsLater = false;   // "原欠款暂不结帐"
+    double amountDue = 0.0;      // "应收金额"
+    double discounted = 0.0;     // "折后金额"
+    double collected = 0.0;      // "实收金额"
+    double arrearsLeft = 0.0;    // "现欠款(元)"
+    DiscountState discount;      // "折  扣", "折扣说明", the type list
+    bool switchOn = true;        // "收费优惠"
+    QStringList otherFreeReasons; // the "其它优惠" list
+    QString otherFreeReason;
+    double otherFree = 0.0;      // "优惠金额"
+    QString otherFreeNote;       // "优惠备注"
+    int method = Cash;           // "付款方式"
+    double methodAmount = 0.0;   // "收款金额"
+    double cash = 0.0;           // "现金交款"
+    QString receiptNote;         // "备   注"
+    QString settleNote;          // "结帐备注"
+    QString doctor, department, nurse;
+    QStringList doctors, departments, nurses;
+    QString patientName, patientNumber, doctorNumber, cashier;
+    QString receiptTitle;
+
+    // What is shown and enabled.
+    bool dateEnabled = true;
+    bool arrearsLaterVisible = false;
+    bool switchVisible = false;
+    bool discountVisible = false;     // "折  扣", "折后金额", "折扣说明", the list, their labels
+    bool discountEnabled = true;
+    bool otherFreeVisible = false;
+    bool paymentVisible = false;      // "收款金额", "现金交款" and their labels
+    QString paymentLabel;             // the label of "收款金额"
+    bool methodEnabled = true;
+    bool printEnabled = false;        // "打  印", "打印预览" after a settlement
+
+    // Kept while the dialog is open.
+    int refund = 0;
+    qint32 account = 0;
+    qint32 paySheet = 0;
+    double usablePrePay = 0.0;
+    qint64 voucherId = 0;
+    int cardKind = 0;
+    QString voucherNumber;
+    double voucherLeftAfter = 0.0;
+    int previousMethod = Cash;
+    DiscountSettings settings;
+    qint32 state = 0;
+    // Why the last settlement failed, in the database's words (for the host's error record).
+    QString failureDetail;
+
+private:
+    void openFirst();
+    void openAgain();
+    DiscountChoiceInputs choiceInputs() const;
+    ReceiptAmounts receiptAmounts() const;
+    void recomputeDiscount(); // algorithm of the receipt-wide discount, into "折后金额" and "实收金额"
+    void afterSettlement(qint64 sheet);
+
+    db::ConnectionPtr connection_;
+    Inputs in_;
+    double cumulativeFees_ = 0.0;
+};
+
+} // namespace settle

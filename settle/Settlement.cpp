@@ -1,0 +1,206 @@
+#include "settle/Settlement.h"
+#include "common/Money.h"
+#include "db/ICCard.h"
+#include "db/Query.h"
+#include "db/Transaction.h"
+#include "prepay/PrePayUse.h"
+#include "settle/PaymentRecord.h"
+#include "settle/Voucher.h"
+#include <QDate>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace settle
+{
+
+namespace
+{
+
+// A refusal of one step: its kind and what the cashier is told.
+struct StepFailed {
+    SettlementFailure failure;
+    QString message;
+    QString detail;
+};
+
+// Half a fen: amounts compare to the fen, never on the last bits of a double.
+constexpr double kHalfFen = 0.005;
+
+void markPaid(db::Connection& c, const SettlementRequest& r)
+{
+    db::FieldValues fields{{u"付款"_s, u"已付"_s}};
+    fields.append(r.receiptFields);
+    // A first settlement only takes a receipt that is still unpaid: when another desk settled
+    // it meanwhile, no row changes and this settlement must not write a second payment.
+    const db::Where which = r.resettle ? db::Where{u"ID=?"_s, {r.receiptId}}
+                                       : db::Where{u"ID=? AND 付款=?"_s, {r.receiptId, u"未付"_s}};
+    int changed = 0;
+    try {
+        changed = db::ModefyRecord(c, r.receiptTable, fields, which);
+    } catch (const db::Error& e) {
+        throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, e.message()};
+    }
+    if (changed != 1)
+        throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled,
+                         u"receipt %1 is not there to settle (settled elsewhere?)"_s.arg(r.receiptId)};
+}
+
+qint64 writeRecord(db::Connection& c, const SettlementRequest& r)
+{
+    try {
+        return WritePaymentRecord(c, r.resettle, r.caseNumber, r.receiptId, r.paymentFields);
+    } catch (const db::Error& e) {
+        throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, e.message()};
+    }
+}
+
+// What the account holds for this settlement, by the balance rules of the prepayment check: all
+// movements and bonuses less every use for a first settlement; deposits less withdrawals less the
+// other settlements' uses for a re-settlement. One statement, and unlike the dialog's reading a
+// sum that cannot be read fails the settlement instead of counting 0.
+double usablePrePayment(db::Connection& c, qint32 account, bool resettle, qint64 paySheet)
+{
+    const QString movements = resettle
+        ? u"COALESCE(SUM(CASE WHEN PrePay_IO=0 THEN PrePay_Money WHEN PrePay_IO=1 THEN -PrePay_Money END),0)"_s
+        : u"COALESCE(SUM(CASE WHEN PrePay_IO=0 THEN COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)"
+          " WHEN PrePay_IO=1 THEN -(COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)) END),0)"_s;
+    const QString uses = resettle ? u" AND PaySheetID<>?"_s : QString();
+    db::Query q(c, u"SELECT (SELECT "_s + movements + u" FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO IN (0,1))"
+                       " - (SELECT COALESCE(SUM(Payed_Money),0) FROM PrePayUseReg_Table WHERE PrePayer_ID=?"_s + uses
+                       + u") AS Usable"_s);
+    q.bind(account).bind(account);
+    if (resettle) q.bind(paySheet);
+    q.exec();
+    return q.next() ? q.number(0) : 0.0;
+}
+
+// The balance the payment dialog showed may be gone: another desk can have paid from the same
+// account since. Read it again under a lock on the account (SQLite's transaction already holds
+// the database's write lock) and refuse an overdraw.
+void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 paySheet)
+{
+    const double amount = money::round2(r.methodAmount);
+    if (amount > 0.0) {
+        bool found = false;
+        double usable = 0.0;
+        try {
+            db::Query lock(c, u"SELECT ID FROM PrePay_Table WHERE ID=?"_s + (c.isSQLite() ? QString() : u" FOR UPDATE"_s),
+                           {r.prepayAccount});
+            lock.exec();
+            found = lock.next();
+            if (found) usable = usablePrePayment(c, r.prepayAccount, r.resettle, paySheet);
+        } catch (const db::Error& e) {
+            throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, e.message()};
+        }
+        if (r.prepayAccount <= 0 || !found)
+            throw StepFailed{SettlementFailure::PrePayShort, kPrePayShort.arg(money::format2(amount)),
+                             u"no prepaid account %1"_s.arg(r.prepayAccount)};
+        if (usable + kHalfFen < amount)
+            throw StepFailed{SettlementFailure::PrePayShort, kPrePayShort.arg(money::format2(amount)),
+                             u"usable %1, needed %2"_s.arg(usable).arg(amount)};
+    }
+    if (!prepay::RecordPrePayUse(c, r.resettle ? 1 : 0, 1, r.patientNumber, r.methodAmount, r.cashier, r.date,
+                                 QString(), qint32(paySheet), r.prepayAccount))
+        throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, u"prepayment use not booked"_s};
+}
+
+// Why a guarded debit touched nothing, in the words of the voucher check.
+StepFailed voucherRefusal(db::Connection& c, const VoucherDebit& v, double amount, const QDate& today)
+{
+    db::Query q(c, u"SELECT * FROM PreferManagement_table WHERE ID=?"_s, {v.id});
+    q.exec();
+    if (!q.next()) return {SettlementFailure::VoucherRecord, kVoucherRecordFailed, u"voucher %1 is gone"_s.arg(v.id)};
+    const int state = int(q.integer(u"Card_Is_Takenback"_s));
+    if (state == 0 || state == 3) return {SettlementFailure::VoucherUnusable, kVoucherNotIssued, {}};
+    if (q.integer(u"Card_Is_HaveExpire"_s) == 1 && q.dateTime(u"Card_Expire_Date"_s) < QDateTime(today, QTime(0, 0)))
+        return {SettlementFailure::VoucherUnusable, kVoucherExpired, {}};
+    return {SettlementFailure::VoucherShort, kVoucherShort,
+            u"voucher holds %1, needed %2"_s.arg(q.number(u"Card_Left_Fee"_s)).arg(amount)};
+}
+
+// Takes the amount off the voucher where it still stands; returns what the voucher holds after.
+double debitVoucher(db::Connection& c, const SettlementRequest& r)
+{
+    const VoucherDebit& v = r.voucher;
+    const double amount = money::round2(v.amount);
+    const QDate today = (r.date.isValid() ? r.date : c.serverTime()).date();
+    int changed = 0;
+    try {
+        db::Query q(c,
+                    u"UPDATE PreferManagement_table SET Card_Is_Takenback=2,"
+                    " Card_Left_Fee=CASE WHEN Card_Left_Fee-?<0 THEN 0 ELSE Card_Left_Fee-? END"
+                    " WHERE ID=? AND Card_Left_Fee>=? AND Card_Is_Takenback IS NOT NULL AND Card_Is_Takenback NOT IN (0,3)"
+                    " AND (Card_Is_HaveExpire IS NULL OR Card_Is_HaveExpire<>1 OR Card_Expire_Date>=?)"_s,
+                    {amount, amount, v.id, amount - kHalfFen, QDateTime(today, QTime(0, 0))});
+        q.exec();
+        changed = q.rowsAffected();
+    } catch (const db::Error& e) {
+        throw StepFailed{SettlementFailure::VoucherRecord, kVoucherRecordFailed, e.message()};
+    }
+    if (changed != 1) throw voucherRefusal(c, v, amount, today);
+    const QVariant left = db::scalar(c, u"SELECT Card_Left_Fee FROM PreferManagement_table WHERE ID=?"_s, {v.id});
+    return db::toNumber(left);
+}
+
+} // namespace
+
+SettlementResult Settle(db::Connection& c, const SettlementRequest& r)
+{
+    SettlementResult result;
+    bool cardWritten = false;
+    try {
+        db::Transaction tx(c);
+        markPaid(c, r);
+        result.paySheet = writeRecord(c, r);
+        if (r.method == PrePayment) usePrePayment(c, r, result.paySheet);
+        // Paid from prepayment before and otherwise now: the old use must not stay charged.
+        else if (r.resettle && !prepay::RecordPrePayUse(c, 1, 0, r.patientNumber, 0.0, r.cashier, r.date, QString(),
+                                                        qint32(result.paySheet), r.prepayAccount))
+            throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, u"prepayment use not removed"_s};
+        // A re-settlement never spends a voucher again: it was debited when first settled.
+        const bool voucher = r.method == Voucher && !r.resettle;
+        if (voucher) result.voucherLeft = debitVoucher(c, r);
+        if (r.inTransaction) {
+            try {
+                r.inTransaction(c, result.paySheet);
+            } catch (const SettlementRefused& e) {
+                throw StepFailed{SettlementFailure::Caller, e.text, {}};
+            } catch (const StepFailed&) {
+                throw;
+            } catch (const std::exception& e) {
+                throw StepFailed{SettlementFailure::Caller, kPaymentRecordFailed, QString::fromUtf8(e.what())};
+            }
+        }
+        // The card last: it is the one step a rollback cannot undo.
+        if (voucher && r.voucher.cardKind == 1) {
+            if (db::WriteICCard(icCardContent(r.voucher.number, result.voucherLeft)) != 0)
+                throw StepFailed{SettlementFailure::ICCard, kICCardWriteFailed, {}};
+            cardWritten = true;
+        }
+        try {
+            tx.commit();
+        } catch (const db::Error& e) {
+            throw StepFailed{SettlementFailure::Commit, kReceiptNotSettled, e.message()};
+        }
+        result.ok = true;
+    } catch (const StepFailed& f) {
+        result.failure = f.failure;
+        result.message = f.message;
+        result.detail = f.detail;
+    } catch (const std::exception& e) {
+        result.failure = SettlementFailure::Commit;
+        result.message = kReceiptNotSettled;
+        result.detail = QString::fromUtf8(e.what());
+    }
+    if (!result.ok) {
+        // The database kept the old value: the card must say so too.
+        if (cardWritten)
+            db::WriteICCard(icCardContent(r.voucher.number, result.voucherLeft + money::round2(r.voucher.amount)));
+        result.paySheet = 0;
+        result.voucherLeft = 0.0;
+    }
+    return result;
+}
+
+} // namespace settle

@@ -1,0 +1,97 @@
+#pragma once
+// The settlement of a case-record receipt, shared by every checkout (category receipts,
+// standard-item receipts, prescriptions). How to use it:
+//
+//   settle::SettlementRequest r;
+//   r.resettle = …;  r.receiptId = …;  r.caseNumber = …;
+//   r.receiptFields = {{"收款人", cashier}, …};          // what the checkout sets on the receipt
+//   r.paymentFields = settle::CheckoutPaymentFields(p);   // or the checkout's own column list
+//   r.method = split.method;  r.methodAmount = split.amount;
+//   r.patientNumber = …;  r.cashier = …;  r.date = …;
+//   r.prepayAccount = account;                            // method PrePayment
+//   r.voucher = {split.voucherId, split.voucherNumber, split.cardKind, split.amount}; // Voucher
+//   r.inTransaction = [&](db::Connection& c, qint64 paySheet) { … };  // stock-out, line save…
+//   const settle::SettlementResult done = settle::Settle(connection, r);
+//   if (!done.ok) Prompter::current().inform(done.message);   // nothing was written
+//
+// Settle runs one transaction: the receipt turns paid (a first settlement only if it is still
+// unpaid: another desk that was first wins and this one fails with "收据结帐失败!"), the payment
+// record is written, a prepayment use is booked after checking the account again under a lock,
+// the voucher's value is reduced by a guarded relative update (never below 0; a voucher that no
+// longer covers the amount refuses the settlement), an IC card is rewritten with the balance the
+// database then holds, and the caller's own steps run. Any failure rolls all of it back.
+// Member points and the fee-to-prepayment conversion are the caller's (see SettlementExtras.h).
+#include "db/Connection.h"
+#include "db/RecordOps.h"
+#include "settle/PaymentMethods.h"
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+namespace settle
+{
+
+inline const QString kReceiptNotSettled = QStringLiteral("收据结帐失败!");
+inline const QString kPaymentRecordFailed = QStringLiteral("进行收费登记时发生错误!");
+inline const QString kVoucherRecordFailed = QStringLiteral("修改记录不成功!");
+inline const QString kICCardWriteFailed = QStringLiteral("IC卡写入失败，本次结帐没有完成！");
+inline const QString kPrePayShort = QStringLiteral("该患者可使用的预付费金额不足%1元，不能结帐！");
+
+// What a voucher payment takes off the voucher.
+struct VoucherDebit {
+    qint64 id = 0;  // PreferManagement_table.ID
+    QString number; // Card_Cover_Code, written onto an IC card
+    int cardKind = 0; // 1: an IC card, rewritten after the debit
+    double amount = 0.0;
+};
+
+struct SettlementRequest {
+    bool resettle = false;               // false: first settlement; true: the receipt was settled before
+    QString receiptTable = QStringLiteral("收费收据表");
+    qint64 receiptId = 0;
+    db::FieldValues receiptFields;       // set on the receipt together with 付款 = "已付"
+    qint64 caseNumber = 0;               // selects the payment record of a re-settlement
+    db::FieldValues paymentFields;       // the payment record, in the checkout's column order
+    int method = Cash;
+    double methodAmount = 0.0;           // paid by the method
+    QString patientNumber;
+    QString cashier;
+    QDateTime date;
+    qint32 prepayAccount = 0;            // method PrePayment: the account paid from
+    VoucherDebit voucher;                // method Voucher, first settlement
+    // The caller's own steps, inside the transaction after the payment; throw to roll back
+    // (SettlementRefused carries the message the cashier sees).
+    std::function<void(db::Connection&, qint64 paySheet)> inTransaction;
+};
+
+struct SettlementRefused : std::runtime_error {
+    explicit SettlementRefused(const QString& message) : std::runtime_error(message.toStdString()), text(message) {}
+    QString text;
+};
+
+enum class SettlementFailure {
+    None,
+    ReceiptNotUnpaid, // first settlement: the receipt was no longer unpaid (or is gone)
+    PaymentRecord,
+    PrePayShort,      // the account no longer covers the amount
+    VoucherShort,     // the voucher no longer covers the amount
+    VoucherUnusable,  // taken back or expired meanwhile
+    VoucherRecord,
+    ICCard,
+    Caller,           // the caller's own step refused or failed
+    Commit,
+};
+
+struct SettlementResult {
+    bool ok = false;
+    SettlementFailure failure = SettlementFailure::None;
+    QString message;      // for the cashier; empty when ok
+    QString detail;       // the database's own words, for the host's error record
+    qint64 paySheet = 0;  // 病历收费编号
+    double voucherLeft = 0.0; // the voucher's value after the debit
+};
+
+SettlementResult Settle(db::Connection& c, const SettlementRequest& r);
+
+} // namespace settle

@@ -1,0 +1,60 @@
+// One desk of the two-desk stock test, as a process of its own:
+//   stock_desk hold URL QUANTITY  takes QUANTITY of the test medicine out of stock inside a
+//                                 transaction, prints "taken", then commits or rolls back as
+//                                 the next line on stdin says, and prints "done";
+//   stock_desk save URL QUANTITY  saves a walk-in prescription of QUANTITY through the
+//                                 prescription form and prints how the save ended.
+#include "db/Transaction.h"
+#include "rx/PrescriptionForm.h"
+#include "rx/Stock.h"
+#include <QCoreApplication>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4) return 2;
+    const QString name = QStringLiteral("阿莫西林"), spec = QStringLiteral("0.25g*24");
+    const double quantity = args[3].toDouble();
+    try {
+        auto c = db::Connection::open(args[2]);
+        if (args[1] == QLatin1String("hold")) {
+            rx::MedicineLineList lines;
+            rx::MedicineLine l;
+            l.name = name;
+            l.spec = spec;
+            l.quantity = quantity;
+            lines.prepend(l);
+            db::Transaction t(*c);
+            rx::TakeOutOfStock(*c, lines, 0, {QStringLiteral("甲"), QStringLiteral("病人甲")}, c->serverTime());
+            std::printf("taken\n");
+            std::fflush(stdout);
+            std::string what;
+            std::getline(std::cin, what);
+            if (what == "commit") t.commit();
+            else t.rollback();
+            std::printf("done\n");
+            return 0;
+        }
+        rx::PrescriptionForm::Inputs in;
+        in.patientName = QStringLiteral("病人乙");
+        in.cashier = QStringLiteral("乙");
+        rx::PrescriptionForm f(c, in);
+        f.open();
+        f.entry.name = name;
+        f.entry.spec = spec;
+        f.entry.quantity = quantity;
+        f.add();
+        const auto ending = f.save();
+        std::printf("%s\n", ending == rx::PrescriptionForm::Ending::Accept     ? "accept"
+                            : ending == rx::PrescriptionForm::Ending::Shortage ? "shortage"
+                                                                              : "stay");
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,283 @@
+// The checkout of a category receipt without its widgets: what it loads, how its handlers move
+// the amounts, the payment method, and what a settlement leaves behind.
+#include "SettleFixture.h"
+#include "common/Settings.h"
+#include "settle/CheckoutForm.h"
+#include "tests/receipt/ScriptedPrompter.h"
+#include <QTest>
+
+using namespace settle;
+using namespace settletest;
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+// Patient P1 (case 101), member M1 of rank 银卡 (0.9); old arrears 50 from an earlier receipt;
+// a clinic that offers rank discounts (FeeItemYesNo 1) and the 其它优惠 controls.
+struct Desk : Clinic {
+    explicit Desk(const QString& backend, double arrears = 50.0) : Clinic(backend)
+    {
+        db::AddRecord(*c, u"主治医生表"_s, {{u"医生姓名"_s, u"李医生"_s}, {u"医生编号"_s, u"D2"_s}, {u"科室"_s, u"口腔科"_s}}, {});
+        db::AddRecord(*c, u"病历卡表"_s, {{u"病历号"_s, 101}, {u"病人编号"_s, u"P1"_s}}, {});
+        db::AddRecord(*c, u"病人简历表"_s,
+                      {{u"病人编号"_s, u"P1"_s}, {u"IS_VIP"_s, 1}, {u"VIP_Rank_Name"_s, u"银卡"_s}, {u"VIP_Code"_s, u"M1"_s}}, {});
+        db::AddRecord(*c, u"Discount_table"_s, {{u"DiscountName"_s, u"银卡"_s}, {u"DiscountValue"_s, 0.9}});
+        db::AddRecord(*c, u"DiscountSet_table"_s,
+                      {{u"DiscoutYesNo"_s, 1}, {u"VIPDiscoutYesNo"_s, 1}, {u"OtherFreeYesNo"_s, 1}, {u"FeeItemYesNo"_s, 1}}, {});
+        db::AddRecord(*c, u"优惠类型表"_s, {{u"优惠类型"_s, u"老人优惠"_s}}, {});
+        if (arrears != 0.0)
+            db::AddRecord(*c, u"病历收费单"_s, {{u"病历号"_s, 101}, {u"ReceiptID"_s, 0}, {u"余额"_s, arrears},
+                                                {u"日期"_s, kWhen.addDays(-10)}}, u"病历收费编号"_s);
+    }
+
+    CheckoutForm form(qint64 receiptId, int resettle = 0)
+    {
+        CheckoutForm::Inputs in;
+        in.resettle = resettle;
+        in.patientNumber = u"P1"_s;
+        in.caseNumber = 101;
+        in.receiptId = receiptId;
+        in.patientName = u"张三"_s;
+        in.cashier = u"王收款"_s;
+        in.state = 9;
+        return CheckoutForm(c, in);
+    }
+};
+
+} // namespace
+
+class TestCheckout : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void init() { testdb::isolateSettings(); }
+
+    void opening_data() { testdb::addBackendRows(); }
+    void opening()
+    {
+        QFETCH(QString, backend);
+        Desk k(backend);
+        const qint64 id = k.receipt(200);
+        db::execute(*k.c, u"UPDATE 收费收据表 SET 科室='口腔科', 护士='刘护士', 备注='复诊' WHERE ID=?"_s, {id});
+        CheckoutForm f = k.form(id);
+        f.open();
+        QCOMPARE(f.total, 200.0);
+        QCOMPARE(f.oldArrears, 50.0);
+        QVERIFY(f.arrearsLaterVisible);
+        QCOMPARE(f.amountDue, 250.0);
+        QCOMPARE(f.state, 0);
+        // The member's rank is chosen: 0.9 × 200 + 50.
+        QCOMPARE(f.discount.mode, int(MemberRank));
+        QCOMPARE(f.discounted, 230.0);
+        QCOMPARE(f.collected, 230.0);
+        QVERIFY(f.discountVisible && f.otherFreeVisible && f.switchVisible && !f.paymentVisible);
+        QCOMPARE(f.otherFreeReasons, QStringList{u"老人优惠"_s});
+        QCOMPARE(f.discount.member.memberCode, u"M1"_s);
+        QCOMPARE(f.doctor, u"李医生"_s);
+        QCOMPARE(f.department, u"口腔科"_s);
+        QCOMPARE(f.nurse, u"刘护士"_s);
+        QCOMPARE(f.receiptNote, u"复诊"_s);
+        QCOMPARE(f.receiptTitle, settings::defaultReceiptTitle);
+
+        f.arrearsLaterChanged(true);
+        QCOMPARE(f.amountDue, 200.0);
+        QCOMPARE(f.discounted, 180.0);
+        f.arrearsLaterChanged(false);
+        QCOMPARE(f.amountDue, 250.0);
+        QCOMPARE(f.discounted, 230.0);
+
+        f.discountSwitched(false);
+        QVERIFY(!f.discountVisible && !f.otherFreeVisible);
+        QCOMPARE(f.discounted, 250.0);
+        QCOMPARE(settings::readValue(u"FeeDiscout"_s).value_or(QString()), QString()); // no key: nothing stored
+    }
+
+    // "现欠款(元)": less than a whole yuan either way is let off.
+    void arrears_data()
+    {
+        QTest::addColumn<double>("collected");
+        QTest::addColumn<double>("arrears");
+        QTest::newRow("0.8 owed") << 249.2 << 0.0;
+        QTest::newRow("1.2 owed") << 248.8 << 1.2;
+        QTest::newRow("0.5 over") << 250.5 << 0.0;
+        QTest::newRow("20 over") << 270.0 << -20.0;
+    }
+    void arrears()
+    {
+        QFETCH(double, collected);
+        QFETCH(double, arrears);
+        Desk k(u"sqlite"_s);
+        db::execute(*k.c, u"DELETE FROM DiscountSet_table"_s);
+        CheckoutForm f = k.form(k.receipt(200));
+        f.open();
+        QCOMPARE(f.discount.mode, int(DiscountOff));
+        f.collected = collected;
+        f.collectedChanged(false);
+        QVERIFY(qAbs(f.arrearsLeft - arrears) < 1e-9);
+    }
+
+    void otherFree_data() { testdb::addBackendRows(); }
+    void otherFree()
+    {
+        QFETCH(QString, backend);
+        Desk k(backend);
+        CheckoutForm f = k.form(k.receipt(200));
+        f.open();
+        f.otherFree = 25;
+        f.otherFreeChanged();
+        QCOMPARE(f.collected, 0.9 * 250 - 25);
+        QCOMPARE(f.arrearsLeft, 0.0);
+    }
+
+    void method_data()
+    {
+        QTest::addColumn<int>("resettle");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("bank card") << 0 << int(BankCard) << true << int(BankCard) << QStringList();
+        QTest::newRow("cancelled") << 0 << int(Cheque) << false << int(Cash) << QStringList();
+        QTest::newRow("voucher again") << 1 << int(Voucher) << true << int(Cash) << QStringList{kVoucherLocked};
+        QTest::newRow("no prepaid account") << 0 << int(PrePayment) << true << int(Cash)
+                                            << QStringList{u"该患者没有可支配的预付费金额！"_s};
+    }
+    void method()
+    {
+        QFETCH(int, resettle);
+        QFETCH(int, chosen);
+        QFETCH(bool, answered);
+        QFETCH(int, method);
+        QFETCH(QStringList, said);
+        Desk k(u"sqlite"_s);
+        CheckoutForm f = k.form(k.receipt(200), resettle);
+        f.open();
+        ScriptedPrompter prompter;
+        bool opened = false;
+        f.methodChosen(chosen, [&](const PaymentForm::Inputs& in) -> std::optional<CheckoutForm::PaymentAnswer> {
+            opened = true;
+            if (!answered) return std::nullopt;
+            CheckoutForm::PaymentAnswer a;
+            a.split.method = in.method;
+            SplitOver(a.split, in.toCollect, 100);
+            return a;
+        });
+        QCOMPARE(prompter.shown, said);
+        QCOMPARE(opened, said.isEmpty());
+        QCOMPARE(f.method, method);
+        QCOMPARE(f.paymentVisible, method != Cash);
+        if (method != Cash) {
+            QCOMPARE(f.methodAmount, 100.0);
+            QCOMPARE(f.cash, 130.0);
+            QCOMPARE(f.collected, 230.0);
+            QCOMPARE(f.paymentLabel, paymentMethodLabel(method));
+        }
+    }
+
+    void noDoctor()
+    {
+        Desk k(u"sqlite"_s);
+        const qint64 id = k.receipt(200);
+        CheckoutForm f = k.form(id);
+        f.open();
+        f.doctor.clear();
+        ScriptedPrompter prompter;
+        QCOMPARE(f.settle(), CheckoutForm::Ending::Stay);
+        QCOMPARE(prompter.shown, QStringList{kNoDoctor});
+        QCOMPARE(k.paid(id), u"未付"_s);
+    }
+
+    // A settlement, its points (negative for a refund) and the conversion into prepayment, then
+    // a re-settlement that loads and rewrites the record.
+    void settleAndAgain_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("refund");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s fee", qPrintable(b)) << b << 0;
+            QTest::addRow("%s refund", qPrintable(b)) << b << 1;
+        }
+    }
+    void settleAndAgain()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, refund);
+        Desk k(backend, 0.0);
+        db::AddRecord(*k.c, u"Management_table"_s, {{u"FeeGadeYesNo"_s, 1}, {u"FeeToPrepayFlag"_s, 0}, {u"FeeToPrepayDiscout"_s, 10.0}}, {});
+        db::AddRecord(*k.c, u"Grade_Calculte_table"_s, {{u"FeeItemType"_s, 0}, {u"FeeItem"_s, u"挂号费"_s}, {u"FeeGradeCalculter"_s, 10.0}}, {});
+        const qint32 account = k.account(u"P1"_s, 0);
+        db::execute(*k.c, u"UPDATE PrePay_Table SET VIP_CODE='M1', VIP_grade_value=500 WHERE ID=?"_s, {account});
+        db::AddRecord(*k.c, u"VIP_PtnSheet_Table"_s, {{u"VIP_ID"_s, account}, {u"Patient_Code"_s, u"P1"_s}}, {});
+        const qint64 id = k.receipt(200, 101, u"张三"_s, refund);
+
+        CheckoutForm f = k.form(id);
+        f.open();
+        QCOMPARE(f.refundText(), refund ? kRefundText : QString());
+        f.settleNote = u"首次"_s;
+        ScriptedPrompter prompter;
+        QCOMPARE(f.settle(), CheckoutForm::Ending::Accept);
+        QCOMPARE(prompter.shown, QStringList{kSettled});
+        QVERIFY(f.printEnabled);
+        QCOMPARE(k.paid(id), u"已付"_s);
+        QCOMPARE(k.records(id), 1);
+        // 10 × 0.9 × 200 × 0.01 points, negative for a refund.
+        const double points = refund ? -18.0 : 18.0;
+        QCOMPARE(db::toNumber(k.value(u"SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"_s, {account})), 500 + points);
+        QCOMPARE(db::toNumber(k.value(u"SELECT Discout FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), 0.9);
+        QCOMPARE(db::toNumber(k.value(u"SELECT PrePay_Money FROM PrePayReg_Table WHERE IsFromFeeFlag=?"_s, {f.paySheet})),
+                 0.1 * f.collected);
+
+        // Again: the stored payment comes back, is changed and written over the same record.
+        CheckoutForm g = k.form(id, 1);
+        g.open();
+        QCOMPARE(g.paySheet, f.paySheet);
+        QCOMPARE(g.settleNote, u"首次"_s);
+        QCOMPARE(g.collected, f.collected);
+        QCOMPARE(g.discount.mode, int(MemberRank));
+        g.collected = 100;
+        g.settleNote = u"再次"_s;
+        prompter.shown.clear();
+        QCOMPARE(g.settle(), CheckoutForm::Ending::Accept);
+        QCOMPARE(k.records(id), 1);
+        QCOMPARE(db::toNumber(k.value(u"SELECT 收款金额 FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), 100.0);
+        QCOMPARE(db::toText(k.value(u"SELECT 备注 FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), u"再次"_s);
+        // No second booking of points; the conversion entry follows the new amount.
+        QCOMPARE(k.count(u"SELECT COUNT(*) FROM Grade_Record_table"_s), 1);
+        QCOMPARE(db::toNumber(k.value(u"SELECT PrePay_Money FROM PrePayReg_Table WHERE IsFromFeeFlag=?"_s, {f.paySheet})), 10.0);
+    }
+
+    void settledElsewhere_data() { testdb::addBackendRows(); }
+    void settledElsewhere()
+    {
+        QFETCH(QString, backend);
+        Desk k(backend);
+        const qint64 id = k.receipt(200);
+        CheckoutForm f = k.form(id);
+        f.open();
+        db::execute(*k.c, u"UPDATE 收费收据表 SET 付款='已付' WHERE ID=?"_s, {id});
+        ScriptedPrompter prompter;
+        QCOMPARE(f.settle(), CheckoutForm::Ending::Stay);
+        QCOMPARE(prompter.shown, QStringList{kReceiptNotSettled});
+        QVERIFY(!f.failureDetail.isEmpty());
+        QCOMPARE(k.records(id), 0);
+    }
+
+    void paintedPrepayment_data() { testdb::addBackendRows(); }
+    void paintedPrepayment()
+    {
+        QFETCH(QString, backend);
+        Desk k(backend);
+        k.account(u"P1"_s, 320.4);
+        CheckoutForm f = k.form(k.receipt(200));
+        f.open();
+        QCOMPARE(f.prepayText(), u"可用预付费：￥320"_s);
+        CheckoutForm again = k.form(k.receipt(100), 1);
+        again.open();
+        QCOMPARE(again.prepayText(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCheckout)
+#include "tst_checkout.moc"

@@ -1,0 +1,613 @@
+// The settlement shared by the checkouts: the receipt turns paid once, one payment record,
+// prepayment and vouchers spent by guarded updates, an IC card rewritten, and nothing kept of a
+// settlement that failed anywhere. Two desks settling at once are two processes.
+#include "SettleFixture.h"
+#include "common/Prompter.h"
+#include "settle/PaymentForm.h"
+#include "settle/SettlementExtras.h"
+#include "settle/Voucher.h"
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+using namespace settle;
+using namespace settletest;
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+// Records what would have been shown; questions get no.
+struct Messages : Prompter {
+    QStringList shown;
+    void inform(const QString& text) override { shown << text; }
+    bool ask(const QString& text, Buttons) override
+    {
+        shown << text;
+        return false;
+    }
+};
+
+// One desk in a process of its own: connects, says "ready", waits for "go" on stdin, settles
+// (holding its transaction open a moment so that the other desk runs into it) and prints "ok"
+// or the message it got.
+int deskMain(const QStringList& a)
+{
+    const QString url = a[0];
+    const qint64 receiptId = a[1].toLongLong();
+    const int method = a[2].toInt();
+    const double amount = a[3].toDouble();
+    const double methodAmount = a[4].toDouble();
+    const qint64 extra = a[5].toLongLong(); // account or voucher
+    auto c = db::Connection::open(url);
+    SettlementRequest r = request(receiptId, amount, method, methodAmount, 101, false, extra);
+    if (method == PrePayment) r.prepayAccount = qint32(extra);
+    if (method == Voucher) r.voucher = {extra, QStringLiteral("V1"), 0, methodAmount};
+    r.inTransaction = [](db::Connection&, qint64) { QThread::msleep(300); };
+    std::cout << "ready" << std::endl;
+    std::string go;
+    std::getline(std::cin, go);
+    const SettlementResult done = Settle(*c, r);
+    std::cout << (done.ok ? QByteArray("ok") : done.message.toUtf8()).constData() << std::endl;
+    return 0;
+}
+
+} // namespace
+
+class TestSettlement : public QObject
+{
+    Q_OBJECT
+    Messages messages_;
+    std::optional<Prompter::Scope> scope_;
+
+  private slots:
+    void init()
+    {
+        messages_.shown.clear();
+        scope_.emplace(&messages_);
+    }
+    void cleanup() { scope_.reset(); }
+
+    void firstSettlement_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<double>("methodAmount");
+        for (const QString& b : testdb::backends()) {
+            for (int m : {int(Cash), int(BankCard), int(Cheque), int(Transfer), int(MedicalInsurance), int(RuralInsurance)})
+                QTest::addRow("%s method %d", qPrintable(b), m) << b << m << (m == Cash ? 0.0 : 60.0);
+            QTest::addRow("%s prepayment", qPrintable(b)) << b << int(PrePayment) << 100.0;
+            QTest::addRow("%s voucher part", qPrintable(b)) << b << int(Voucher) << 80.0;
+            QTest::addRow("%s voucher all", qPrintable(b)) << b << int(Voucher) << 100.0;
+        }
+    }
+    void firstSettlement()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, method);
+        QFETCH(double, methodAmount);
+        Clinic k(backend);
+        const qint64 id = k.receipt(100);
+        const qint32 account = k.account(QStringLiteral("P1"), 300);
+        const qint64 voucher = k.voucher(QStringLiteral("V1"), 150, 0, 1);
+        SettlementRequest r = request(id, 100, method, methodAmount, 101, false, voucher);
+        r.prepayAccount = account;
+        r.voucher = {voucher, QStringLiteral("V1"), 0, methodAmount};
+
+        const SettlementResult done = Settle(*k.c, r);
+        QVERIFY2(done.ok, qPrintable(done.message + u' ' + done.detail));
+        QCOMPARE(k.paid(id), QStringLiteral("已付"));
+        QCOMPARE(k.records(id), 1);
+        QCOMPARE(k.count(QStringLiteral("SELECT 病历收费编号 FROM 病历收费单 WHERE ReceiptID=?"), {id}), done.paySheet);
+        QCOMPARE(k.count(QStringLiteral("SELECT MoneyPayed_type FROM 病历收费单 WHERE ReceiptID=?"), {id}), method);
+        QCOMPARE(db::toNumber(k.value(QStringLiteral("SELECT OtherTypePayedMoney FROM 病历收费单 WHERE ReceiptID=?"), {id})),
+                 methodAmount);
+        QCOMPARE(k.prepayUsed(account), method == PrePayment ? methodAmount : 0.0);
+        QCOMPARE(k.voucherLeft(voucher), method == Voucher ? 150 - methodAmount : 150.0);
+        QCOMPARE(k.count(QStringLiteral("SELECT Card_Is_Takenback FROM PreferManagement_table WHERE ID=?"), {voucher}),
+                 method == Voucher ? 2 : 1);
+        if (method == Voucher) QCOMPARE(done.voucherLeft, 150 - methodAmount);
+        // The voucher is named on the record only when it paid.
+        QCOMPARE(k.count(QStringLiteral("SELECT COUNT(*) FROM 病历收费单 WHERE PreferID=?"), {voucher}),
+                 method == Voucher ? 1 : 0);
+    }
+
+    // Every refusal leaves the receipt, the record, the voucher and the account as they were.
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("kase");
+        QTest::addColumn<QString>("message");
+        const QStringList cases{u"already paid"_s, u"receipt gone"_s, u"voucher short"_s, u"voucher taken back"_s,
+                                u"voucher expired"_s, u"prepayment short"_s, u"no account"_s, u"caller refuses"_s,
+                                u"caller fails"_s, u"card unwritable"_s};
+        const QStringList said{kReceiptNotSettled, kReceiptNotSettled, kVoucherShort, kVoucherNotIssued,
+                               kVoucherExpired, kPrePayShort.arg(u"100.00"_s), kPrePayShort.arg(u"100.00"_s),
+                               u"库存不足"_s, kPaymentRecordFailed, kICCardWriteFailed};
+        for (const QString& b : testdb::backends())
+            for (int i = 0; i < cases.size(); ++i)
+                QTest::addRow("%s %s", qPrintable(b), qPrintable(cases[i])) << b << cases[i] << said[i];
+    }
+    void refusals()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, kase);
+        QFETCH(QString, message);
+        Clinic k(backend);
+        const qint64 id = k.receipt(100);
+        const qint32 account = k.account(QStringLiteral("P1"), kase == u"prepayment short"_s ? 99.99 : 300);
+        const qint64 voucher = k.voucher(QStringLiteral("V1"), kase == u"voucher short"_s ? 79.99 : 150, 1,
+                                         kase == u"voucher taken back"_s ? 3 : 2, 1,
+                                         kase == u"voucher expired"_s ? kWhen.addDays(-1) : kWhen);
+        MemoryCard card;
+        card.content = icCardContent(u"V1"_s, 150);
+        card.broken = kase == u"card unwritable"_s;
+        db::ICCardScope reader(&card);
+
+        int method = Voucher;
+        double amount = 80;
+        if (kase.startsWith(u"prepayment"_s) || kase == u"no account"_s) method = PrePayment, amount = 100;
+        SettlementRequest r = request(id, 100, method, amount);
+        r.prepayAccount = kase == u"no account"_s ? 0 : account;
+        r.voucher = {voucher, QStringLiteral("V1"), 1, amount};
+        if (kase == u"caller refuses"_s)
+            r.inTransaction = [](db::Connection&, qint64) { throw SettlementRefused(u"库存不足"_s); };
+        if (kase == u"caller fails"_s)
+            r.inTransaction = [](db::Connection& c, qint64) { db::execute(c, u"SELECT * FROM no_such_table"_s); };
+        if (kase == u"already paid"_s)
+            db::execute(*k.c, u"UPDATE 收费收据表 SET 付款='已付' WHERE ID=?"_s, {id});
+        if (kase == u"receipt gone"_s) r.receiptId = r.receiptId + 1000;
+        const QString paidBefore = k.paid(id);
+
+        const SettlementResult done = Settle(*k.c, r);
+        QVERIFY(!done.ok);
+        QCOMPARE(done.message, message);
+        QCOMPARE(done.paySheet, 0);
+        QCOMPARE(k.paid(id), paidBefore);
+        QCOMPARE(k.count(u"SELECT COUNT(*) FROM 病历收费单"_s), 0);
+        QCOMPARE(k.voucherLeft(voucher), kase == u"voucher short"_s ? 79.99 : 150.0);
+        QCOMPARE(k.count(u"SELECT COUNT(*) FROM PrePayUseReg_Table"_s), 0);
+        QCOMPARE(card.content, icCardContent(u"V1"_s, 150)); // a card written before a failure is put back
+    }
+
+    void icCardCarriesTheDatabaseBalance_data() { testdb::addBackendRows(); }
+    void icCardCarriesTheDatabaseBalance()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        const qint64 id = k.receipt(100);
+        const qint64 voucher = k.voucher(u"020021"_s, 150, 1);
+        MemoryCard card;
+        card.content = icCardContent(u"020021"_s, 150);
+        db::ICCardScope reader(&card);
+        // Another desk took 30 off since this desk verified the card at 150.
+        db::execute(*k.c, u"UPDATE PreferManagement_table SET Card_Left_Fee=120 WHERE ID=?"_s, {voucher});
+        SettlementRequest r = request(id, 100, Voucher, 100);
+        r.voucher = {voucher, u"020021"_s, 1, 100};
+        const SettlementResult done = Settle(*k.c, r);
+        QVERIFY2(done.ok, qPrintable(done.message));
+        QCOMPARE(k.voucherLeft(voucher), 20.0);
+        QCOMPARE(card.content, u"A1CA020021A2CAA2MA20.000000A3MA"_s);
+    }
+
+    void resettlementRewritesTheRecord_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("firstMethod");
+        QTest::addColumn<int>("againMethod");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s cash then prepayment", qPrintable(b)) << b << int(Cash) << int(PrePayment);
+            QTest::addRow("%s prepayment then cash", qPrintable(b)) << b << int(PrePayment) << int(Cash);
+            QTest::addRow("%s prepayment again", qPrintable(b)) << b << int(PrePayment) << int(PrePayment);
+            QTest::addRow("%s voucher again", qPrintable(b)) << b << int(Voucher) << int(Voucher);
+        }
+    }
+    void resettlementRewritesTheRecord()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, firstMethod);
+        QFETCH(int, againMethod);
+        Clinic k(backend);
+        const qint64 id = k.receipt(100);
+        const qint32 account = k.account(u"P1"_s, 150);
+        const qint64 voucher = k.voucher(u"V1"_s, 150);
+        const auto methodAmount = [](int m) { return m == Cash ? 0.0 : 100.0; };
+        SettlementRequest first = request(id, 100, firstMethod, methodAmount(firstMethod), 101, false, voucher);
+        first.prepayAccount = account;
+        first.voucher = {voucher, u"V1"_s, 0, 100};
+        const SettlementResult one = Settle(*k.c, first);
+        QVERIFY2(one.ok, qPrintable(one.message));
+
+        // The whole balance is usable again: the record's own use does not count against it.
+        SettlementRequest again = request(id, 90, againMethod, methodAmount(againMethod) == 0 ? 0 : 90, 101, true);
+        again.prepayAccount = account;
+        again.voucher = {voucher, u"V1"_s, 0, 90};
+        const SettlementResult two = Settle(*k.c, again);
+        QVERIFY2(two.ok, qPrintable(two.message + u' ' + two.detail));
+        QCOMPARE(two.paySheet, one.paySheet);
+        QCOMPARE(k.records(id), 1);
+        QCOMPARE(db::toNumber(k.value(u"SELECT 收款金额 FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), 90.0);
+        QCOMPARE(k.prepayUsed(account), againMethod == PrePayment ? 90.0 : 0.0);
+        QCOMPARE(k.voucherLeft(voucher), firstMethod == Voucher ? 50.0 : 150.0); // spent once only
+        if (againMethod == Voucher) // the first settlement's voucher stays named
+            QCOMPARE(k.count(u"SELECT PreferID FROM 病历收费单 WHERE ReceiptID=?"_s, {id}), voucher);
+    }
+
+    void resettlementWithoutRecordFails_data() { testdb::addBackendRows(); }
+    void resettlementWithoutRecordFails()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        const qint64 id = k.receipt(100);
+        const SettlementResult done = Settle(*k.c, request(id, 100, Cash, 0, 101, true));
+        QVERIFY(!done.ok);
+        QCOMPARE(done.message, kPaymentRecordFailed);
+        QCOMPARE(k.paid(id), u"未付"_s);
+    }
+
+    // Whichever statement of a settlement fails, nothing of it is kept.
+    void everyStatementFailing_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("method");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s prepayment", qPrintable(b)) << b << int(PrePayment);
+            QTest::addRow("%s voucher", qPrintable(b)) << b << int(Voucher);
+        }
+    }
+    void everyStatementFailing()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, method);
+        Clinic k(backend);
+        const qint32 account = k.account(u"P1"_s, 300);
+        const qint64 voucher = k.voucher(u"V1"_s, 150);
+        for (int n = 1;; ++n) {
+            QVERIFY2(n < 40, "the settlement never got through");
+            const qint64 id = k.receipt(100);
+            SettlementRequest r = request(id, 100, method, 60);
+            r.prepayAccount = account;
+            r.voucher = {voucher, u"V1"_s, 0, 60};
+            k.c->failStatementAfter(n);
+            const SettlementResult done = Settle(*k.c, r);
+            k.c->clearFault();
+            if (done.ok) {
+                QVERIFY(n > 3);
+                break;
+            }
+            QCOMPARE(k.paid(id), u"未付"_s);
+            QCOMPARE(k.count(u"SELECT COUNT(*) FROM 病历收费单"_s), 0);
+            QCOMPARE(k.prepayUsed(account), 0.0);
+            QCOMPARE(k.voucherLeft(voucher), 150.0);
+            db::execute(*k.c, u"DELETE FROM 收费收据表 WHERE ID=?"_s, {id});
+        }
+    }
+
+    // Two desks in two processes at the same moment: one receipt, one voucher, one account.
+    void twoDesks_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("shared");
+        for (const QString& b : testdb::backends())
+            for (const char* s : {"receipt", "voucher", "account"})
+                QTest::addRow("%s %s", qPrintable(b), s) << b << QString::fromLatin1(s);
+    }
+    void twoDesks()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, shared);
+        Clinic k(backend);
+        const qint64 first = k.receipt(100);
+        const qint64 second = shared == u"receipt"_s ? first : k.receipt(100, 102);
+        const qint32 account = k.account(u"P1"_s, 100);
+        const qint64 voucher = k.voucher(u"V1"_s, 100);
+        const int method = shared == u"voucher"_s ? Voucher : shared == u"account"_s ? PrePayment : Cash;
+        const double amount = method == Cash ? 0.0 : 80.0;
+        const qint64 extra = method == Voucher ? voucher : account;
+
+        QList<QProcess*> desks;
+        for (qint64 receipt : {first, second}) {
+            auto* p = new QProcess(this);
+            p->start(QCoreApplication::applicationFilePath(),
+                     {u"--desk"_s, k.url, QString::number(receipt), QString::number(method), u"100"_s,
+                      QString::number(amount), QString::number(extra)});
+            desks << p;
+        }
+        for (QProcess* p : desks) {
+            QVERIFY(p->waitForStarted());
+            while (!p->canReadLine()) QVERIFY2(p->waitForReadyRead(60000), p->readAllStandardError().constData());
+            QCOMPARE(p->readLine().trimmed(), QByteArray("ready"));
+        }
+        for (QProcess* p : desks) p->write("go\n");
+        QStringList answers;
+        for (QProcess* p : desks) {
+            QVERIFY(p->waitForFinished(60000));
+            answers << QString::fromUtf8(p->readAllStandardOutput().trimmed());
+            delete p;
+        }
+        answers.sort();
+        const QString loser = shared == u"receipt"_s   ? kReceiptNotSettled
+                              : shared == u"voucher"_s ? kVoucherShort
+                                                       : kPrePayShort.arg(u"80.00"_s);
+        QStringList want{u"ok"_s, loser};
+        want.sort();
+        QCOMPARE(answers, want);
+        QCOMPARE(k.count(u"SELECT COUNT(*) FROM 病历收费单"_s), 1);
+        QCOMPARE(k.count(u"SELECT COUNT(*) FROM 收费收据表 WHERE 付款='已付'"_s), 1);
+        QCOMPARE(k.voucherLeft(voucher), method == Voucher ? 20.0 : 100.0);
+        QCOMPARE(k.prepayUsed(account), method == PrePayment ? 80.0 : 0.0);
+    }
+
+    void recordColumnsFollowTheMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QVariant>("discount");
+        QTest::addColumn<QVariant>("cardName");
+        QTest::addColumn<QVariant>("used");
+        QTest::newRow("off") << -1 << QVariant(0.9) << QVariant(QString()) << QVariant(0.0);
+        QTest::newRow("rank") << 1 << QVariant(0.9) << QVariant(QString()) << QVariant(0.0);
+        QTest::newRow("points") << 5 << QVariant(0.9) << QVariant(QString()) << QVariant(0.0);
+        QTest::newRow("card") << 4 << QVariant(0.0) << QVariant(u"代金卡"_s) << QVariant(0.9);
+        QTest::newRow("items") << 6 << QVariant() << QVariant() << QVariant();
+        QTest::newRow("setting five") << 7 << QVariant() << QVariant() << QVariant();
+    }
+    void recordColumnsFollowTheMode()
+    {
+        QFETCH(int, mode);
+        QFETCH(QVariant, discount);
+        QFETCH(QVariant, cardName);
+        QFETCH(QVariant, used);
+        PaymentRecord p;
+        p.mode = mode;
+        p.discount = 0.9;
+        p.cardName = u"代金卡"_s;
+        const db::FieldValues f = CheckoutPaymentFields(p);
+        const auto field = [&](const char* name) {
+            for (const auto& [n, v] : f)
+                if (n == QLatin1String(name)) return v;
+            return QVariant();
+        };
+        QCOMPARE(field("Discout"), discount);
+        QCOMPARE(field("MoneyCard_Name"), cardName);
+        QCOMPARE(field("MoneyCard_UsedValue"), used);
+        QCOMPARE(field("Discout_Note").isValid(), mode <= 5);
+        QCOMPARE(field("PreferID").isValid(), false);
+        QCOMPARE(f.first().first, u"病历号"_s);
+    }
+
+    void verifyVoucher_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("expiresInDays"); // 99: no expiry
+        QTest::addColumn<QString>("typed");     // "-": cancelled
+        QTest::addColumn<double>("onCard");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("usable") << 2 << 99 << QString() << 0.0 << 0 << QString();
+        QTest::newRow("issued, first use") << 1 << 99 << QString() << 0.0 << 0 << QString();
+        QTest::newRow("not issued") << 0 << 99 << QString() << 0.0 << 0 << kVoucherNotIssued;
+        QTest::newRow("taken back") << 3 << 99 << QString() << 0.0 << 0 << kVoucherNotIssued;
+        QTest::newRow("expires today") << 2 << 0 << QString() << 0.0 << 0 << QString();
+        QTest::newRow("expired yesterday") << 2 << -1 << QString() << 0.0 << 0 << kVoucherExpired;
+        QTest::newRow("password cancelled") << 2 << 99 << u"-"_s << 0.0 << 0 << kNoPassword;
+        QTest::newRow("wrong password") << 2 << 99 << u"abc"_s << 0.0 << 0 << kWrongPassword;
+        QTest::newRow("case matters") << 2 << 99 << u"PW"_s << 0.0 << 0 << kWrongPassword;
+        QTest::newRow("right password") << 2 << 99 << u"pw"_s << 0.0 << 0 << QString();
+        QTest::newRow("card agrees") << 2 << 99 << QString() << 150.0 << 1 << QString();
+        QTest::newRow("card disagrees") << 2 << 99 << QString() << 140.0 << 1 << kCardDisagrees;
+    }
+    void verifyVoucher()
+    {
+        QFETCH(int, state);
+        QFETCH(int, expiresInDays);
+        QFETCH(QString, typed);
+        QFETCH(double, onCard);
+        QFETCH(int, kind);
+        QFETCH(QString, refusal);
+        const QDate today(2024, 3, 5);
+        VoucherRecord v;
+        v.found = true;
+        v.state = state;
+        v.left = 150;
+        v.kind = kind;
+        v.hasExpiry = expiresInDays == 99 ? 0 : 1;
+        v.expiry = QDateTime(today.addDays(expiresInDays), QTime(0, 0));
+        v.needsPassword = typed.isEmpty() ? 0 : 1;
+        v.password = u"pw"_s;
+        const auto ask = [&]() -> std::optional<QString> {
+            if (typed == u"-"_s) return std::nullopt;
+            return typed;
+        };
+        QCOMPARE(VerifyVoucher(v, today, ask, onCard).value_or(QString()), refusal);
+    }
+
+    void cardContent_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<double>("balance");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("sample") << kSampleCardContent << u"020021"_s << 200.0 << QString();
+        QTest::newRow("written") << icCardContent(u"V7"_s, 50) << u"V7"_s << 50.0 << QString();
+        QTest::newRow("no start") << u"XX020021A2CAA2MA200.A3MA"_s << u"old"_s << 9.0
+                                  << u"卡内容1-XX020021A2CAA2MA200.A3MA不正确，请重新读正确的卡"_s;
+        QTest::newRow("no balance") << u"A1CA020021A2CA200A3MA"_s << u"020021"_s << 9.0
+                                    << u"卡内容2-A1CA020021A2CA200A3MA不正确，请重新读正确的卡"_s;
+    }
+    void cardContent()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, number);
+        QFETCH(double, balance);
+        QFETCH(QString, refusal);
+        ICCardData card{u"old"_s, 9.0};
+        QCOMPARE(ParseICCard(content, card).value_or(QString()), refusal);
+        QCOMPARE(card.number, number);
+        QCOMPARE(card.balance, balance);
+        QCOMPARE(settle::icCardContent(u"020021"_s, 50), u"A1CA020021A2CAA2MA50.000000A3MA"_s);
+    }
+
+    // The payment dialog's split: the method pays what it can, cash the rest.
+    void paymentForm_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<double>("available");
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<double>("cash");
+        QTest::addColumn<bool>("ok");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s prepayment short", qPrintable(b)) << b << int(PrePayment) << 80.0 << 80.0 << 20.0 << true;
+            QTest::addRow("%s prepayment enough", qPrintable(b)) << b << int(PrePayment) << 320.0 << 100.0 << 0.0 << true;
+            QTest::addRow("%s voucher short", qPrintable(b)) << b << int(Voucher) << 80.0 << 80.0 << 20.0 << true;
+            QTest::addRow("%s voucher enough", qPrintable(b)) << b << int(Voucher) << 150.0 << 100.0 << 0.0 << true;
+            QTest::addRow("%s unknown voucher", qPrintable(b)) << b << int(Voucher) << -1.0 << 100.0 << 0.0 << false;
+            QTest::addRow("%s cheque", qPrintable(b)) << b << int(Cheque) << 0.0 << 100.0 << 0.0 << true;
+        }
+    }
+    void paymentForm()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, method);
+        QFETCH(double, available);
+        QFETCH(double, amount);
+        QFETCH(double, cash);
+        QFETCH(bool, ok);
+        Clinic k(backend);
+        if (method == PrePayment) k.account(u"P1"_s, available);
+        if (available >= 0) k.voucher(u"V1"_s, available);
+        PaymentForm::Inputs in;
+        in.toCollect = 100;
+        in.patientNumber = u"P1"_s;
+        in.method = method;
+        PaymentForm f(k.c, in);
+        f.open();
+        QCOMPARE(f.amountLabel, paymentMethodLabel(method));
+        if (method == Voucher) {
+            QVERIFY(!f.okEnabled);
+            f.split.voucherNumber = available >= 0 ? u"v1 "_s : u"nope"_s;
+            f.verify({});
+            QCOMPARE(messages_.shown, ok ? QStringList() : QStringList{kVoucherNotIssued});
+        }
+        QCOMPARE(f.okEnabled, ok);
+        QCOMPARE(f.split.amount, amount);
+        QCOMPARE(f.split.cash, cash);
+    }
+
+    void readCard_data()
+    {
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("verifiable");
+        QTest::newRow("read") << true << icCardContent(u"V9"_s, 50) << u"V9"_s << true;
+        QTest::newRow("no card") << false << QString() << QString() << false;
+        QTest::newRow("no balance") << true << u"A1CAV9A2CA"_s << u"V9"_s << false;
+    }
+    void readCard()
+    {
+        QFETCH(bool, present);
+        QFETCH(QString, content);
+        QFETCH(QString, number);
+        QFETCH(bool, verifiable);
+        MemoryCard card;
+        card.present = present;
+        card.content = content;
+        db::ICCardScope reader(&card);
+        Clinic k(u"sqlite"_s);
+        PaymentForm::Inputs in;
+        in.method = Voucher;
+        PaymentForm f(k.c, in);
+        f.open();
+        f.readCard();
+        QCOMPARE(f.split.voucherNumber, number);
+        QCOMPARE(f.verifyEnabled, verifiable);
+        QCOMPARE(f.split.icBalance, verifiable ? 50.0 : 0.0);
+    }
+
+    void points_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("refund");
+        QTest::addColumn<double>("points");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s fee", qPrintable(b)) << b << false << 18.0;
+            QTest::addRow("%s refund", qPrintable(b)) << b << true << -18.0;
+        }
+    }
+    void points()
+    {
+        QFETCH(QString, backend);
+        QFETCH(bool, refund);
+        QFETCH(double, points);
+        Clinic k(backend);
+        db::AddRecord(*k.c, u"Management_table"_s, {{u"FeeGadeYesNo"_s, 1}}, QString());
+        db::AddRecord(*k.c, u"Grade_Calculte_table"_s,
+                      {{u"FeeItemType"_s, 0}, {u"FeeItem"_s, u"挂号费"_s}, {u"FeeGradeCalculter"_s, 10.0}}, QString());
+        const qint32 account = qint32(db::AddRecord(*k.c, u"PrePay_Table"_s, {{u"VIP_CODE"_s, u"M1"_s}, {u"VIP_grade_value"_s, 50.0}}));
+        db::AddRecord(*k.c, u"VIP_PtnSheet_Table"_s, {{u"VIP_ID"_s, account}, {u"Patient_Code"_s, u"P1"_s}}, QString());
+        const PointsBooking who{u"P1"_s, u"M1"_s, u"张三"_s, u"王收款"_s, kWhen, 7};
+        // 10 × 0.9 × 200 × 0.01; a category of 0 or less earns nothing.
+        const double booked = BookSettlementPoints(*k.c, 0, {{u"挂号费"_s, 200}, {u"检查费"_s, 0}}, 0.9, refund, who);
+        QCOMPARE(booked, points);
+        QCOMPARE(db::toNumber(k.value(u"SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"_s, {account})), 50 + points);
+    }
+
+    void feeToPrepay_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QVariant>("flag");
+        QTest::addColumn<bool>("hasAccount");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<double>("entry"); // -1: none
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s on, account made", qPrintable(b)) << b << QVariant(0) << false << int(Cash) << 10.0;
+            QTest::addRow("%s on, own account", qPrintable(b)) << b << QVariant(0) << true << int(Cash) << 10.0;
+            QTest::addRow("%s on, prepayment counts cash", qPrintable(b)) << b << QVariant(0) << true << int(PrePayment) << 3.0;
+            QTest::addRow("%s flag 1", qPrintable(b)) << b << QVariant(1) << true << int(Cash) << -1.0;
+            QTest::addRow("%s flag NULL", qPrintable(b)) << b << QVariant() << true << int(Cash) << -1.0;
+        }
+    }
+    void feeToPrepay()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QVariant, flag);
+        QFETCH(bool, hasAccount);
+        QFETCH(int, method);
+        QFETCH(double, entry);
+        Clinic k(backend);
+        db::AddRecord(*k.c, u"Management_table"_s, {{u"FeeToPrepayFlag"_s, flag}, {u"FeeToPrepayDiscout"_s, 5.0}}, QString());
+        if (hasAccount) k.account(u"P1"_s, 0);
+        FeeToPrepay f{false, method, 60, 200, u"P1"_s, u"张三"_s, u"王收款"_s, kWhen, 42, 101, 7};
+        QCOMPARE(ConvertFeeToPrepay(*k.c, f).value_or(QString()), QString());
+        QCOMPARE(k.count(u"SELECT COUNT(*) FROM PrePayReg_Table WHERE IsFromFeeFlag=42"_s), entry < 0 ? 0 : 1);
+        if (entry < 0) return;
+        QCOMPARE(db::toNumber(k.value(u"SELECT PrePay_Money FROM PrePayReg_Table WHERE IsFromFeeFlag=42"_s)), entry);
+        QCOMPARE(k.count(u"SELECT COUNT(*) FROM PrePayUserSheet_Table WHERE Patient_Code='P1'"_s), 1);
+        // A re-settlement changes the entry of its payment record.
+        db::AddRecord(*k.c, u"病历收费单"_s, {{u"病历号"_s, 101}, {u"ReceiptID"_s, 7}}, u"病历收费编号"_s);
+        db::execute(*k.c, u"UPDATE PrePayReg_Table SET IsFromFeeFlag=(SELECT MAX(病历收费编号) FROM 病历收费单)"
+                          " WHERE IsFromFeeFlag=42"_s);
+        f.resettle = true;
+        f.collected = 100;
+        f.cash = 20;
+        QCOMPARE(ConvertFeeToPrepay(*k.c, f).value_or(QString()), QString());
+        QCOMPARE(db::toNumber(k.value(u"SELECT SUM(PrePay_Money) FROM PrePayReg_Table WHERE PrePay_IO=0 AND IsFromFeeFlag>0"_s)),
+                 method == PrePayment ? 1.0 : 5.0);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 8 && args[1] == QLatin1String("--desk")) return deskMain(args.mid(2));
+    TestSettlement t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_settlement.moc"

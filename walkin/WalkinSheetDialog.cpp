@@ -1,0 +1,141 @@
+#include "walkin/WalkinSheetDialog.h"
+#include "app/LastError.h"
+#include "common/Money.h"
+#include "db/TextMatch.h"
+#include "ui_WalkinSheetDialog.h"
+#include <QApplication>
+#include <QEvent>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+using receipt::CategoryCount;
+using walkin::WalkinSheetForm;
+
+namespace {
+
+// The entry showing that text, compared as the clinic's database compares names; -1 for none.
+int entryOf(const QComboBox* list, const QString& text)
+{
+    const int exact = list->findText(text, Qt::MatchExactly);
+    if (exact >= 0 || text.isEmpty()) return exact;
+    const QString key = db::textKey(text);
+    for (int i = 0; i < list->count(); ++i)
+        if (db::textKey(list->itemText(i)) == key) return i;
+    return -1;
+}
+
+QString chosenText(const QComboBox* list) { return list->currentIndex() >= 0 ? list->currentText() : QString(); }
+
+} // namespace
+
+WalkinSheetDialog::WalkinSheetDialog(const WalkinSheetForm::Inputs& inputs, QWidget* parent)
+    : app::Dialog(3000, u"无病案收费单"_s, parent), ui_(std::make_unique<Ui::WalkinSheetDialog>()), inputs_(inputs)
+{
+    ui_->setupUi(this);
+    amountLabels_ = {ui_->amountLabel1, ui_->amountLabel2, ui_->amountLabel3,  ui_->amountLabel4,
+                     ui_->amountLabel5, ui_->amountLabel6, ui_->amountLabel7,  ui_->amountLabel8,
+                     ui_->amountLabel9, ui_->amountLabel10, ui_->amountLabel11, ui_->amountLabel12};
+    amountEdits_ = {ui_->amountEdit1, ui_->amountEdit2, ui_->amountEdit3,  ui_->amountEdit4,
+                    ui_->amountEdit5, ui_->amountEdit6, ui_->amountEdit7,  ui_->amountEdit8,
+                    ui_->amountEdit9, ui_->amountEdit10, ui_->amountEdit11, ui_->amountEdit12};
+    for (int i = 0; i < CategoryCount; ++i) {
+        amountEdits_[i]->setObjectName(receipt::categoryColumn(i)); // the column, whatever the label
+        amountEdits_[i]->installEventFilter(this);
+    }
+    connect(ui_->doctorCombo, &QComboBox::activated, this, &WalkinSheetDialog::doctorChosen);
+    connect(ui_->saveButton, &QPushButton::clicked, this, &WalkinSheetDialog::save);
+    connect(ui_->closeButton, &QPushButton::clicked, this, &app::Dialog::reject);
+}
+
+WalkinSheetDialog::~WalkinSheetDialog() = default;
+
+void WalkinSheetDialog::initDialog()
+{
+    form_ = std::make_unique<WalkinSheetForm>(connectionPtr(), inputs_);
+    if (!connectionPtr()) return;
+    form_->open();
+    for (int i = 0; i < CategoryCount; ++i) amountLabels_[i]->setText(form_->labels[i]);
+    ui_->doctorCombo->addItems(form_->doctors);
+    ui_->nurseCombo->addItems(form_->nurses);
+    ui_->dateEdit->setEnabled(form_->dateEnabled);
+    showFields();
+}
+
+bool WalkinSheetDialog::takeFields()
+{
+    if (!form_ || taking_) return false;
+    receipt::CategoryAmounts amounts{};
+    for (int i = 0; i < CategoryCount; ++i) {
+        if (!money::parseAmount(amountEdits_[i]->text(), amounts[i]) || !std::isfinite(amounts[i])) {
+            taking_ = true;
+            inform(u"请输入一个数字。"_s);
+            taking_ = false;
+            amountEdits_[i]->setFocus();
+            amountEdits_[i]->selectAll();
+            return false;
+        }
+    }
+    walkin::WalkinSheet& f = form_->fields;
+    f.amounts = amounts;
+    f.patientName = ui_->patientEdit->text();
+    f.date = ui_->dateEdit->dateTime();
+    f.remark = ui_->remarkEdit->text();
+    f.doctorName = chosenText(ui_->doctorCombo);
+    f.nurse = chosenText(ui_->nurseCombo);
+    return true;
+}
+
+void WalkinSheetDialog::showFields()
+{
+    if (!form_) return;
+    const walkin::WalkinSheet& f = form_->fields;
+    for (int i = 0; i < CategoryCount; ++i) {
+        // What a person typed stays as typed while it still says the same amount.
+        double shown = 0.0;
+        if (!money::parseAmount(amountEdits_[i]->text(), shown) || shown != f.amounts[i] ||
+            amountEdits_[i]->text().isEmpty())
+            amountEdits_[i]->setText(money::format2(f.amounts[i]));
+    }
+    ui_->totalEdit->setText(money::format2(f.total));
+    ui_->patientEdit->setText(f.patientName);
+    ui_->numberEdit->setText(f.doctorNumber);
+    ui_->departmentEdit->setText(f.department);
+    ui_->cashierEdit->setText(f.cashier);
+    ui_->remarkEdit->setText(f.remark);
+    ui_->dateEdit->setDateTime(f.date);
+    ui_->doctorCombo->setCurrentIndex(entryOf(ui_->doctorCombo, f.doctorName));
+    ui_->nurseCombo->setCurrentIndex(entryOf(ui_->nurseCombo, f.nurse));
+    ui_->saveButton->setEnabled(form_->saveEnabled);
+}
+
+bool WalkinSheetDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // Leaving an amount for 结帐 is checked by its own handler; checking here too would report
+    // the same bad amount twice for one click.
+    if (event->type() == QEvent::FocusOut && isRunning() && QApplication::focusWidget() != ui_->saveButton)
+        amountLeft();
+    return app::Dialog::eventFilter(watched, event);
+}
+
+void WalkinSheetDialog::amountLeft()
+{
+    if (!takeFields()) return;
+    form_->amountsChanged();
+    showFields();
+}
+
+void WalkinSheetDialog::doctorChosen(int index)
+{
+    if (!takeFields()) return;
+    form_->selectDoctor(index, ui_->doctorCombo->itemText(index));
+    showFields();
+}
+
+void WalkinSheetDialog::save()
+{
+    if (!takeFields()) return;
+    const WalkinSheetForm::Ending ending = form_->save();
+    if (!form_->failure().isEmpty()) app::setLastError("PayForNoCard", form_->failure());
+    showFields();
+    if (ending == WalkinSheetForm::Ending::Accept) accept();
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include "app/Dialog.h"
+#include "walkin/WalkinStandardFeeForm.h"
+#include <memory>
+
+namespace Ui {
+class WalkinStandardFeeDialog;
+}
+
+// Dialog 3007 "无病案标准收费": a walk-in patient pays for catalogue items at once. The widgets
+// carry the fields; WalkinStandardFeeForm decides.
+class WalkinStandardFeeDialog : public app::Dialog {
+    Q_OBJECT
+public:
+    explicit WalkinStandardFeeDialog(const walkin::WalkinStandardFeeForm::Inputs& inputs, QWidget* parent = nullptr);
+    ~WalkinStandardFeeDialog() override;
+
+    qint64 sheetId() const;
+    QString lastFailure() const;
+
+protected:
+    void initDialog() override;
+
+private:
+    bool takeFields();
+    void showFields();
+    void itemLoaded(const receipt::CatalogueItem& item);
+    void treePicked(qint64 id);
+    void settle();
+
+    std::unique_ptr<Ui::WalkinStandardFeeDialog> ui_;
+    walkin::WalkinStandardFeeForm::Inputs inputs_;
+    std::unique_ptr<walkin::WalkinStandardFeeForm> form_;
+    bool showing_ = false;
+};

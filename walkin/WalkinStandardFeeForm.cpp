@@ -1,0 +1,203 @@
+#include "walkin/WalkinStandardFeeForm.h"
+#include "common/Prompter.h"
+#include "db/ClinicLookups.h"
+#include "db/ListFillers.h"
+#include "db/StandartNonDocInfo.h"
+#include "common/Settings.h"
+#include "receipt/ReceiptHeader.h"
+
+namespace walkin {
+
+namespace {
+template <typename F> void quietly(F&& f)
+{
+    try {
+        f();
+    } catch (const db::Error&) {
+    }
+}
+} // namespace
+
+WalkinStandardFeeForm::WalkinStandardFeeForm(db::ConnectionPtr connection, const Inputs& in)
+    : connection_(std::move(connection)), dateFixed_(in.dateFixed)
+{
+    sheet.id = in.sheetId > 0 ? in.sheetId : 0;
+    sheet.doctorName = in.doctorName;
+    sheet.cashier = in.cashier;
+    sheet.date = in.date;
+    sheet.nurse = in.nurse;
+}
+
+void WalkinStandardFeeForm::open()
+{
+    db::Connection& c = *connection_;
+    quietly([&] { receipt::LoadReceiptDate(c, sheet.date); });
+    dateEnabled = dateFixed_ != 1;
+    if (!sheet.doctorName.isEmpty())
+        quietly([&] { db::GetDoctorInfo(c, sheet.doctorName, sheet.department, sheet.doctorNumber); });
+    quietly([&] { receipt::FillNurseList(c, nurses); });
+    quietly([&] { classes = db::InitCombox(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类")); });
+    quietly([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
+    quietly([&] { departments = db::InitCombox(c, QStringLiteral("科室表"), QStringLiteral("科室")); });
+    if (sheet.id > 0) {
+        bool found = false;
+        quietly([&] {
+            db::StandartNonDocInfo info;
+            if (!db::GetStandartNonDocInfo(c, sheet.id, info)) return;
+            items = receipt::loadStandardItems(c, receipt::ReceiptKind::Walkin, sheet.id);
+            found = true;
+            sheet.patientName = info.patientName;
+            sheet.sex = info.sex;
+            sheet.age = info.age;
+            sheet.doctorName = info.doctorName;
+            sheet.department = info.department;
+            sheet.doctorNumber = info.doctorNumber;
+            sheet.remark = info.remark;
+            sheet.loadedTotal = info.total;
+        });
+        // A sheet that is not there is taken in as a new one rather than written over blindly.
+        if (!found) sheet.id = 0;
+    }
+    total = receipt::totalsOf(items).discounted;
+    listButtonsOff();
+    settings::readReceiptTitle(receiptTitle);
+}
+
+void WalkinStandardFeeForm::selectDoctor(int index, const QString& entryText)
+{
+    receipt::DoctorFields doctor{sheet.doctorName, sheet.doctorNumber, sheet.department};
+    quietly([&] { receipt::SelectDoctor(*connection_, index, entryText, doctor); });
+    sheet.doctorName = doctor.name;
+    sheet.doctorNumber = doctor.number;
+    sheet.department = doctor.department;
+}
+
+void WalkinStandardFeeForm::itemLoaded(const receipt::CatalogueItem& item)
+{
+    entry.className = item.className;
+    entry.itemName = item.name;
+    entry.unit = item.unit;
+    entry.price = item.price;
+    entry.remark = item.remark;
+    // The sheet takes no discounts: its lines are stored as not discountable at the full rate.
+    entry.discountable = 0;
+    entry.itemRate = 1.0;
+    if (entry.quantity <= 0.0) entry.quantity = 1.0;
+    entry.amount = entry.price * entry.quantity;
+    addEnabled = selectedRow < 0;
+    modifyEnabled = selectedRow >= 0;
+}
+
+void WalkinStandardFeeForm::quantityChanged()
+{
+    entry.amount = entry.price * entry.quantity;
+    modifyEnabled = selectedRow >= 0;
+}
+
+void WalkinStandardFeeForm::quantityStepped(int steps)
+{
+    entry.quantity += steps;
+    if (entry.quantity <= 1.0) entry.quantity = 1.0;
+    quantityChanged();
+}
+
+receipt::StandardItem WalkinStandardFeeForm::entryAsItem() const
+{
+    receipt::StandardItem item;
+    item.className = entry.className;
+    item.name = entry.itemName;
+    item.unit = entry.unit;
+    item.remark = entry.remark;
+    item.unitPrice = entry.price;
+    item.quantity = entry.quantity;
+    item.discountable = entry.discountable;
+    item.rate = entry.itemRate;
+    item.discountedAmount = entry.amount;
+    item.undiscountedAmount = entry.price * entry.quantity;
+    item.date = sheet.date;
+    return item;
+}
+
+void WalkinStandardFeeForm::clearEntry()
+{
+    entry = receipt::ItemEntry{};
+    entry.discountable = 0;
+}
+
+void WalkinStandardFeeForm::listButtonsOff()
+{
+    addEnabled = modifyEnabled = deleteEnabled = false;
+    selectedRow = -1;
+}
+
+void WalkinStandardFeeForm::add()
+{
+    if (entry.itemName.isEmpty()) return;
+    items.add(entryAsItem());
+    clearEntry();
+    total = receipt::totalsOf(items).discounted;
+    listButtonsOff();
+    settings::readReceiptTitle(receiptTitle);
+}
+
+void WalkinStandardFeeForm::rowClicked(int row)
+{
+    if (row < 0 || row >= items.size()) return;
+    selectedRow = row;
+    const receipt::StandardItem& item = items.at(row);
+    entry.className = item.className;
+    entry.itemName = item.name;
+    entry.unit = item.unit;
+    entry.price = item.unitPrice;
+    entry.quantity = item.quantity;
+    entry.discountable = item.discountable;
+    entry.itemRate = item.rate;
+    entry.amount = item.discountedAmount;
+    deleteEnabled = true;
+    addEnabled = modifyEnabled = false;
+}
+
+void WalkinStandardFeeForm::modify()
+{
+    if (selectedRow < 0 || selectedRow >= items.size()) return;
+    items.replace(selectedRow, entryAsItem());
+    total = receipt::totalsOf(items).discounted;
+    listButtonsOff();
+    settings::readReceiptTitle(receiptTitle);
+}
+
+void WalkinStandardFeeForm::remove()
+{
+    if (selectedRow < 0 || selectedRow >= items.size()) return;
+    items.remove(selectedRow);
+    total = receipt::totalsOf(items).discounted;
+    listButtonsOff();
+    clearEntry();
+}
+
+WalkinStandardFeeForm::Ending WalkinStandardFeeForm::settle()
+{
+    Prompter& prompter = Prompter::current();
+    if (sheet.patientName.isEmpty()) {
+        prompter.inform(QStringLiteral("请填写病人姓名!"));
+        return Ending::Stay;
+    }
+    if (sheet.doctorName.isEmpty() || sheet.department.isEmpty() || sheet.doctorNumber.isEmpty()) {
+        prompter.inform(QStringLiteral("请填写医生、科室或医生编号!"));
+        return Ending::Stay;
+    }
+    try {
+        const receipt::SavedLines saved = writeWalkinStandardSheet(*connection_, sheet, items);
+        items.markSaved(saved.newIds);
+        sheet.id = saved.id;
+        sheet.loadedTotal = saved.total;
+        total = saved.total;
+        return Ending::Accept;
+    } catch (const db::Error& e) {
+        lastFailure = e.message();
+        prompter.inform(QStringLiteral("提交记录时不成功!请重新确定!"));
+        return Ending::Stay;
+    }
+}
+
+} // namespace walkin

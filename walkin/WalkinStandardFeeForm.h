@@ -1,0 +1,62 @@
+#pragma once
+#include "db/Connection.h"
+#include "receipt/Catalogue.h"
+#include "receipt/StandardReceiptForm.h"
+#include "walkin/WalkinStandardSheet.h"
+#include <QStringList>
+
+namespace walkin {
+
+// The walk-in standard fee dialog ("无病案标准收费") without its widgets: a patient without a
+// case record pays for catalogue items at once; the same dialog corrects a stored sheet. No
+// discounts: every amount is price × quantity unless typed otherwise.
+class WalkinStandardFeeForm {
+public:
+    struct Inputs {
+        qint64 sheetId = 0; // 0: a new sheet
+        QString doctorName;
+        QString cashier;
+        QDateTime date; // replaced by the server's time
+        QString nurse;
+        int dateFixed = 0;
+    };
+    enum class Ending { Stay, Accept };
+
+    WalkinStandardFeeForm(db::ConnectionPtr connection, const Inputs& inputs);
+
+    void open();
+    void selectDoctor(int index, const QString& entryText);
+    void itemLoaded(const receipt::CatalogueItem& item);
+    void quantityChanged();
+    void quantityStepped(int steps);
+    void amountChanged() { modifyEnabled = selectedRow >= 0; }
+
+    void add();
+    void rowClicked(int row);
+    void modify();
+    void remove();
+    Ending settle(); // "结   帐"
+
+    qint64 sheetId() const { return sheet.id; }
+
+    WalkinStandardSheet sheet;
+    receipt::ItemEntry entry;
+    receipt::StandardItemList items;
+    double total = 0.0; // 合 计
+    int selectedRow = -1;
+    bool addEnabled = false, modifyEnabled = false, deleteEnabled = false;
+    bool dateEnabled = true;
+    QStringList doctors, nurses, classes, departments;
+    QString lastFailure;
+    QString receiptTitle; // read on opening, as every walk-in dialog does
+
+private:
+    receipt::StandardItem entryAsItem() const;
+    void clearEntry();
+    void listButtonsOff();
+
+    db::ConnectionPtr connection_;
+    int dateFixed_ = 0;
+};
+
+} // namespace walkin
