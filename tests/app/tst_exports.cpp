@@ -37,7 +37,6 @@ void installAct(const DialogAct& act)
 }
 
 DialogAct sets(const QString& field, int value) { return {{{field, value}}, 0}; }
-DialogAct endsWith(int ending, const QString& field, int value) { return {{{field, value}}, ending}; }
 
 QStringList titles(const QList<QJsonObject>& events)
 {
