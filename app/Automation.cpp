@@ -1,4 +1,6 @@
 #include "app/Automation.h"
+#include "common/SafeFile.h"
+#include "common/ShortQuote.h"
 #include "app/ControlDriver.h"
 #include "app/ControlNames.h"
 #include "app/Dialog.h"
@@ -15,6 +17,7 @@ namespace {
 Automation* activeAutomation = nullptr;
 QString scriptSetByHost;
 QString lastError;
+QString lastNotice;
 
 const QStringList stepKinds{QStringLiteral("dialog"), QStringLiteral("set"),  QStringLiteral("choose"),
                             QStringLiteral("click"),  QStringLiteral("reply"), QStringLiteral("row"),
@@ -71,12 +74,15 @@ QString text(const QJsonValue& v)
 std::unique_ptr<Automation> Automation::fromFile(const QString& path)
 {
     std::unique_ptr<Automation> a(new Automation);
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        a->error_ = QStringLiteral("script %1: %2").arg(path, f.errorString());
+    // A script drives dialogs that write to the clinic's database: one that someone else could
+    // have written, or that is no plain file, is refused before a byte of it is read.
+    QByteArray json;
+    QString error;
+    if (!safefile::readRegular(path, safefile::kMaxScriptBytes, true, json, &error)) {
+        a->error_ = QStringLiteral("script %1").arg(error);
         return a;
     }
-    a->load(f.readAll(), path);
+    a->load(json, path);
     return a;
 }
 
@@ -129,12 +135,11 @@ void Automation::load(const QByteArray& json, const QString& origin)
             return;
         }
     }
-    // A transcript asked for and not written would pass for a run that showed nothing.
-    if (!transcript_.isEmpty()) {
-        QFile f(transcript_);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-            error_ = QStringLiteral("script %1: cannot write the transcript %2").arg(origin, transcript_);
-    }
+    // A transcript asked for and not written would pass for a run that showed nothing. Only
+    // checked here: loading a script (CalvaneSetUiScript checks one) creates nothing.
+    QString why;
+    if (!transcript_.isEmpty() && !safefile::canAppend(transcript_, &why))
+        error_ = QStringLiteral("script %1: cannot write the transcript %2").arg(shortQuote(origin, 120), why);
 }
 
 Automation::~Automation()
@@ -150,7 +155,12 @@ QString Automation::configuredScript()
 
 void Automation::setConfiguredScript(const QString& path) { scriptSetByHost = path; }
 QString Automation::lastRunError() { return lastError; }
-void Automation::clearLastRunError() { lastError.clear(); }
+QString Automation::lastRunNotice() { return lastNotice; }
+void Automation::clearLastRunError()
+{
+    lastError.clear();
+    lastNotice.clear();
+}
 Automation* Automation::active() { return activeAutomation; }
 
 Automation::Scope::Scope(Automation& automation)
@@ -174,7 +184,7 @@ QString Automation::describe(int index) const
     const QString json = step.isObject()
                              ? QString::fromUtf8(QJsonDocument(step.toObject()).toJson(QJsonDocument::Compact))
                              : QStringLiteral("?");
-    return QStringLiteral("step %1 %2").arg(index + 1).arg(json);
+    return QStringLiteral("step %1 %2").arg(index + 1).arg(shortQuote(json, 80));
 }
 
 void Automation::fail(int index, const QString& reason)
@@ -198,16 +208,18 @@ void Automation::finish()
     finished_ = true;
     if (!failed() && next_ < steps_.size()) fail(next_, QStringLiteral("not reached: no dialog or question was open"));
     lastError = error_;
+    lastNotice = ranOut_;
 }
 
 void Automation::write(const QJsonObject& line)
 {
     if (transcript_.isEmpty()) return;
-    QFile f(transcript_);
     const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(text) != text.size()) {
-        if (error_.isEmpty()) error_ = QStringLiteral("cannot write the transcript %1").arg(transcript_);
-    }
+    // Created readable by its owner only (it holds what the dialogs showed), and never
+    // written through a symbolic link someone planted in its place.
+    QString why;
+    if (!safefile::appendPrivate(transcript_, text, &why) && error_.isEmpty())
+        error_ = QStringLiteral("cannot write the transcript %1").arg(why);
 }
 
 void Automation::dialogOpened(Dialog& dialog)
@@ -228,6 +240,9 @@ void Automation::drive(Dialog& dialog)
 {
     while (dialog.isRunning() && Dialog::topmost() == &dialog) {
         if (failed() || next_ >= steps_.size()) {
+            if (!failed() && ranOut_.isEmpty())
+                ranOut_ = QStringLiteral("the script ran out of steps while the dialog \"%1\" was open; it was cancelled")
+                              .arg(dialog.windowTitle());
             dialog.endDialog(IDCANCEL);
             return;
         }
@@ -303,6 +318,9 @@ bool Automation::ask(const QString& text, Buttons buttons)
             ++next_;
             reply = given;
         }
+    } else if (!failed() && ranOut_.isEmpty()) {
+        ranOut_ = QStringLiteral("the script ran out of steps at the question \"%1\"; it was answered %2")
+                      .arg(text, negative);
     }
     write({{QStringLiteral("event"), QStringLiteral("message")},
            {QStringLiteral("text"), text},

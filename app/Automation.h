@@ -34,6 +34,10 @@ public:
     static void setConfiguredScript(const QString& path);
     // The refusal that stopped the script of the last finished run ("" when it ran through).
     static QString lastRunError();
+    // Set when the script of the last finished run ran out of steps while a dialog was still
+    // open (it was cancelled) or a question was still to be answered (it got its negative
+    // answer): a script that ends too early passes for one that meant to cancel.
+    static QString lastRunNotice();
     static void clearLastRunError();
 
     static Automation* active();
@@ -80,6 +84,7 @@ private:
     QString transcript_;
     QString printTo_;
     QString error_;
+    QString ranOut_;
     bool finished_ = false;
 };
 

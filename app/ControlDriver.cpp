@@ -1,5 +1,8 @@
 #include "app/ControlDriver.h"
+#include "common/ShortQuote.h"
 #include "app/ControlNames.h"
+#include "app/FieldBehaviour.h"
+#include "common/Money.h"
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -72,6 +75,13 @@ void leave(QWidget* w)
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QCoreApplication::sendEvent(w, &out);
     }
+}
+
+// An amount field shows what was typed with two decimals once left.
+bool shownAsAmount(const QLineEdit* edit, const QString& typed)
+{
+    double value = 0;
+    return isAmountField(edit) && money::parseAmount(typed, value) && edit->text() == money::format2(value);
 }
 
 void type(QWidget* w, QLineEdit* edit, const QString& text)
@@ -160,20 +170,20 @@ void set(QWidget* w, const QString& text)
     if (auto* dt = qobject_cast<QDateTimeEdit*>(w)) {
         QDateTime value = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         if (!value.isValid()) value = QDateTime(QDate::fromString(text, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
-        if (!value.isValid()) refuse(QStringLiteral("\"%1\" is not a date (YYYY-MM-DD HH:MM:SS)").arg(text));
+        if (!value.isValid()) refuse(QStringLiteral("\"%1\" is not a date (YYYY-MM-DD HH:MM:SS)").arg(shortQuote(text)));
         if (dt->isReadOnly()) refuse(QStringLiteral("control \"%1\" is read-only").arg(nameOf(w)));
         enter(w);
         dt->setDateTime(value);
         leave(w);
         if (dt->date() != value.date())
-            refuse(QStringLiteral("control \"%1\" does not take %2").arg(nameOf(w), text));
+            refuse(QStringLiteral("control \"%1\" does not take %2").arg(nameOf(w), shortQuote(text)));
         return;
     }
     if (auto* sb = qobject_cast<QAbstractSpinBox*>(w)) {
         if (sb->isReadOnly()) refuse(QStringLiteral("control \"%1\" is read-only").arg(nameOf(w)));
         bool ok = false;
         const double wanted = text.trimmed().toDouble(&ok);
-        if (!ok) refuse(QStringLiteral("control \"%1\" takes a number, not \"%2\"").arg(nameOf(w), text));
+        if (!ok) refuse(QStringLiteral("control \"%1\" takes a number, not \"%2\"").arg(nameOf(w), shortQuote(text)));
         auto* edit = sb->findChild<QLineEdit*>();
         if (!edit) refuse(QStringLiteral("control \"%1\" cannot be typed into").arg(nameOf(w)));
         type(w, edit, text.trimmed());
@@ -186,14 +196,14 @@ void set(QWidget* w, const QString& text)
             got = i->value();
         }
         if (std::abs(got - wanted) > tolerance)
-            refuse(QStringLiteral("control \"%1\" does not take %2").arg(nameOf(w), text));
+            refuse(QStringLiteral("control \"%1\" does not take %2").arg(nameOf(w), shortQuote(text)));
         return;
     }
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         if (edit->isReadOnly()) refuse(QStringLiteral("control \"%1\" is read-only").arg(nameOf(w)));
         type(w, edit, text);
-        if (edit->inputMask().isEmpty() && edit->text() != text)
-            refuse(QStringLiteral("control \"%1\" does not take \"%2\"").arg(nameOf(w), text));
+        if (edit->inputMask().isEmpty() && edit->text() != text && !shownAsAmount(edit, text))
+            refuse(QStringLiteral("control \"%1\" does not take \"%2\"").arg(nameOf(w), shortQuote(text)));
         return;
     }
     if (auto* combo = qobject_cast<QComboBox*>(w)) {
@@ -204,7 +214,7 @@ void set(QWidget* w, const QString& text)
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         if (!b->isCheckable()) refuse(QStringLiteral("control \"%1\" is not a check box").arg(nameOf(w)));
         if (text != QLatin1String("1") && text != QLatin1String("0"))
-            refuse(QStringLiteral("a check box takes \"1\" or \"0\", not \"%1\"").arg(text));
+            refuse(QStringLiteral("a check box takes \"1\" or \"0\", not \"%1\"").arg(shortQuote(text)));
         const bool wanted = text == QLatin1String("1");
         if (b->isChecked() == wanted) return;
         if (!wanted && qobject_cast<QRadioButton*>(b) && b->autoExclusive())
@@ -239,7 +249,7 @@ void choose(QWidget* w, const QString& item)
             QStringList items;
             for (int i = 0; i < combo->count() && i < 20; ++i) items << combo->itemText(i);
             refuse(QStringLiteral("\"%1\" has no item \"%2\" (items: %3)")
-                       .arg(nameOf(w), item, items.join(QStringLiteral(", "))));
+                       .arg(nameOf(w), shortQuote(item), items.join(QStringLiteral(", "))));
         }
         enter(w);
         combo->setCurrentIndex(index);
@@ -254,7 +264,7 @@ void choose(QWidget* w, const QString& item)
         const QModelIndex index = findChild(model, view->rootIndex(), item);
         if (!index.isValid())
             refuse(QStringLiteral("\"%1\" has no item \"%2\" (items: %3)")
-                       .arg(nameOf(w), item, listOf(model, view->rootIndex())));
+                       .arg(nameOf(w), shortQuote(item), listOf(model, view->rootIndex())));
         clickIndex(view, index, false);
         return;
     }

@@ -1,11 +1,13 @@
 #include "app/Dialog.h"
 #include "app/Automation.h"
 #include "app/ControlNames.h"
+#include "app/FieldBehaviour.h"
 #include "app/LastError.h"
 #include "db/Error.h"
 #include <QApplication>
 #include <QEventLoop>
 #include <QHideEvent>
+#include <QLocale>
 #include <QTimer>
 #include <QWindow>
 #include <vector>
@@ -15,6 +17,8 @@ namespace app {
 namespace {
 std::vector<Dialog*> running;
 Dialog::ShownHook shownHook;
+Dialog::ShownHook openedHook;
+Dialog* opening = nullptr;
 } // namespace
 
 Dialog::Dialog(int resourceNumber, const QString& title, QWidget* parent)
@@ -22,6 +26,9 @@ Dialog::Dialog(int resourceNumber, const QString& title, QWidget* parent)
 {
     setWindowTitle(title);
     setModal(true);
+    // The clinic works in Chinese whatever the machine's locale: date pickers, calendars and
+    // number fields of every dialog (and the message boxes over them) follow this.
+    setLocale(QLocale(QLocale::Chinese, QLocale::China));
 }
 
 Dialog::~Dialog() = default;
@@ -49,8 +56,13 @@ int Dialog::runModal()
 {
     endedEarly_ = false;
     ending_ = 0;
+    Dialog* const outer = opening;
+    opening = this;
     guarded([this] { initDialog(); });
+    opening = outer;
+    if (openedHook) openedHook(*this);
     nameControlsByLabels(this);
+    applyFieldBehaviour(this);
     Automation* automation = Automation::active();
     if (automation) automation->dialogOpened(*this);
     if (endedEarly_) {
@@ -121,6 +133,7 @@ void Dialog::hideEvent(QHideEvent* event)
 }
 
 Dialog* Dialog::topmost() { return running.empty() ? nullptr : running.back(); }
+Dialog* Dialog::speaking() { return opening ? opening : topmost(); }
 
 QString Dialog::printPromptText()
 {
@@ -130,6 +143,7 @@ QString Dialog::printPromptText()
 bool Dialog::printPrompt() { return Prompter::current().ask(printPromptText(), Prompter::Buttons::YesNo); }
 
 void Dialog::setShownHook(ShownHook hook) { shownHook = std::move(hook); }
+void Dialog::setOpenedHook(ShownHook hook) { openedHook = std::move(hook); }
 
 QString Dialog::endingName(int ending)
 {

@@ -50,6 +50,9 @@ public:
 
     // The running dialog on top (the innermost modal one), or nullptr.
     static Dialog* topmost();
+    // The dialog whose messages are being shown: the one reading what it needs before it
+    // shows (initDialog()), else the one on top.
+    static Dialog* speaking();
 
     // The question of the exports after a confirmed checkout: true when the answer is 是.
     static bool printPrompt();
@@ -58,6 +61,9 @@ public:
     // Tests: called with every dialog once it shows (before automation drives it).
     using ShownHook = std::function<void(Dialog&)>;
     static void setShownHook(ShownHook hook);
+    // Tests: called with every dialog once it has read what it needs (initDialog()), also with
+    // one that ends before it shows.
+    static void setOpenedHook(ShownHook hook);
 
     static QString endingName(int ending);
 

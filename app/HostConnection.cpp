@@ -3,6 +3,7 @@
 #include "app/LastError.h"
 #include "calvane/calvane.h"
 #include <QFile>
+#include <QFileInfo>
 #include <string>
 
 namespace {
@@ -19,8 +20,19 @@ int32_t CalvaneConnect(const char* url, CalvaneConnection** conn)
         return 1;
     }
     *conn = nullptr;
+    const QString u = QString::fromUtf8(url ? url : "");
+    // Opening a SQLite file that is not there would create an empty one, and a mistyped path
+    // would then fail later for want of tables; a clinic database is made by `calvane init`.
+    if (u.startsWith(QLatin1String("sqlite:"))) {
+        QString path = u.mid(7);
+        if (path.startsWith(QLatin1String("//"))) path = path.mid(2);
+        if (!path.isEmpty() && !QFileInfo(path).isFile()) {
+            app::setLastError(QStringLiteral("no database at %1 (create one with: calvane init sqlite:%1)").arg(path));
+            return 1;
+        }
+    }
     try {
-        *conn = new CalvaneConnection{db::Connection::open(QString::fromUtf8(url ? url : ""))};
+        *conn = new CalvaneConnection{db::Connection::open(u)};
         return 0;
     } catch (const std::exception& e) {
         app::setLastError(QString::fromUtf8(e.what()));

@@ -17,14 +17,19 @@ QWidget* owner()
     return QApplication::activeWindow();
 }
 
-// Message boxes carry the module's name, as the original's did.
-const QString caption = QStringLiteral("Calvane");
+// A box says which dialog it speaks for: the title of the dialog on top (the module's name
+// when no dialog is open, as for the checks of the exports without one).
+QString caption()
+{
+    if (Dialog* d = Dialog::speaking()) return d->windowTitle();
+    return QStringLiteral("Calvane");
+}
 
 } // namespace
 
 void MessageBoxPrompter::inform(const QString& text)
 {
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::NoButton, owner());
+    QMessageBox box(QMessageBox::Information, caption(), text, QMessageBox::NoButton, owner());
     box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.exec();
 }
@@ -32,7 +37,7 @@ void MessageBoxPrompter::inform(const QString& text)
 bool MessageBoxPrompter::ask(const QString& text, Buttons buttons)
 {
     const bool yesNo = buttons == Buttons::YesNo;
-    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, owner());
+    QMessageBox box(QMessageBox::Question, caption(), text, QMessageBox::NoButton, owner());
     QPushButton* positive = box.addButton(yesNo ? QStringLiteral("是") : QStringLiteral("确定"),
                                           yesNo ? QMessageBox::YesRole : QMessageBox::AcceptRole);
     QPushButton* negative = box.addButton(yesNo ? QStringLiteral("否") : QStringLiteral("取消"),

@@ -4,6 +4,11 @@
 #include "app/Dialog.h"
 #include "common/OleDate.h"
 #include <QApplication>
+#include <QInputDevice>
+#include <QLibraryInfo>
+#include <QPointingDevice>
+#include <QLocale>
+#include <QTranslator>
 #include <QStringDecoder>
 #include <QThread>
 #include <string>
@@ -20,13 +25,13 @@ char offscreen[] = "offscreen";
 int argc = 0;
 char* argv[4] = {};
 
-int& arguments(bool scripted)
+int& arguments(bool offscreenPlatform)
 {
     argv[0] = programName;
-    argv[1] = scripted ? platformOption : nullptr;
-    argv[2] = scripted ? offscreen : nullptr;
+    argv[1] = offscreenPlatform ? platformOption : nullptr;
+    argv[2] = offscreenPlatform ? offscreen : nullptr;
     argv[3] = nullptr;
-    argc = scripted ? 3 : 1;
+    argc = offscreenPlatform ? 3 : 1;
     return argc;
 }
 
@@ -36,7 +41,83 @@ bool displayConfigured()
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// Qt's own texts in Chinese (standard buttons, the calendar, the print dialogs); an empty
+// translator when the translations are not installed.
+std::unique_ptr<QTranslator> qtChinese()
+{
+    auto t = std::make_unique<QTranslator>();
+    if (!t->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return nullptr;
+    return t;
+}
+
+// The module's own application, when the host has none: made on first need, released when
+// the library is unloaded. Plain pointers: the release is registered only once the first
+// application exists, so that it runs before Qt's own globals that the application set up are
+// gone.
+struct ReleaseAtUnload {
+    ~ReleaseAtUnload();
+};
+
+struct OwnApplication {
+    QApplication* application = nullptr;
+    QTranslator* translator = nullptr;
+    bool offscreen = false;
+
+    void release()
+    {
+        if (translator) QCoreApplication::removeTranslator(translator);
+        delete translator;
+        translator = nullptr;
+        delete application;
+        application = nullptr;
+    }
+    void make(bool offscreenPlatform)
+    {
+        release();
+        application = new QApplication(arguments(offscreenPlatform), argv);
+        offscreen = offscreenPlatform;
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+        translator = qtChinese().release();
+        if (translator) QCoreApplication::installTranslator(translator);
+        // Qt makes its input devices (and the global list of them) on first use; made now, they
+        // are older than the release below and still there when it deletes the application.
+        QPointingDevice::primaryPointingDevice();
+        QInputDevice::primaryKeyboard();
+        static ReleaseAtUnload atUnload;
+    }
+};
+
+constinit OwnApplication own;
+
+ReleaseAtUnload::~ReleaseAtUnload() { own.release(); }
+
 } // namespace
+
+// Messages of an export without a dialog: a box only when one is shown, so that a call that
+// shows nothing never pays for an application; the log when no window can be shown.
+class DeferredMessageBoxes : public Prompter {
+public:
+    explicit DeferredMessageBoxes(ModuleCall& call) : call_(call) {}
+    void inform(const QString& text) override
+    {
+        if (call_.openWindows()) call_.messageBoxes_.inform(text);
+        else {
+            Prompter::Scope log(nullptr);
+            Prompter::current().inform(text);
+        }
+    }
+    bool ask(const QString& text, Buttons buttons) override
+    {
+        if (call_.openWindows()) return call_.messageBoxes_.ask(text, buttons);
+        Prompter::Scope log(nullptr);
+        return Prompter::current().ask(text, buttons);
+    }
+
+private:
+    ModuleCall& call_;
+};
 
 class AutomationScopeHolder {
 public:
@@ -56,41 +137,74 @@ ModuleCall::ModuleCall(const char* exportName, CalvaneConnection* connection, bo
         refuse(QStringLiteral("no database connection"));
         return;
     }
-    // A script answers messages without any window; only dialogs need one then.
-    if (ui == Ui::Dialogs || (ui == Ui::Messages && !automation_)) {
-        const QString noWindows = openApplication();
-        if (noWindows.isEmpty()) windows_ = true;
-        else if (ui == Ui::Dialogs) {
-            refuse(noWindows);
+    if (connection && connection->connection) {
+        QString lost;
+        // An export that checks the connection itself goes on and fails in its own way.
+        if (!connection->connection->ensureAlive(&lost) && needsConnection) {
+            if (ui == Ui::Dialogs) tellRefusal(QStringLiteral("数据库连接已断开，无法重新连接：\n%1").arg(lost));
+            refuse(lost);
             return;
         }
     }
-    if (windows_) {
-        quitOnLastWindowClosed_ = QGuiApplication::quitOnLastWindowClosed();
-        QGuiApplication::setQuitOnLastWindowClosed(false);
+    if (ui == Ui::Dialogs && !openWindows()) {
+        refuse(openApplication());
+        return;
     }
     if (automation_) automationScope_ = std::make_unique<AutomationScopeHolder>(*automation_);
     else if (windows_) prompter_.emplace(&messageBoxes_);
+    else if (ui == Ui::Messages) {
+        deferred_ = std::make_unique<DeferredMessageBoxes>(*this);
+        prompter_.emplace(deferred_.get());
+    }
     ready_ = true;
 }
 
 QString ModuleCall::openApplication()
 {
     QCoreApplication* existing = QCoreApplication::instance();
-    if (existing) {
+    const bool ours = existing && existing == own.application;
+    // A scripted run that nobody watches needs no display; a person needs one.
+    const bool headless = automation_ && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (existing && !ours) {
         if (!qobject_cast<QApplication*>(existing))
             return QStringLiteral("the host's application object cannot show windows (not a QApplication)");
         if (QThread::currentThread() != existing->thread())
             return QStringLiteral("called outside the host's user-interface thread");
-    } else if (automation_ && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        // Nobody watches a scripted run: it needs no display.
-        ownApplication_ = std::make_unique<QApplication>(arguments(true), argv);
-    } else if (!displayConfigured()) {
-        return QStringLiteral("no display: set DISPLAY (or QT_QPA_PLATFORM=offscreen for scripted runs)");
-    } else {
-        ownApplication_ = std::make_unique<QApplication>(arguments(false), argv);
+        return QString();
     }
+    if (ours && QThread::currentThread() != existing->thread())
+        return QStringLiteral("called outside the thread that first showed the module's windows");
+    if (ours && (headless || !own.offscreen)) return QString();
+    // None yet, or one made offscreen for scripts while a person now needs to see the dialog:
+    // no window of the module lives between calls, so it can be made again for the display.
+    if (!headless && !displayConfigured())
+        return QStringLiteral("no display: set DISPLAY (or QT_QPA_PLATFORM=offscreen for scripted runs)");
+    own.make(headless);
     return QString();
+}
+
+bool ModuleCall::openWindows()
+{
+    if (windows_) return true;
+    if (!openApplication().isEmpty()) return false;
+    windows_ = true;
+    hostApplication_ = QCoreApplication::instance() != own.application;
+    if (hostApplication_) {
+        quitOnLastWindowClosed_ = QGuiApplication::quitOnLastWindowClosed();
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+        hostTranslator_ = qtChinese();
+        if (hostTranslator_) QCoreApplication::installTranslator(hostTranslator_.get());
+    }
+    return true;
+}
+
+void ModuleCall::tellRefusal(const QString& text)
+{
+    if (automation_) {
+        automation_->inform(text);
+        return;
+    }
+    if (openWindows()) messageBoxes_.inform(text);
 }
 
 ModuleCall::~ModuleCall()
@@ -98,8 +212,11 @@ ModuleCall::~ModuleCall()
     if (automation_) automation_->finish();
     automationScope_.reset();
     prompter_.reset();
-    if (windows_) QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed_);
-    ownApplication_.reset();
+    if (windows_ && hostApplication_) {
+        if (hostTranslator_) QCoreApplication::removeTranslator(hostTranslator_.get());
+        hostTranslator_.reset();
+        QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed_);
+    }
 }
 
 void ModuleCall::refuse(const QString& reason)

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 class QApplication;
+class QTranslator;
 
 namespace app {
 
@@ -24,9 +25,19 @@ enum class Ui {
 };
 
 // One call of an export, around its dialog. While it lives: the module's application (the
-// host's QApplication, or one of our own when the host has none), quitting on the last closed
-// window turned off, the prompter (message boxes for people, or the automation script) and the
-// print redirect. Everything is put back when it ends, however the export returns.
+// host's QApplication, or the module's own when the host has none), quitting on the last
+// closed window turned off, Qt's Chinese texts, the prompter (message boxes for people, or the
+// automation script) and the print redirect. What it changed in a host's application is put
+// back when it ends, however the export returns.
+//
+// The module's own application is made once, when something is first shown, and kept until
+// the library is unloaded: making one costs more than most calls (a display connection,
+// fonts). It belongs to the thread that made it; calls from other threads are refused.
+// Exports that show nothing make none, and those that may show a message make one only when
+// a message is shown.
+//
+// The host's connection is checked before the call: a server that went away is reconnected
+// once; when that fails the call changes nothing and says why.
 class ModuleCall {
 public:
     ModuleCall(const char* exportName, CalvaneConnection* connection, bool needsConnection = true,
@@ -45,17 +56,24 @@ public:
 
 private:
     void refuse(const QString& reason);
-    // Makes sure windows can be shown on this thread (creating our own application when the
-    // host has none); otherwise returns why not.
+    // Makes sure windows can be shown on this thread (making the module's application when
+    // the host has none); otherwise returns why not.
     QString openApplication();
+    // Opens windows for this call (once); false when none can be shown.
+    bool openWindows();
+    // Tells a person (or the script) why a dialog call could not run.
+    void tellRefusal(const QString& text);
+    friend class DeferredMessageBoxes;
 
     QString name_;
     CalvaneConnection* connection_;
     bool ready_ = false;
     bool windows_ = false;
-    std::unique_ptr<QApplication> ownApplication_;
+    bool hostApplication_ = false;
     bool quitOnLastWindowClosed_ = true;
+    std::unique_ptr<class QTranslator> hostTranslator_;
     MessageBoxPrompter messageBoxes_;
+    std::unique_ptr<Prompter> deferred_;
     std::optional<Prompter::Scope> prompter_;
     std::unique_ptr<Automation> automation_;
     std::unique_ptr<class AutomationScopeHolder> automationScope_;

@@ -19,6 +19,8 @@ QDateTime toDateTime(double oleDate)
         days += 1; // the fraction counts forward from midnight on either side of the epoch
     }
     const QDate d = epoch.addDays(static_cast<qint64>(days));
+    // The last second of 9999-12-31 can round up to midnight of a year 10000 no column holds.
+    if (d.year() > 9999) return QDateTime();
     return QDateTime(d, QTime(0, 0).addSecs(static_cast<int>(secs)));
 }
 

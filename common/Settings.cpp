@@ -1,4 +1,6 @@
 #include "common/Settings.h"
+#include "common/SafeFile.h"
+#include <QByteArrayList>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +18,62 @@ QString path()
     return base + QStringLiteral("/calvane/Kelvask.ini");
 }
 
+namespace {
+
+// The settings file is a few lines; anything bigger is not ours to read or rewrite.
+constexpr qint64 maxBytes = 1024 * 1024;
+
+void warn(const QString& error) { qWarning("calvane: settings file %s", qUtf8Printable(error)); }
+
+// A value as QSettings reads it back: quoted when it has characters the INI format gives a
+// meaning to, or blanks at either end (which would be trimmed).
+QByteArray iniValue(const QString& value)
+{
+    static const QString special = QStringLiteral(",;\"=\\#[]\r\n\t");
+    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    for (const QChar ch : value) quote = quote || special.contains(ch);
+    if (!quote) return value.toUtf8();
+    QString escaped = value;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    escaped.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    escaped.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    return '"' + escaped.toUtf8() + '"';
+}
+
+// The file with name set to value in its [General] section (or among the lines before any
+// section, which QSettings reads as [General]). Every other line, comments and lines we
+// cannot parse included, stays as it was.
+QByteArray withValue(const QByteArray& content, const QString& name, const QString& value)
+{
+    QByteArrayList lines = content.split('\n');
+    const bool endsWithNewline = content.isEmpty() || content.endsWith('\n');
+    if (endsWithNewline) lines.removeLast();
+    const QByteArray key = name.toUtf8();
+    const QByteArray line = key + '=' + iniValue(value);
+    bool general = true;  // before any section header, or in [General]
+    qsizetype after = -1; // the last line of [General] that is not blank or a comment
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray t = lines[i].trimmed();
+        if (t.startsWith('[')) {
+            general = t == "[General]";
+            if (general) after = i;
+            continue;
+        }
+        if (!general || t.isEmpty() || t.startsWith(';') || t.startsWith('#')) continue;
+        after = i;
+        const qsizetype eq = t.indexOf('=');
+        if (eq > 0 && t.left(eq).trimmed() == key) {
+            lines[i] = line;
+            return lines.join('\n') + '\n';
+        }
+    }
+    if (after >= 0) lines.insert(after + 1, line);
+    else lines << "[General]" << line;
+    return lines.join('\n') + '\n';
+}
+
+} // namespace
+
 bool keyExists() { return QFileInfo::exists(path()); }
 
 bool createKey()
@@ -23,13 +81,23 @@ bool createKey()
     const QString p = path();
     if (QFileInfo::exists(p)) return true;
     QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    return f.open(QIODevice::WriteOnly);
+    QString error;
+    // Readable by its owner only: the clinic's settings are nobody else's business.
+    if (safefile::createPrivate(p, &error)) return true;
+    warn(error);
+    return false;
 }
 
 std::optional<QString> readValue(const QString& name)
 {
     if (!keyExists()) return std::nullopt;
+    // Checked before QSettings reads it: a FIFO would hang it, a device feed it for ever.
+    QByteArray unused;
+    QString error;
+    if (!safefile::readRegular(path(), maxBytes, false, unused, &error)) {
+        warn(error);
+        return std::nullopt;
+    }
     QSettings s(path(), QSettings::IniFormat);
     if (!s.contains(name)) return std::nullopt;
     // A hand-written title with a comma reads back as a list: it is still the one title.
@@ -40,10 +108,14 @@ std::optional<QString> readValue(const QString& name)
 bool writeValue(const QString& name, const QString& value)
 {
     if (!keyExists()) return false;
-    QSettings s(path(), QSettings::IniFormat);
-    s.setValue(name, value);
-    s.sync();
-    return s.status() == QSettings::NoError;
+    // In place, never by renaming a new file over it (as QSettings does): the file keeps its
+    // owner, mode and links, and whatever else the clinic keeps in it.
+    QString error;
+    if (safefile::rewriteInPlace(path(), maxBytes, [&](const QByteArray& old) { return withValue(old, name, value); },
+                                 &error))
+        return true;
+    warn(error);
+    return false;
 }
 
 void readReceiptTitle(QString& title)

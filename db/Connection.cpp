@@ -1,7 +1,12 @@
 #include "db/Connection.h"
+#include "common/SafeFile.h"
+#include "common/ShortQuote.h"
+#include <QFileInfo>
 #include <QAtomicInteger>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -11,14 +16,20 @@ namespace {
 
 QAtomicInteger<int> connectionCounter;
 
-QString redacted(const QString& url)
-{
-    QUrl u(url);
-    if (!u.password().isEmpty()) u.setPassword(QStringLiteral("***"));
-    return u.toString();
-}
-
 } // namespace
+
+QString redactedUrl(const QString& url)
+{
+    // Worked on the text, not on a parsed URL: a URL too broken to parse is printed too (in the
+    // message that refuses it), and must not show its password either.
+    QString s = url;
+    static const QRegularExpression userInfo(QStringLiteral("(://[^/@:?#]*:)[^/?#]*@"));
+    static const QRegularExpression parameter(QStringLiteral("([?&;]\\s*password\\s*=)[^&;#]*"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    s.replace(userInfo, QStringLiteral("\\1***@"));
+    s.replace(parameter, QStringLiteral("\\1***"));
+    return shortQuote(s, 200);
+}
 
 std::shared_ptr<Connection> Connection::open(const QString& url)
 {
@@ -28,16 +39,22 @@ std::shared_ptr<Connection> Connection::open(const QString& url)
     if (url.startsWith(QLatin1String("sqlite:"))) {
         QString path = url.mid(7);
         if (path.startsWith(QLatin1String("//"))) path = path.mid(2);
-        if (path.isEmpty()) throw Error(QStringLiteral("数据库地址缺少文件路径: %1").arg(url));
-        c->displayUrl_ = url;
+        c->displayUrl_ = redactedUrl(url);
+        if (path.isEmpty()) throw Error(QStringLiteral("数据库地址缺少文件路径: %1").arg(c->displayUrl_));
         c->dialect_ = Dialect::SQLite;
+        // A new clinic database holds patient data: created readable by its owner only (SQLite
+        // gives its journal files the same mode).
+        if (path != QLatin1String(":memory:") && !QFileInfo::exists(path)) {
+            QString error;
+            if (!safefile::createPrivate(path, &error)) throw Error(QStringLiteral("无法创建数据库 %1").arg(error));
+        }
         c->db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c->name_);
         c->db_.setDatabaseName(path);
         // A second workstation process may hold the file briefly; wait rather than fail.
         c->db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     } else if (url.startsWith(QLatin1String("postgresql://")) || url.startsWith(QLatin1String("postgres://"))) {
         QUrl u(url);
-        c->displayUrl_ = redacted(url);
+        c->displayUrl_ = redactedUrl(url);
         if (!u.isValid()) throw Error(QStringLiteral("无法识别的数据库地址: %1").arg(c->displayUrl_));
         c->dialect_ = Dialect::PostgreSQL;
         c->db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), c->name_);
@@ -53,7 +70,7 @@ std::shared_ptr<Connection> Connection::open(const QString& url)
         for (const auto& [key, value] : items) options << key + QLatin1Char('=') + value;
         if (!options.isEmpty()) c->db_.setConnectOptions(options.join(QLatin1Char(';')));
     } else {
-        throw Error(QStringLiteral("无法识别的数据库地址: %1 (应为 sqlite:路径 或 postgresql://…)").arg(redacted(url)));
+        throw Error(QStringLiteral("无法识别的数据库地址: %1 (应为 sqlite:路径 或 postgresql://…)").arg(redactedUrl(url)));
     }
 
     if (!c->db_.open()) {
@@ -133,6 +150,41 @@ void Connection::noteFailedStatement()
 {
     if (isSQLite() || depth_ == 0) return; // SQLite undoes just the statement
     if (failedDepth_ == 0 || depth_ < failedDepth_) failedDepth_ = depth_;
+}
+
+bool Connection::ensureAlive(QString* why)
+{
+    if (isSQLite()) {
+        // Opening a missing file would make an empty database in its place.
+        const QString file = db_.databaseName();
+        if (file == QLatin1String(":memory:") || QFileInfo::exists(file)) return true;
+        if (why) *why = QStringLiteral("数据库文件已不存在: %1").arg(file);
+        return false;
+    }
+    if (depth_ > 0) return true;
+    {
+        QSqlQuery probe(db_);
+        if (db_.isOpen() && probe.exec(QStringLiteral("SELECT 1"))) return true;
+    }
+    // Statements prepared on the old session are gone with it; the driver's complaint that it
+    // cannot free them on a dead session says nothing a host needs to hear.
+    {
+        static QtMessageHandler previous = nullptr;
+        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (previous && !text.startsWith(QLatin1String("Unable to free statement"))) previous(type, context, text);
+        });
+        statements_.clear();
+        qInstallMessageHandler(previous);
+    }
+    cachedCount_ = 0;
+    failedDepth_ = 0;
+    db_.close();
+    if (!db_.open()) {
+        if (why) *why = QStringLiteral("无法重新连接数据库 %1: %2").arg(displayUrl_, db_.lastError().text());
+        return false;
+    }
+    QSqlQuery(db_).exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
+    return true;
 }
 
 void Connection::execute(const QString& sql)

@@ -27,6 +27,12 @@ public:
     // The URL with any password blanked, for messages.
     const QString& displayUrl() const { return displayUrl_; }
 
+    // True when the database still answers. A server that went away (restarted, the network
+    // cut) is connected to again, once; when that fails, or the SQLite file is gone (it is
+    // never created again here), false and why. Inside a transaction nothing is reopened: the
+    // transaction's own statements will fail and roll it back.
+    bool ensureAlive(QString* why);
+
     // The database server's current local time, to the second.
     QDateTime serverTime();
 
@@ -75,5 +81,9 @@ private:
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;
+
+// The URL as it may be printed: passwords (user:password@ and password= parameters) blanked,
+// and cut short when it is absurdly long.
+QString redactedUrl(const QString& url);
 
 } // namespace db

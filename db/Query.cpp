@@ -1,9 +1,15 @@
 #include "db/Query.h"
 #include "common/Money.h"
+#include "common/ShortQuote.h"
 #include <QSqlError>
 #include <QSqlRecord>
 
 namespace db {
+
+namespace {
+// Dates are stored as "YYYY-MM-DD …" text: a year outside 1..9999 would not sort or read back.
+bool yearStorable(const QDate& d) { return !d.isValid() || (d.year() >= 1 && d.year() <= 9999); }
+} // namespace
 
 Query::Query(Connection& connection, const QString& sql)
     : connection_(connection), query_(connection.takeStatement(sql, prepared_)), sql_(sql)
@@ -25,9 +31,11 @@ Query& Query::bind(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::QDateTime:
+        if (!yearStorable(value.toDateTime().date())) badDate_ = value.toDateTime().toString(Qt::ISODate);
         values_ << (value.toDateTime().isValid() ? QVariant(dateTimeText(value.toDateTime())) : QVariant());
         break;
     case QMetaType::QDate:
+        if (!yearStorable(value.toDate())) badDate_ = value.toDate().toString(Qt::ISODate);
         values_ << QVariant(value.toDate().toString(QStringLiteral("yyyy-MM-dd")));
         break;
     case QMetaType::Bool:
@@ -48,7 +56,7 @@ Query& Query::bindAll(const QVariantList& values)
 Query& Query::exec()
 {
     const bool writes = isWrite(sql_);
-    if (writes) refuseUnstorableNumbers();
+    if (writes) refuseUnstorableValues();
     connection_.checkInjectedFault();
     if (!prepared_) {
         if (!query_.prepare(sql_)) {
@@ -70,16 +78,21 @@ Query& Query::exec()
     return *this;
 }
 
-void Query::refuseUnstorableNumbers() const
+void Query::refuseUnstorableValues() const
 {
     // The last line of defence: whatever a form or a host let through, an infinite, NaN or
-    // absurd number never lands in a row (it would poison every sum made from it).
+    // absurd number never lands in a row (it would poison every sum made from it), nor a text
+    // with a NUL in it (PostgreSQL refuses it, SQLite would store a text that C hosts cut
+    // short), nor a date no column holds.
     for (const QVariant& v : values_) {
+        if (v.isNull()) continue;
         const int type = v.typeId();
-        if (v.isNull() || (type != QMetaType::Double && type != QMetaType::Float)) continue;
-        if (!money::isStorable(v.toDouble()))
+        if ((type == QMetaType::Double || type == QMetaType::Float) && !money::isStorable(v.toDouble()))
             throw Error(QStringLiteral("%1 (%2) [%3]").arg(money::kAmountOutOfRange, v.toString(), sql_));
+        if (type == QMetaType::QString && v.toString().contains(QChar(0)))
+            throw Error(QStringLiteral("文本中含有空字符（NUL），不能保存：%1 [%2]").arg(shortQuote(v.toString()), sql_));
     }
+    if (!badDate_.isEmpty()) throw Error(QStringLiteral("日期超出范围（0001 至 9999 年）：%1 [%2]").arg(badDate_, sql_));
 }
 
 void Query::finish()

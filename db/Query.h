@@ -48,7 +48,7 @@ public:
 private:
     int indexOf(const QString& column) const;
     void finish();
-    void refuseUnstorableNumbers() const;
+    void refuseUnstorableValues() const;
 
     Connection& connection_;
     // Set by takeStatement() while query_ is initialised, so it is declared before it.
@@ -56,6 +56,7 @@ private:
     QSqlQuery query_;
     QString sql_;
     QVariantList values_;
+    QString badDate_; // a bound date no column can hold
     // A write's rows, read to the end by exec().
     bool buffered_ = false;
     QList<QSqlRecord> rows_;

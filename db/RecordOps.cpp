@@ -1,4 +1,5 @@
 #include "db/RecordOps.h"
+#include "common/ShortQuote.h"
 #include "db/Query.h"
 
 namespace db {
@@ -9,7 +10,7 @@ void checkIdentifier(const QString& name)
     for (const QChar ch : name) {
         if (!(ch.isLetterOrNumber() || ch == QLatin1Char('_'))) ok = false;
     }
-    if (!ok) throw Error(QStringLiteral("无效的表名或列名: %1").arg(name));
+    if (!ok) throw Error(QStringLiteral("无效的表名或列名: %1").arg(shortQuote(name)));
 }
 
 qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)

@@ -11,6 +11,7 @@ namespace {
 
 const QStringList migrations = {
     QStringLiteral(":/db/migrations/001_clinic.sql"),
+    QStringLiteral(":/db/migrations/002_text_indexes.sql"),
     QStringLiteral(":/db/migrations/003_stock.sql"),
     QStringLiteral(":/db/migrations/004_stats.sql"),
     QStringLiteral(":/db/migrations/005_desk.sql"),

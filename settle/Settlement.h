@@ -6,6 +6,7 @@
 //   r.resettle = …;  r.receiptId = …;  r.caseNumber = …;
 //   r.receiptFields = {{"收款人", cashier}, …};          // what the checkout sets on the receipt
 //   r.paymentFields = settle::CheckoutPaymentFields(p);   // or the checkout's own column list
+//                                                         // (it names the voucher, PreferID, itself)
 //   r.method = split.method;  r.methodAmount = split.amount;
 //   r.patientNumber = …;  r.cashier = …;  r.date = …;
 //   r.prepayAccount = account;                            // method PrePayment

@@ -32,7 +32,9 @@ void addRow(Sums& to, const db::Query& q, int firstColumn)
 QList<DayRange> slicesOf(const ReportRequest& r)
 {
     const DayRange range = DayRange::days(r.first, r.last);
-    return r.first.daysTo(r.last) >= SliceAfterDays ? range.slices(Slices) : QList<DayRange>{range};
+    if (!isLongRange(r.first, r.last)) return {range};
+    const qint64 days = r.first.daysTo(r.last) + 1;
+    return range.slices(int((days + SliceDays - 1) / SliceDays));
 }
 
 // Runs read on every slice of the range, reporting progress; Cancelled when told to stop.
@@ -58,10 +60,11 @@ QStringList accountStatement(db::Connection& c, const receipt::CategoryLabels& l
     // slices' receipts are disjoint.
     const QString sql = u"SELECT * FROM (SELECT %1 FROM 无病历收费单 WHERE %2) w, "
                         u"(SELECT %1 FROM 收费收据表 WHERE %2 AND %3) r, "
-                        u"(SELECT MIN(TicketID) AS lo, MAX(TicketID) AS hi, "
-                        u"COUNT(DISTINCT CASE WHEN IsUsed=1 THEN TicketID END) AS voided FROM ShandongTicket_Table "
-                        u"WHERE ReceiptID IN (SELECT ID FROM 收费收据表 WHERE %2 AND %3)) t"_s.arg(sumList(),
-                                                                                            DayRange::condition(), paid);
+                        u"(SELECT MIN(t.TicketID) AS lo, MAX(t.TicketID) AS hi, "
+                        u"COUNT(DISTINCT CASE WHEN t.IsUsed=1 THEN t.TicketID END) AS voided "
+                        u"FROM 收费收据表 x JOIN ShandongTicket_Table t ON t.ReceiptID = x.ID "
+                        u"WHERE %4 AND rtrim(x.付款)='已付') k"_s.arg(sumList(), DayRange::condition(), paid,
+                                                                      DayRange::condition(u"x.日期"_s));
     eachSlice(r, progress, [&](const DayRange& slice) {
         db::Query q(c, sql);
         q.bindAll(slice.values() + slice.values() + slice.values()).exec();
@@ -177,6 +180,8 @@ QStringList reportLabels(const receipt::CategoryLabels& labels)
     out << u"合计"_s;
     return out;
 }
+
+bool isLongRange(const QDate& first, const QDate& last) { return first.daysTo(last) + 1 > SliceDays; }
 
 QString accountHeading() { return joinLine({u"项目"_s, u"应收"_s, u"实收"_s, u"差额"_s}); }
 

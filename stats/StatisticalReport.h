@@ -28,9 +28,10 @@ QStringList reportLabels(const receipt::CategoryLabels& labels);
 // "项目#应收#实收#差额", the list's heading when the dialog opens and in the account statement.
 QString accountHeading();
 
-// Ranges longer than this many days are read in slices, reporting progress between them.
-inline constexpr int SliceAfterDays = 62;
-inline constexpr int Slices = 24;
+// Ranges longer than this many days are read in slices of at most that many days, reporting
+// progress between them: a quarter is read in one go, a year in four, five years in twenty.
+inline constexpr int SliceDays = 92;
+bool isLongRange(const QDate& first, const QDate& last);
 
 // The report's list lines, heading first. progress may stop it (Cancelled).
 QStringList statisticalReport(db::Connection& c, const receipt::CategoryLabels& labels, const ReportRequest& request,

@@ -23,7 +23,7 @@ public:
     void statistics(const Progress& progress = {});
     ReportPage page(const QDateTime& printedAt) const;
     // Whether a range is long enough to be read in slices with progress shown.
-    bool isLong() const { return first.daysTo(last) >= SliceAfterDays; }
+    bool isLong() const { return isLongRange(first, last); }
 
     QDate first;
     QDate last;

@@ -1,37 +1,26 @@
 // Exports of the outpatient receipt forms: BeijingReceiptPrint, BeijingReceiptPrint1, ReceiptPrint.
 #include "app/ModuleFrame.h"
-#include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
+#include "print/BeijingReceiptDialog.h"
 
 namespace {
 
-// Stand-ins for the two receipt form dialogs until their classes land: replace the builder and
-// the lines that hand over inputs and read results.
-std::unique_ptr<app::PlaceholderDialog> beijingReceiptDialog()
+// Both forms: the fee receipt's identifier when the form was stored (OK), else 0, written back
+// and returned alike.
+int32_t runForm(app::ModuleCall& call, beijing::Edition edition, const char* payer, const char* second, double amount,
+                const char* cashier, double date, int32_t* receipt_id)
 {
-    return std::make_unique<app::PlaceholderDialog>(3017, QStringLiteral("北京门诊收费专用收据"));
-}
-
-std::unique_ptr<app::PlaceholderDialog> beijingCityReceiptDialog()
-{
-    return std::make_unique<app::PlaceholderDialog>(3029, QStringLiteral("北京市门诊收费专用收据"));
-}
-
-const QString receiptIdLabel = QStringLiteral("收据ID");
-
-// Both forms: the receipt identifier on OK, else 0, written back and returned alike.
-int32_t runForm(app::ModuleCall& call, app::PlaceholderDialog& d, const char* payer, const QString& secondLabel,
-                const char* second, double amount, const char* cashier, double date, int32_t* receipt_id)
-{
+    beijing::BeijingReceiptForm::Inputs in;
+    in.edition = edition;
+    in.payer = app::text(payer);
+    in.secondText = app::text(second);
+    in.amount = amount;
+    in.cashier = app::text(cashier);
+    in.date = app::date(date);
+    in.receiptId = app::read(receipt_id);
+    BeijingReceiptDialog d(in);
     call.attach(d);
-    d.addField(QStringLiteral("付款单位(个人)"), app::text(payer));
-    d.addField(secondLabel, app::text(second));
-    d.addField(QStringLiteral("治疗费"), amount);
-    d.addField(QStringLiteral("合计"), amount);
-    d.addField(QStringLiteral("收费员"), app::text(cashier));
-    d.addField(QStringLiteral("日期"), app::date(date));
-    d.addField(receiptIdLabel, app::read(receipt_id));
-    const int32_t result = call.run(d) == app::IDOK ? d.field(receiptIdLabel).toInt() : 0;
+    const int32_t result = call.run(d) == app::IDOK ? d.receiptId() : 0;
     app::write(receipt_id, result);
     return result;
 }
@@ -44,8 +33,7 @@ int32_t BeijingReceiptPrint(CalvaneConnection* conn, const char* payer, const ch
                             const char* cashier, double date, int32_t* receipt_id)
 {
     return app::runExport("BeijingReceiptPrint", conn, [&](app::ModuleCall& call) {
-        auto d = beijingReceiptDialog();
-        return runForm(call, *d, payer, QStringLiteral("病历号"), case_number_text, amount, cashier, date, receipt_id);
+        return runForm(call, beijing::Edition::Clinic, payer, case_number_text, amount, cashier, date, receipt_id);
     });
 }
 
@@ -53,8 +41,7 @@ int32_t BeijingReceiptPrint1(CalvaneConnection* conn, const char* payer, const c
                              const char* cashier, double date, int32_t* receipt_id)
 {
     return app::runExport("BeijingReceiptPrint1", conn, [&](app::ModuleCall& call) {
-        auto d = beijingCityReceiptDialog();
-        return runForm(call, *d, payer, QStringLiteral("No."), receipt_no, amount, cashier, date, receipt_id);
+        return runForm(call, beijing::Edition::City, payer, receipt_no, amount, cashier, date, receipt_id);
     });
 }
 

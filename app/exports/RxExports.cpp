@@ -1,24 +1,10 @@
 // Exports of the prescriptions: MedicineRescriptionSet, RescriptionReceiptPay,
 // CheckRelationBetweenMedicineAndKB.
 #include "app/ModuleFrame.h"
-#include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
+#include "rx/PrescriptionCheckoutDialog.h"
 #include "rx/PrescriptionDialog.h"
 #include "rx/StockSwitch.h"
-
-namespace {
-
-// Stand-in for the prescription checkout until its class lands: replace the builder and the
-// lines that hand over inputs and read results.
-std::unique_ptr<app::PlaceholderDialog> prescriptionCheckoutDialog()
-{
-    return std::make_unique<app::PlaceholderDialog>(3047, QStringLiteral("处方结帐"));
-}
-
-const QString receiptIdLabel = QStringLiteral("收据ID");
-const QString stateLabel = QStringLiteral("结帐状态");
-
-} // namespace
 
 extern "C" {
 
@@ -59,19 +45,20 @@ int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const c
     Q_UNUSED(unused_text2);
     Q_UNUSED(unused_date);
     return app::runExport("RescriptionReceiptPay", conn, [&](app::ModuleCall& call) -> int32_t {
-        auto d = prescriptionCheckoutDialog();
-        call.attach(*d);
-        d->addField(QStringLiteral("重新结帐"), resettle);
-        d->addField(QStringLiteral("病案号"), app::text(patient_number));
-        d->addField(QStringLiteral("病历号"), case_number);
-        d->addField(receiptIdLabel, app::read(receipt_id));
-        d->addField(QStringLiteral("编号"), app::text(doctor_number));
-        d->addField(QStringLiteral("姓名"), app::text(patient));
-        d->addField(QStringLiteral("收款人"), app::text(cashier));
-        d->addField(stateLabel, app::read(state));
-        d->addField(QStringLiteral("日期锁定"), app::read(date_lock));
-        const int ending = call.run(*d);
-        app::write(state, d->field(stateLabel).toInt()); // on every ending
+        rx::PrescriptionCheckoutForm::Inputs in;
+        in.resettle = resettle;
+        in.patientNumber = app::text(patient_number);
+        in.caseNumber = case_number;
+        in.receiptId = app::read(receipt_id);
+        in.doctorNumber = app::text(doctor_number);
+        in.patientName = app::text(patient);
+        in.cashier = app::text(cashier);
+        in.state = app::read(state);
+        in.dateFixed = app::read(date_lock);
+        PrescriptionCheckoutDialog d(in);
+        call.attach(d);
+        const int ending = call.run(d);
+        app::write(state, d.state()); // on every ending
         if (ending != app::IDOK || print_switch != 1) return 0;
         return app::Dialog::printPrompt() ? 1 : 0;
     });

@@ -1,23 +1,12 @@
 // Exports of statistics and their settings: SDTableStatic, SDTableDisable, HEBEITableStatic,
 // SetSysthesisChoice, SetSysthesisStandartItemChoice.
 #include "app/ModuleFrame.h"
-#include "app/PlaceholderDialog.h"
 #include "calvane/calvane.h"
 #include "stats/DetailContentsDialog.h"
+#include "stats/InvoiceVoidDialog.h"
 #include "stats/PaymentStatisticsDialog.h"
 #include "stats/StatisticalReportDialog.h"
 #include "stats/StatisticsItemsDialog.h"
-
-namespace {
-
-// Stand-in for the invoice voiding dialog until its class lands: replace the builder and the
-// lines that hand over inputs and read results.
-std::unique_ptr<app::PlaceholderDialog> invoiceVoidingDialog()
-{
-    return std::make_unique<app::PlaceholderDialog>(3010, QStringLiteral("退票设置"));
-}
-
-} // namespace
 
 extern "C" {
 
@@ -34,9 +23,9 @@ int32_t SDTableStatic(CalvaneConnection* conn, const char* clinic, const char* o
 int32_t SDTableDisable(CalvaneConnection* conn)
 {
     return app::runExport("SDTableDisable", conn, [&](app::ModuleCall& call) {
-        auto d = invoiceVoidingDialog();
-        call.attach(*d);
-        call.run(*d);
+        InvoiceVoidDialog d;
+        call.attach(d);
+        call.run(d);
         return 0;
     });
 }

@@ -1,22 +1,18 @@
-// Inserts and keyed updates per second through AddRecord/ModefyRecord, against the same
-// statements written bare (one QSqlQuery prepared once and re-bound), on SQLite and, when
-// CALVANE_TEST_PG holds a server URL, on PostgreSQL. Each run writes N fee lines
-// (收费明细表, 12 columns) in one transaction; the best of three runs counts.
+// Inserts and keyed updates through AddRecord/ModefyRecord against the same statements written
+// bare (sqlite3 / libpq, prepared once), on SQLite and, when CALVANE_TEST_PG holds a server URL,
+// on PostgreSQL. Each run writes N fee lines (收费明细表, 12 columns) in one transaction. Before
+// every run the table is emptied (TRUNCATE on PostgreSQL), so no run pays for the dead rows of
+// the one before; the rows each side wrote are read back and compared.
 //
 //   bench_recordops [N]        (default N = 2000)
+#include "bench/support/Bare.h"
+#include "bench/support/BenchDb.h"
+#include "bench/support/Pairs.h"
 #include "db/Connection.h"
-#include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QTextStream>
-#include <QUrl>
-#include <functional>
 
 using namespace db;
 
@@ -42,97 +38,85 @@ FieldValues lineFields(int i)
     return f;
 }
 
-void check(QSqlQuery& q)
+std::vector<bench::Value> bareValues(int i)
 {
-    if (!q.exec()) throw Error(q.lastError().text());
+    std::vector<bench::Value> out;
+    for (const QVariant& v : lineValues(i)) out.push_back(v.toString().toStdString());
+    return out;
 }
 
-// Rows per second of the best of three runs; each run gets a fresh table.
-double rate(Connection& c, int n, const std::function<void(int)>& perRow, const std::function<void()>& prepare)
+// What a run left in the table: rows, their amounts and keys of receipts, read the same way
+// whoever wrote them.
+std::string contents(bench::Bare& bare, int statement)
 {
-    double best = 0;
-    for (int run = 0; run < 3; ++run) {
-        prepare();
-        Transaction t(c);
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < n; ++i) perRow(i);
-        t.commit();
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        best = std::max(best, n / seconds);
-    }
-    return best;
+    const bench::Row r = bare.run(statement, {}).at(0);
+    std::string s;
+    for (const bench::Value& v : r) s += (v ? *v : std::string("NULL")) + " ";
+    return s;
 }
 
-void measure(const QString& label, Connection& c, int n, QTextStream& out)
+void measure(const bench::Backend& b, int n)
 {
-    const QString placeholders = QStringList(columns.size(), u("?")).join(u(","));
-    const QString insertSql = u("INSERT INTO 收费明细表 (%1) VALUES (%2) RETURNING ID").arg(columns.join(u(",")), placeholders);
-    const QString updateSql = u("UPDATE 收费明细表 SET 数量=?,金额=?,StandartFee=? WHERE ID=?");
-    auto empty = [&] { c.execute(u("DELETE FROM 收费明细表")); };
-    QList<qint64> ids;
+    auto c = Connection::open(b.url);
+    schema::migrate(*c);
+    auto bare = bench::Bare::open(b.url);
+    const std::string name = b.name.toStdString();
+    const std::string insertSql = ("INSERT INTO 收费明细表 (" + columns.join(u(",")) + ") VALUES (" +
+                                   QStringList(columns.size(), u("?")).join(u(",")) + ") RETURNING ID")
+                                      .toStdString();
+    const int insert = bare->prepare(insertSql);
+    const int update = bare->prepare("UPDATE 收费明细表 SET 数量=?,金额=?,StandartFee=? WHERE ID=?");
+    const int readBack = bare->prepare(
+        "SELECT count(*), round(sum(金额)*100), sum(收据编号), round(sum(StandartFee)*100), min(收费项目) FROM 收费明细表");
+    const int keys = bare->prepare("SELECT ID FROM 收费明细表 ORDER BY ID");
 
-    const double oursInsert = rate(c, n, [&](int i) { ids << AddRecord(c, u("收费明细表"), lineFields(i)); },
-                                   [&] { empty(); ids.clear(); });
-    QSqlQuery bareInsertQuery(c.database());
-    const double bareInsert = rate(
-        c, n,
-        [&](int i) {
-            const QVariantList v = lineValues(i);
-            for (int k = 0; k < v.size(); ++k) bareInsertQuery.bindValue(k, v[k]);
-            check(bareInsertQuery);
-            bareInsertQuery.next();
-            ids << bareInsertQuery.value(0).toLongLong();
-            bareInsertQuery.finish(); // SQLite keeps the statement open until it is finished
+    const auto empty = [&] {
+        c->execute(c->isSQLite() ? u("DELETE FROM 收费明细表") : u("TRUNCATE 收费明细表"));
+    };
+    const std::function<std::string()> rows = [&] { return contents(*bare, readBack); };
+
+    // Inserts: the table holds exactly the n lines afterwards, whoever wrote them.
+    const auto f = bench::pairsReadBack<std::string>(
+        [&] {
+            Transaction t(*c);
+            for (int i = 0; i < n; ++i) AddRecord(*c, u("收费明细表"), lineFields(i));
+            t.commit();
         },
         [&] {
-            empty();
-            ids.clear();
-            bareInsertQuery = QSqlQuery(c.database());
-            bareInsertQuery.prepare(insertSql);
-        });
+            bare->execute("BEGIN");
+            for (int i = 0; i < n; ++i) bare->run(insert, bareValues(i));
+            bare->execute("COMMIT");
+        },
+        rows, bench::minimumPairs, empty);
+    bench::report("bench_recordops", name, "insert " + std::to_string(n) + " lines", f);
 
-    auto refill = [&] {
+    // Updates of every line by its key, on a table refilled before each run.
+    std::vector<qint64> ids;
+    const auto refill = [&] {
         empty();
+        bare->execute("BEGIN");
+        for (int i = 0; i < n; ++i) bare->run(insert, bareValues(i));
+        bare->execute("COMMIT");
         ids.clear();
-        Transaction t(c);
-        for (int i = 0; i < n; ++i) ids << AddRecord(c, u("收费明细表"), lineFields(i));
-        t.commit();
+        for (const bench::Row& r : bare->run(keys, {})) ids.push_back(std::stoll(*r.at(0)));
     };
-    const double oursUpdate = rate(
-        c, n,
-        [&](int i) {
-            ModefyRecord(c, u("收费明细表"), {{u("数量"), 3.0}, {u("金额"), 27.0 + i}, {u("StandartFee"), 30.0 + i}},
-                         {u("ID=?"), {ids[i]}});
-        },
-        refill);
-    QSqlQuery bareUpdateQuery(c.database());
-    const double bareUpdate = rate(
-        c, n,
-        [&](int i) {
-            bareUpdateQuery.bindValue(0, 3.0);
-            bareUpdateQuery.bindValue(1, 27.0 + i);
-            bareUpdateQuery.bindValue(2, 30.0 + i);
-            bareUpdateQuery.bindValue(3, ids[i]);
-            check(bareUpdateQuery);
+    const auto g = bench::pairsReadBack<std::string>(
+        [&] {
+            Transaction t(*c);
+            for (int i = 0; i < n; ++i)
+                ModefyRecord(*c, u("收费明细表"), {{u("数量"), 3.0}, {u("金额"), 27.0 + i}, {u("StandartFee"), 30.0 + i}},
+                             {u("ID=?"), {ids[size_t(i)]}});
+            t.commit();
         },
         [&] {
-            refill();
-            bareUpdateQuery = QSqlQuery(c.database());
-            bareUpdateQuery.prepare(updateSql);
-        });
-
-    auto line = [&](const char* op, double ours, double bare) {
-        out << QStringLiteral("%1 %2 %3 %4 %5\n")
-                   .arg(label, -11)
-                   .arg(QLatin1String(op), -8)
-                   .arg(ours, 12, 'f', 0)
-                   .arg(bare, 12, 'f', 0)
-                   .arg(ours / bare, 7, 'f', 2);
-        out.flush();
-    };
-    line("insert", oursInsert, bareInsert);
-    line("update", oursUpdate, bareUpdate);
+            bare->execute("BEGIN");
+            for (int i = 0; i < n; ++i)
+                bare->run(update, {"3", std::to_string(27 + i), std::to_string(30 + i), std::to_string(ids[size_t(i)])});
+            bare->execute("COMMIT");
+        },
+        rows, bench::minimumPairs, refill);
+    bench::report("bench_recordops", name, "update " + std::to_string(n) + " lines by key", g);
+    empty();
 }
 
 } // namespace
@@ -140,36 +124,9 @@ void measure(const QString& label, Connection& c, int n, QTextStream& out)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int n = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 2000;
-    QTextStream out(stdout);
-    out << "rows per run: " << n << " (best of 3; ratio = record operations / bare prepared statement)\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5\n").arg(u("backend"), -11).arg(u("op"), -8).arg(u("ours/s"), 12).arg(u("bare/s"), 12).arg(u("ratio"), 7);
-    try {
-        QTemporaryDir dir;
-        {
-            auto c = Connection::open(u("sqlite:") + dir.filePath(u("bench.sqlite")));
-            schema::migrate(*c);
-            measure(u("sqlite"), *c, n, out);
-        }
-        const QString admin = qEnvironmentVariable("CALVANE_TEST_PG");
-        if (admin.isEmpty()) {
-            out << "postgresql: skipped (set CALVANE_TEST_PG to a server URL)\n";
-            return 0;
-        }
-        const QString name = QStringLiteral("calvane_bench_%1").arg(QCoreApplication::applicationPid());
-        auto a = Connection::open(admin);
-        a->execute(u("CREATE DATABASE ") + name);
-        QUrl url(admin);
-        url.setPath(QLatin1Char('/') + name);
-        {
-            auto c = Connection::open(url.toString());
-            schema::migrate(*c);
-            measure(u("postgresql"), *c, n, out);
-        }
-        a->execute(u("DROP DATABASE ") + name);
-    } catch (const std::exception& e) {
-        QTextStream(stderr) << "bench_recordops: " << QString::fromUtf8(e.what()) << "\n";
-        return 1;
-    }
+    const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 2000;
+    QTemporaryDir dir;
+    for (const bench::Backend& b : bench::backends(dir, QStringLiteral("recordops"))) measure(b, n);
+    bench::dropAll();
     return 0;
 }

@@ -1,14 +1,19 @@
 // The catalogue tree of the item-entry dialogs for a large clinic: 10,000 items in 20
-// departments and 300 classes. Compares the query-per-department-and-class pattern (one
-// statement per class, as the tree was first built) with the single ordered scan that
-// FillCatalogueTree uses, checks that both give the same nodes, and prints the times.
-// Runs on SQLite and, when CALVANE_TEST_PG holds a server URL, on PostgreSQL.
+// departments and 300 classes, built and put into the tree model. Ours (FillCatalogueTree, the
+// clinic's text rules, our query layer) against one bare scan (sqlite3 / libpq) grouped in plain
+// C++ into the same nodes and the same model; both trees are compared first. A second line
+// keeps the way the tree was first built, one query per department and class, against the
+// same bare scan. Runs on SQLite and, when CALVANE_TEST_PG holds a server URL, on PostgreSQL.
+#include "bench/support/Bare.h"
+#include "bench/support/BenchDb.h"
+#include "bench/support/Pairs.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
 #include "receipt/Catalogue.h"
 #include "receipt/CatalogueTree.h"
+#include "receipt/CatalogueTreeModel.h"
 #include "receipt/ClinicText.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,6 +21,7 @@
 #include <QTextStream>
 #include <QUrl>
 #include <algorithm>
+#include <unordered_map>
 
 using namespace receipt;
 
@@ -119,53 +125,87 @@ size_t nodeCount(const std::vector<CatalogueNode>& nodes)
     return n;
 }
 
-template <typename F> double medianMs(int runs, F&& f)
+// The bare side: the same scan, grouped with plain strings. The generated catalogue has no
+// names that differ only in case or trailing blanks, so plain equality groups as the clinic's
+// comparison does; NULL and empty departments are two entries that both hold every item without
+// a department, as the first-seen rule of the clinic's tree gives.
+std::vector<CatalogueNode> bareTree(bench::Bare& bare, int scan, const QString& current)
 {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        times.push_back(timer.nsecsElapsed() / 1e6);
+    const std::vector<bench::Row> rows = bare.run(scan, {});
+    const std::string nullKey("\x01"), emptyKey("\x02");
+    std::vector<std::string> departments;
+    std::unordered_map<std::string, std::vector<const bench::Row*>> byOffice;
+    std::vector<const bench::Row*> unassigned;
+    for (const bench::Row& r : rows) {
+        const bool blank = !r[1] || r[1]->empty();
+        const std::string key = !r[1] ? nullKey : r[1]->empty() ? emptyKey : *r[1];
+        if (blank) unassigned.push_back(&r);
+        auto [it, added] = byOffice.try_emplace(key);
+        if (added) departments.push_back(key);
+        if (!blank) it->second.push_back(&r);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    const auto item = [](const bench::Row* r) {
+        char price[32];
+        std::snprintf(price, sizeof price, "%.2f", bench::number((*r)[5]));
+        const qint64 id = std::stoll(*(*r)[0]);
+        const std::string text = *(*r)[3] + " " + (*r)[4].value_or("") + " " + price + " (" + std::to_string(id) + ")";
+        return CatalogueNode{CatalogueNode::Kind::Item, QString::fromStdString(text), id, false, {}};
+    };
+    std::vector<CatalogueNode> tree;
+    for (const std::string& key : departments) {
+        const bool blank = key == nullKey || key == emptyKey;
+        const QString text = blank ? noDepartmentText : QString::fromStdString(key);
+        CatalogueNode dept{CatalogueNode::Kind::Department, text, 0, blank || text == current, {}};
+        std::vector<std::string> classes;
+        std::unordered_map<std::string, std::vector<const bench::Row*>> byClass;
+        for (const bench::Row* r : blank ? unassigned : byOffice[key]) {
+            if (!(*r)[2] || (*r)[2]->empty()) {
+                dept.children.push_back(item(r));
+                continue;
+            }
+            auto [it, added] = byClass.try_emplace(*(*r)[2]);
+            if (added) classes.push_back(*(*r)[2]);
+            it->second.push_back(r);
+        }
+        for (const std::string& c : classes) {
+            CatalogueNode cls{CatalogueNode::Kind::Class, QString::fromStdString(c), 0, false, {}};
+            for (const bench::Row* r : byClass[c]) cls.children.push_back(item(r));
+            dept.children.push_back(std::move(cls));
+        }
+        tree.push_back(std::move(dept));
+    }
+    return tree;
 }
 
-bool run(const QString& name, db::Connection& c, QTextStream& out)
+void run(const bench::Backend& b)
 {
-    db::schema::migrate(c);
-    generate(c);
+    auto c = db::Connection::open(b.url);
+    db::schema::migrate(*c);
+    generate(*c);
+    c->execute(c->isSQLite() ? QStringLiteral("ANALYZE") : QStringLiteral("VACUUM ANALYZE"));
+    auto bare = bench::Bare::open(b.url);
+    const int scan = bare->prepare("SELECT ID,Office,收费分类,收费项目,单位,单价 FROM 收费标准表 ORDER BY ID");
     const QString current = QStringLiteral("科室5");
-    const auto a = perClassQueries(c, current, false);
-    const auto b = FillCatalogueTree(c, current, CatalogueOrder::Unsorted);
-    if (canonical(a) != canonical(b)) {
-        out << name << ": the two trees differ\n";
-        return false;
-    }
-    if (canonical(perClassQueries(c, current, true)) != canonical(b)) {
-        out << name << ": the indexed per-class tree differs\n";
-        return false;
-    }
-    const double perClass = medianMs(5, [&] { perClassQueries(c, current, false); });
-    const double perClassIndexed = medianMs(5, [&] { perClassQueries(c, current, true); });
-    const double scan = medianMs(11, [&] { FillCatalogueTree(c, current, CatalogueOrder::Unsorted); });
-    const double sorted = medianMs(11, [&] { FillCatalogueTree(c, current, CatalogueOrder::Sorted); });
-    out << QStringLiteral("%1: %2 nodes in %3 departments\n"
-                          "  query per class, case-insensitive  %4 ms  (%5 x the scan)\n"
-                          "  query per class, indexed '='       %6 ms  (%7 x the scan)\n"
-                          "  one scan (FillCatalogueTree)       %8 ms, sorted variant %9 ms\n")
-               .arg(name)
-               .arg(nodeCount(b))
-               .arg(b.size())
-               .arg(perClass, 0, 'f', 1)
-               .arg(perClass / scan, 0, 'f', 1)
-               .arg(perClassIndexed, 0, 'f', 1)
-               .arg(perClassIndexed / scan, 0, 'f', 1)
-               .arg(scan, 0, 'f', 1)
-               .arg(sorted, 0, 'f', 1);
-    out.flush();
-    return true;
+    using Tree = std::vector<CatalogueNode>;
+    const auto same = [](const Tree& a, const Tree& b) { return canonical(a) == canonical(b); };
+    // Both sides end with the model a tree view shows.
+    const std::function<Tree()> ours = [&] {
+        CatalogueTreeModel model(FillCatalogueTree(*c, current, CatalogueOrder::Unsorted));
+        return model.departments();
+    };
+    const std::function<Tree()> plain = [&] {
+        CatalogueTreeModel model(bareTree(*bare, scan, current));
+        return model.departments();
+    };
+    const std::string name = b.name.toStdString();
+    std::printf("%s: %zu nodes\n", name.c_str(), nodeCount(ours()));
+    bench::report("bench_catalogue_tree", name, "tree and model of 10,000 items", bench::pairs<Tree>(ours, plain, same));
+    const std::function<Tree()> perClass = [&] {
+        CatalogueTreeModel model(perClassQueries(*c, current, false));
+        return model.departments();
+    };
+    bench::report("bench_catalogue_tree", name, "the same, one query per class (first way)",
+                  bench::pairs<Tree>(perClass, plain, same));
 }
 
 } // namespace
@@ -173,25 +213,8 @@ bool run(const QString& name, db::Connection& c, QTextStream& out)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
-    bool ok = true;
-    {
-        QTemporaryDir dir;
-        auto c = db::Connection::open(QStringLiteral("sqlite:%1/bench.sqlite").arg(dir.path()));
-        ok = run(QStringLiteral("SQLite"), *c, out) && ok;
-    }
-    const QString admin = qEnvironmentVariable("CALVANE_TEST_PG");
-    if (!admin.isEmpty()) {
-        const QString name = QStringLiteral("calvane_bench_%1").arg(QCoreApplication::applicationPid());
-        auto a = db::Connection::open(admin);
-        a->execute(QStringLiteral("CREATE DATABASE %1").arg(name));
-        {
-            QUrl u(admin);
-            u.setPath(QLatin1Char('/') + name);
-            auto c = db::Connection::open(u.toString());
-            ok = run(QStringLiteral("PostgreSQL"), *c, out) && ok;
-        }
-        a->execute(QStringLiteral("DROP DATABASE %1").arg(name));
-    }
-    return ok ? 0 : 1;
+    QTemporaryDir dir;
+    for (const bench::Backend& b : bench::backends(dir, QStringLiteral("catalogue"))) run(b);
+    bench::dropAll();
+    return 0;
 }

@@ -5,8 +5,8 @@
 // Run: build/bin/bench_settlement (SQLite; PostgreSQL too when CALVANE_TEST_PG holds a
 // maintenance URL). A run settles 20 fresh receipts; engine and bare runs take turns (the
 // order flips every pair) and the median of 25 pairs' ratios is printed, after both sides'
-// rows have been compared. The four cashiers settle 1,000 receipts each; pgbench runs
-// "-c 4 -j 4 -T 20" on a scale-4 database.
+// rows have been compared. The four cashiers settle 1,000 receipts each (in cash, then from
+// prepayment); pgbench runs "-c 4 -j 4 -T 20" on a scale-4 database.
 #include "BareSql.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
@@ -219,61 +219,69 @@ void ratio(const QString& backend)
     }
 }
 
-// One cashier in a process of its own: settles its receipts from its own account, one by one.
+// One cashier in a process of its own: settles its receipts one by one, in cash or from its own
+// account.
 int cashier(const QStringList& a)
 {
     auto c = db::Connection::open(a[0]);
     Side side;
     side.account = a[1].toInt();
+    const int method = a[4].toInt();
     for (qint64 id = a[2].toLongLong(); id <= a[3].toLongLong(); ++id) {
-        const settle::SettlementResult r = settle::Settle(*c, requestFor(id, settle::PrePayment, side));
+        const settle::SettlementResult r = settle::Settle(*c, requestFor(id, method, side));
         if (!r.ok) qFatal("cashier: %s %s", qPrintable(r.message), qPrintable(r.detail));
     }
     return 0;
 }
 
-void fourCashiers()
+// Settlements per second of four cashiers at once, each settling its own receipts.
+double fourCashiers(int method)
 {
     constexpr int cashiers = 4, each = 1000;
     QTemporaryDir dir;
-    const QString url = newDatabase(u"postgresql"_s, dir, u"desks"_s);
-    {
-        auto c = db::Connection::open(url);
-        db::schema::migrate(*c);
-        std::vector<Side> sides;
-        for (int i = 0; i < cashiers; ++i) sides.push_back(newSide(*c, each));
-        QElapsedTimer t;
-        t.start();
-        std::vector<std::unique_ptr<QProcess>> desks;
-        for (const Side& s : sides) {
-            auto p = std::make_unique<QProcess>();
-            p->setProcessChannelMode(QProcess::ForwardedChannels);
-            p->start(QCoreApplication::applicationFilePath(),
-                     {u"--cashier"_s, url, QString::number(s.account), QString::number(s.receipts.front()),
-                      QString::number(s.receipts.back())});
-            desks.push_back(std::move(p));
-        }
-        for (auto& p : desks)
-            if (!p->waitForFinished(-1) || p->exitCode() != 0) qFatal("a cashier failed");
-        const double seconds = t.nsecsElapsed() / 1e9;
-        const qint64 settled = db::toInteger(db::scalar(*c, u"SELECT COUNT(*) FROM 病历收费单"_s));
-        if (settled != cashiers * each) qFatal("settled %lld of %d", settled, cashiers * each);
-        const double ours = settled / seconds;
-        std::printf("postgresql four cashiers: %lld settlements in %.1f s = %.0f per second\n", settled, seconds, ours);
-
-        const QString pgbenchDb = newDatabase(u"postgresql"_s, dir, u"pgbench"_s);
-        QProcess init;
-        init.start(u"pgbench"_s, {u"-q"_s, u"-i"_s, u"-s"_s, u"4"_s, pgbenchDb});
-        if (!init.waitForFinished(-1) || init.exitCode() != 0) qFatal("pgbench -i: %s", init.readAllStandardError().constData());
-        QProcess run;
-        run.start(u"pgbench"_s, {u"-c"_s, u"4"_s, u"-j"_s, u"4"_s, u"-T"_s, u"20"_s, pgbenchDb});
-        if (!run.waitForFinished(-1) || run.exitCode() != 0) qFatal("pgbench: %s", run.readAllStandardError().constData());
-        const QString out = QString::fromUtf8(run.readAllStandardOutput());
-        const auto m = QRegularExpression(u"tps = ([0-9.]+)"_s).match(out);
-        if (!m.hasMatch()) qFatal("pgbench printed no tps");
-        const double tpcb = m.captured(1).toDouble();
-        std::printf("postgresql pgbench TPC-B (4 clients, scale 4): %.0f tps; settlements/TPC-B = %.2f\n", tpcb, ours / tpcb);
+    const QString url = newDatabase(u"postgresql"_s, dir, u"desks%1"_s.arg(method));
+    auto c = db::Connection::open(url);
+    db::schema::migrate(*c);
+    std::vector<Side> sides;
+    for (int i = 0; i < cashiers; ++i) sides.push_back(newSide(*c, each));
+    QElapsedTimer t;
+    t.start();
+    std::vector<std::unique_ptr<QProcess>> desks;
+    for (const Side& s : sides) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->start(QCoreApplication::applicationFilePath(),
+                 {u"--cashier"_s, url, QString::number(s.account), QString::number(s.receipts.front()),
+                  QString::number(s.receipts.back()), QString::number(method)});
+        desks.push_back(std::move(p));
     }
+    for (auto& p : desks)
+        if (!p->waitForFinished(-1) || p->exitCode() != 0) qFatal("a cashier failed");
+    const double seconds = t.nsecsElapsed() / 1e9;
+    const qint64 settled = db::toInteger(db::scalar(*c, u"SELECT COUNT(*) FROM 病历收费单"_s));
+    if (settled != cashiers * each) qFatal("settled %lld of %d", settled, cashiers * each);
+    const double perSecond = settled / seconds;
+    std::printf("postgresql four cashiers, %s: %lld settlements in %.1f s = %.0f per second\n",
+                method == settle::Cash ? "cash" : "prepayment", settled, seconds, perSecond);
+    return perSecond;
+}
+
+// pgbench's TPC-B on the same server: 4 clients, 4 threads, 20 s, scale 4.
+double tpcb()
+{
+    QTemporaryDir dir;
+    const QString pgbenchDb = newDatabase(u"postgresql"_s, dir, u"pgbench"_s);
+    QProcess init;
+    init.start(u"pgbench"_s, {u"-q"_s, u"-i"_s, u"-s"_s, u"4"_s, pgbenchDb});
+    if (!init.waitForFinished(-1) || init.exitCode() != 0) qFatal("pgbench -i: %s", init.readAllStandardError().constData());
+    QProcess run;
+    run.start(u"pgbench"_s, {u"-c"_s, u"4"_s, u"-j"_s, u"4"_s, u"-T"_s, u"20"_s, pgbenchDb});
+    if (!run.waitForFinished(-1) || run.exitCode() != 0) qFatal("pgbench: %s", run.readAllStandardError().constData());
+    const auto m = QRegularExpression(u"tps = ([0-9.]+)"_s).match(QString::fromUtf8(run.readAllStandardOutput()));
+    if (!m.hasMatch()) qFatal("pgbench printed no tps");
+    const double tps = m.captured(1).toDouble();
+    std::printf("postgresql pgbench TPC-B (4 clients, scale 4): %.0f tps\n", tps);
+    return tps;
 }
 
 } // namespace
@@ -282,11 +290,14 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 6 && args[1] == u"--cashier"_s) return cashier(args.mid(2));
+    if (args.size() == 7 && args[1] == u"--cashier"_s) return cashier(args.mid(2));
     ratio(u"sqlite"_s);
     if (!qEnvironmentVariable("CALVANE_TEST_PG").isEmpty()) {
         ratio(u"postgresql"_s);
-        fourCashiers();
+        const double cash = fourCashiers(settle::Cash);
+        const double prepaid = fourCashiers(settle::PrePayment);
+        const double tps = tpcb();
+        std::printf("four cashiers / TPC-B: cash %.2f, prepayment %.2f\n", cash / tps, prepaid / tps);
     }
     return 0;
 }

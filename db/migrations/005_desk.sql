@@ -5,6 +5,10 @@
 
 -- 停用 = 1: kept for the old receipts that name the cashier, no longer offered at sign-in.
 CREATE TABLE 收款员表 (ID {ID}, 收款员 TEXT, 停用 SMALLINT);
+-- A clinic that already works starts with the cashiers its settlements and walk-in sheets name.
+INSERT INTO 收款员表 (收款员, 停用)
+  SELECT name, 0 FROM (SELECT trim(收款人) AS name FROM 病历收费单 UNION SELECT trim(收款人) FROM 无病历收费单) known
+  WHERE name IS NOT NULL AND name <> '' ORDER BY name;
 
 -- 拼音码: the pinyin initials of 病人姓名, lowercase ("zw" for 张伟); 电话: the patient's phone.
 ALTER TABLE 病历卡表 ADD COLUMN 拼音码 TEXT;

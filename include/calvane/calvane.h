@@ -7,7 +7,9 @@
  *
  * Every dialog export runs one modal dialog on the calling (user-interface) thread. When no
  * dialog can be shown at all (no display, no connection, another thread) the export changes
- * nothing, returns what it returns for a cancel and CalvaneLastError() says why. */
+ * nothing, returns what it returns for a cancel and CalvaneLastError() says why. A host without
+ * a QApplication of its own gets the module's: made when the first dialog or message is shown,
+ * kept until the library is unloaded, on the thread that made it. */
 #ifndef CALVANE_CALVANE_H
 #define CALVANE_CALVANE_H
 
@@ -26,8 +28,11 @@ extern "C" {
 /* An open clinic database, counted: the host opens it, dialogs hold it while they run. */
 typedef struct CalvaneConnection CalvaneConnection;
 
-/* Opens "sqlite:PATH" or "postgresql://…". Returns 0 and sets *conn, or non-zero
- * (the reason from CalvaneLastError). */
+/* Opens "sqlite:PATH" (an existing file: a clinic database is made by `calvane init`, never
+ * here) or "postgresql://…". Returns 0 and sets *conn, or non-zero (the reason from
+ * CalvaneLastError). Every export checks the connection first: one whose server went away is
+ * connected again, once; when that fails the export changes nothing, shows no dialog (a
+ * dialog export says why in a message box) and CalvaneLastError() says why. */
 CALVANE_API int32_t CalvaneConnect(const char* url, CalvaneConnection** conn);
 /* Releases the host's reference. NULL is ignored. */
 CALVANE_API void CalvaneDisconnect(CalvaneConnection* conn);

@@ -96,6 +96,9 @@ private Q_SLOTS:
             << -1.0 - (86400.0 - 0.2) / 86400.0 << QDateTime(QDate(1899, 12, 30), QTime(0, 0));
         QTest::newRow("just before midnight") << 46365.0 + (86400.0 - 0.2) / 86400.0
                                               << QDateTime(QDate(2026, 12, 10), QTime(0, 0));
+        QTest::newRow("the last second of 9999") << 2958465.0 + 86399.0 / 86400.0
+                                                 << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59));
+        QTest::newRow("rounding up into year 10000") << 2958465.0 + (86400.0 - 0.2) / 86400.0 << QDateTime();
     }
     void oleDatesConvertBothWays()
     {

@@ -220,6 +220,35 @@ private Q_SLOTS:
         QVERIFY(scalar(*c, QStringLiteral("SELECT ID FROM 收费收据表 WHERE 合计=?"), {value}).isNull());
     }
 
+    // Texts with a NUL and dates no column holds are refused alike on every backend.
+    void textsWithNulAndDatesPast9999AreRefused_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("column");
+        for (const QString& b : testdb::backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(": NUL in a text")))
+                << b << QVariant(QStringLiteral("张") + QChar(0) + QStringLiteral("三")) << QStringLiteral("病人姓名");
+            QTest::newRow(qPrintable(b + QStringLiteral(": year 10000")))
+                << b << QVariant(QDateTime(QDate(10000, 1, 1), QTime(0, 0))) << QStringLiteral("日期");
+            QTest::newRow(qPrintable(b + QStringLiteral(": a date in year 10000"))) << b << QVariant(QDate(10000, 6, 1))
+                                                                           << QStringLiteral("日期");
+        }
+    }
+    void textsWithNulAndDatesPast9999AreRefused()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QVariant, value);
+        QFETCH(QString, column);
+        auto c = testdb::open(backend);
+        const qint64 id = addReceipt(*c);
+        QVERIFY_THROWS_EXCEPTION(Error, AddRecord(*c, receipts, {{column, value}}));
+        QVERIFY_THROWS_EXCEPTION(Error, ModefyRecord(*c, receipts, {{column, value}}, {QStringLiteral("ID=?"), {id}}));
+        QCOMPARE(count(*c, receipts), 1);
+        const auto row = LoadedRow::load(*c, receipts, QStringLiteral("ID"), id);
+        QCOMPARE(row->value(QStringLiteral("病人姓名")).toString(), QStringLiteral("张三"));
+    }
+
     // An extra condition of the caller ("still unpaid") is part of the same check.
     void editsMeetTheCallersCondition_data() { testdb::addBackendRows(); }
     void editsMeetTheCallersCondition()

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTest>
@@ -120,6 +121,10 @@ private slots:
         const qint64 receipt = db::toInteger(db::scalar(*c, u"SELECT max(ID) FROM 收费收据表"_s));
         QVERIFY(receipt > 0);
         QCOMPARE(labelText(&desk, u"操作结果"_s), u"收据 %1 已保存，合计 155.50"_s.arg(receipt));
+        // The call itself, for a developer: what the export answered.
+        QVERIFY(qobject_cast<QPlainTextEdit*>(named(&desk, u"开发者视图"_s))
+                    ->toPlainText()
+                    .contains(uR"(ReceiptSet {"result":0,"out":{"receipt_id":%1}})"_s.arg(receipt)));
         auto* receipts = qobject_cast<QTableWidget*>(named(&desk, u"收据列表"_s));
         QCOMPARE(receipts->rowCount(), 1);
         QCOMPARE(receipts->item(0, 1)->text(), QString::number(receipt));
@@ -158,6 +163,13 @@ private slots:
         QCOMPARE(day->rowCount(), desk::isBuilt(u"PayForNoCard"_s) ? 2 : 1);
         QCOMPARE(day->item(0, 2)->text(), QString::number(receipt));
         QVERIFY(labelText(&desk, u"今日合计"_s).startsWith(u"收据 1 张"_s));
+        // From another patient's page, the day's receipt opens on its own patient's page.
+        QVERIFY(desk.openPatient(1002));
+        desk.action(u"今日收费"_s)->trigger();
+        STEP(app::control::row(day, 0));
+        emit day->doubleClicked(day->model()->index(0, 0));
+        QCOMPARE(labelText(&desk, u"姓名"_s), u"张三"_s);
+        QCOMPARE(receipts->currentRow(), 0);
 
         // The day-end statement.
         if (desk::isBuilt(u"HEBEITableStatic"_s)) {

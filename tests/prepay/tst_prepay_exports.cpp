@@ -436,7 +436,7 @@ class TestPrePayExports : public QObject
 
         const ToolRun dialog = runTool({"call", "ReceiptSet", "--db", url, "--arg", "receipt_id=5"}, withoutDisplay());
         QCOMPARE(dialog.exitCode, 1);
-        QCOMPARE(dialog.out.trimmed(), QByteArray(R"({"result":1,"out":{"receipt_id":5}})"));
+        QCOMPARE(dialog.out, QByteArray()); // nothing a script could take for an answer
         QVERIFY2(dialog.err.contains("ReceiptSet: no display"), dialog.err.constData());
     }
 

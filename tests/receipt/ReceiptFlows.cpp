@@ -57,7 +57,7 @@ QList<ReceiptFlow> receiptFlows()
          R"([{"set":"挂号费","to":"10"},{"click":"修改"},{"click":"取消"}])", 1, "nothing", editing,
          {"收据修改失败,退出!"}, 1, {{"挂号费", 0.0}, {"合计", 55.0}}},
         {"an amount that is no number is refused", "none", wang, 0,
-         R"([{"set":"挂号费","to":"abc"},{"click":"提交"},{"set":"挂号费","to":"12"},{"click":"提交"}])", 0, "new",
+         R"([{"set":"挂号费","to":"-"},{"click":"提交"},{"set":"挂号费","to":"12"},{"click":"提交"}])", 0, "new",
          fresh, {"请输入一个数字。", "请输入一个数字。"}, 1, {{"合计", 12.0}}},
     };
 }

@@ -3,8 +3,15 @@
 //                                 transaction, prints "taken", then commits or rolls back as
 //                                 the next line on stdin says, and prints "done";
 //   stock_desk save URL QUANTITY  saves a walk-in prescription of QUANTITY through the
-//                                 prescription form and prints how the save ended.
+//                                 prescription form and prints how the save ended;
+//   stock_desk lock URL           holds every stock batch in a transaction (as a desk in the
+//                                 middle of a stock-out), prints "taken", waits for a line on
+//                                 stdin and rolls back;
+//   stock_desk settle URL RECEIPT settles the prescription RECEIPT in cash through the
+//                                 checkout form and prints how it ended.
 #include "db/Transaction.h"
+#include "db/Query.h"
+#include "rx/PrescriptionCheckoutForm.h"
 #include "rx/PrescriptionForm.h"
 #include "rx/Stock.h"
 #include <QCoreApplication>
@@ -16,11 +23,34 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4) return 2;
+    if (args.size() < 3) return 2;
     const QString name = QStringLiteral("阿莫西林"), spec = QStringLiteral("0.25g*24");
-    const double quantity = args[3].toDouble();
+    const double quantity = args.value(3).toDouble();
     try {
         auto c = db::Connection::open(args[2]);
+        if (args[1] == QLatin1String("lock")) {
+            db::Transaction t(*c);
+            db::execute(*c, QStringLiteral("UPDATE 材料库存表 SET 现存数量=现存数量"));
+            std::printf("taken\n");
+            std::fflush(stdout);
+            std::string what;
+            std::getline(std::cin, what);
+            return 0;
+        }
+        if (args[1] == QLatin1String("settle")) {
+            rx::PrescriptionCheckoutForm::Inputs in;
+            in.receiptId = args.value(3).toLongLong();
+            in.caseNumber = 7;
+            in.patientNumber = QStringLiteral("P7");
+            in.cashier = QStringLiteral("收款员") + QString::number(QCoreApplication::applicationPid());
+            rx::PrescriptionCheckoutForm f(c, in);
+            f.open();
+            const auto ending = f.settle();
+            std::printf("%s\n", ending == rx::PrescriptionCheckoutForm::Ending::Accept     ? "accept"
+                                : ending == rx::PrescriptionCheckoutForm::Ending::Shortage ? "shortage"
+                                                                                          : "stay");
+            return 0;
+        }
         if (args[1] == QLatin1String("hold")) {
             rx::MedicineLineList lines;
             rx::MedicineLine l;

@@ -80,6 +80,16 @@ private Q_SLOTS:
             QTest::addRow("%s: walk-in without stock keeping", n.data())
                 << b << true << false << "2" << six + click("确定") << 0 << "无病历收费单 已付 60 60 60 2" << "2" << ""
                 << entry;
+            const QJsonArray two = six + addLine(QStringLiteral("西药"), QStringLiteral("布洛芬"), QStringLiteral("0.3g*20"),
+                                                 QStringLiteral("1"));
+            QTest::addRow("%s: a line deleted before saving", n.data())
+                << b << true << false << "2" << two + QJsonArray{QJsonObject{{"row", "处方"}, {"index", 1}}} + click("删除") + click("确定")
+                << 0 << "无病历收费单 已付 60 60 60 2" << "2" << "" << entry;
+            QTest::addRow("%s: a line changed before saving", n.data())
+                << b << true << false << "2"
+                << six + QJsonArray{QJsonObject{{"row", "处方"}, {"index", 0}}, QJsonObject{{"set", "数量"}, {"to", "2"}}} +
+                       click("修改") + click("确定")
+                << 0 << "无病历收费单 已付 20 20 20 2" << "2" << "" << entry;
             QTest::addRow("%s: empty case record is not stored", n.data())
                 << b << false << true << "5" << click("确定") + click("取消") << 1 << "none" << "5" << "" << entry;
         }

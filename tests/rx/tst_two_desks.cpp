@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTest>
 #include <QThread>
+#include <functional>
 
 using namespace stockfixture;
 
@@ -15,11 +16,21 @@ namespace {
 
 QString deskPath() { return QStringLiteral(STOCK_DESK); }
 
-// On PostgreSQL, whether some session of this database waits for a lock (B behind A's row).
-bool someoneWaits(db::Connection& c)
+// On PostgreSQL, how many sessions of this database wait for a lock (B behind A's row).
+qint64 waiting(db::Connection& c)
 {
     return db::toInteger(db::scalar(c, QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE datname=current_database() "
-                                                      "AND wait_event_type='Lock'"))) > 0;
+                                                      "AND wait_event_type='Lock'")));
+}
+
+// Polls until `sessions` wait for a lock or `running` says the processes ended.
+bool waitForWaiters(db::Connection& c, qint64 sessions, const std::function<bool()>& running)
+{
+    for (int i = 0; i < 3000 && running(); ++i) {
+        if (waiting(c) >= sessions) return true;
+        QThread::msleep(20);
+    }
+    return false;
 }
 
 } // namespace
@@ -70,12 +81,8 @@ private Q_SLOTS:
         QVERIFY(b.waitForStarted());
         if (!c->isSQLite()) {
             // B must really stand behind A's row before A ends, or the race is not run.
-            bool waits = false;
-            for (int i = 0; i < 3000 && !waits && b.state() == QProcess::Running; ++i) {
-                waits = someoneWaits(*c);
-                if (!waits) QThread::msleep(20);
-            }
-            QVERIFY2(waits, b.readAllStandardError().constData());
+            QVERIFY2(waitForWaiters(*c, 1, [&] { return b.state() == QProcess::Running; }),
+                     b.readAllStandardError().constData());
         }
         a.write(aEnds.toLatin1() + '\n');
         a.closeWriteChannel();
@@ -87,6 +94,53 @@ private Q_SLOTS:
         QCOMPARE(batches(*c), after);
         QCOMPARE(withdrawals(*c), taken);
         QCOMPARE(db::toInteger(db::scalar(*c, QStringLiteral("SELECT count(*) FROM 无病历收费单"))), sheets);
+    }
+
+    // Two cashiers settle one prescription at once while a third desk holds the stock: on
+    // PostgreSQL the first waits inside its checkout for the stock, the second for the first's
+    // receipt; on SQLite both wait for the database. One settles; the other is told and writes
+    // nothing, and the medicines leave the stock once.
+    void twoCashiers_data() { testdb::addBackendRows(); }
+    void twoCashiers()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        auto c = db::Connection::open(url);
+        db::schema::migrate(*c);
+        keepStock(*c, true);
+        addBatches(*c, QStringLiteral("阿莫西林"), QStringLiteral("0.25g*24"), QStringLiteral("5"));
+        const qint64 receipt = db::AddRecord(*c, QStringLiteral("收费收据表"),
+                                             {{QStringLiteral("病历号"), 7}, {QStringLiteral("合计"), 30.0},
+                                              {QStringLiteral("付款"), QStringLiteral("未付")},
+                                              {QStringLiteral("IsPrescriptionFlag"), 2}});
+        db::AddRecord(*c, QStringLiteral("处方明细表"),
+                      {{QStringLiteral("ReceiptID"), receipt}, {QStringLiteral("名称"), QStringLiteral("阿莫西林")},
+                       {QStringLiteral("规格"), QStringLiteral("0.25g*24")}, {QStringLiteral("数量"), 3.0},
+                       {QStringLiteral("单价"), 10.0}, {QStringLiteral("金额"), 30.0}, {QStringLiteral("MedcineOutFlag"), 0}});
+
+        QProcess holder, first, second;
+        holder.start(deskPath(), {QStringLiteral("lock"), url});
+        QVERIFY(holder.waitForReadyRead(60000));
+        QCOMPARE(holder.readLine().trimmed(), QByteArray("taken"));
+        first.start(deskPath(), {QStringLiteral("settle"), url, QString::number(receipt)});
+        second.start(deskPath(), {QStringLiteral("settle"), url, QString::number(receipt)});
+        QVERIFY(first.waitForStarted() && second.waitForStarted());
+        if (!c->isSQLite())
+            QVERIFY(waitForWaiters(*c, 2, [&] {
+                return first.state() == QProcess::Running && second.state() == QProcess::Running;
+            }));
+        holder.write("go\n");
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(60000));
+        QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+        QStringList endings{QString::fromUtf8(first.readAllStandardOutput().trimmed()),
+                            QString::fromUtf8(second.readAllStandardOutput().trimmed())};
+        endings.sort();
+        QCOMPARE(endings, (QStringList{QStringLiteral("accept"), QStringLiteral("stay")}));
+        QCOMPARE(db::toInteger(db::scalar(*c, QStringLiteral("SELECT count(*) FROM 病历收费单"))), 1);
+        QCOMPARE(db::toText(db::scalar(*c, QStringLiteral("SELECT 付款 FROM 收费收据表"))), QStringLiteral("已付"));
+        QCOMPARE(batches(*c), QStringLiteral("2"));
+        QCOMPARE(withdrawals(*c), QStringLiteral("3#1"));
     }
 };
 

@@ -1,6 +1,7 @@
 // The statistics as numbers: the cashier's day by category and by class, the statistical
 // report in its three modes, and the settings of what the statistics count, on every backend.
 #include "db/Query.h"
+#include "db/Schema.h"
 #include "receipt/FeeCategories.h"
 #include "stats/PaymentStatement.h"
 #include "stats/StatisticalReport.h"
@@ -195,7 +196,7 @@ private Q_SLOTS:
         QVERIFY(seen.size() >= 4);
         QCOMPARE(seen.first(), 0);
         QCOMPARE(seen[seen.size() - 2], seen.last());
-        QCOMPARE(seen.last() > 1, first.daysTo(last) >= stats::SliceAfterDays);
+        QCOMPARE(seen.last() > 1, first.daysTo(last) + 1 > stats::SliceDays);
     }
 
     void cancelledReportStops_data() { testdb::addBackendRows(); }
@@ -219,6 +220,66 @@ private Q_SLOTS:
         labels[6] = u"药费"_s;
         const stats::ReportRequest r{QDate(2026, 3, 1), QDate(2026, 3, 1), stats::ReportMode::Department, {}};
         QCOMPARE(stats::statisticalReport(*c, labels, r).first(), u"科室#药费#治疗费#手术费#诊疗费#放射费#合计"_s);
+    }
+
+    // Two workstations on one database: a settings edit writes only over what it loaded, and a
+    // content is added once however many add it.
+    void settingsFromTwoWorkstations_data() { testdb::addBackendRows(); }
+    void settingsFromTwoWorkstations()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        auto a = db::Connection::open(url);
+        db::schema::migrate(*a);
+        auto b = db::Connection::open(url);
+
+        const stats::ReportChoice loadedA = stats::LoadReportChoice(*a, 0), loadedB = stats::LoadReportChoice(*b, 0);
+        stats::ReportChoice wantA = loadedA, wantB = loadedB;
+        wantA.vipCard = 1;
+        wantB.preferCard = 1;
+        QVERIFY(stats::SaveReportChoice(*b, 0, loadedB, wantB));
+        QVERIFY(!stats::SaveReportChoice(*a, 0, loadedA, wantA)); // B added the row meanwhile
+        const stats::ReportChoice again = stats::LoadReportChoice(*a, 0);
+        QVERIFY(again.stored);
+        QCOMPARE(again.preferCard, 1);
+        QCOMPARE(again.vipCard, 0);
+        wantA = again;
+        wantA.vipCard = 1;
+        const stats::ReportChoice staleB = stats::LoadReportChoice(*b, 0);
+        QVERIFY(stats::SaveReportChoice(*a, 0, again, wantA));
+        stats::ReportChoice wantStale = staleB;
+        wantStale.moneyCard = 1;
+        QVERIFY(!stats::SaveReportChoice(*b, 0, staleB, wantStale)); // A changed it since B read it
+        const stats::ReportChoice final = stats::LoadReportChoice(*b, 0);
+        QCOMPARE(QList<int>({final.standartItem, final.nonStandartItem, final.vipCard, final.moneyCard, final.preferCard}),
+                 QList<int>({0, 0, 1, 0, 1}));
+
+        QVERIFY(stats::AddContent(*a, 8, u"东城区"_s, stats::defaultOptions(8)));
+        QVERIFY(!stats::AddContent(*b, 8, u"东城区 "_s, stats::defaultOptions(8)));
+        QCOMPARE(stats::LoadContents(*b, 8), QStringList{u"东城区"_s});
+        QCOMPARE(stats::DeleteContent(*b, 8, u"东城区"_s), 1);
+        QCOMPARE(stats::DeleteContent(*a, 8, u"东城区"_s), 0);
+    }
+
+    void optionCaptions_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("captions"); // radio 1, radio 2 ("" hidden), check 1, check 2, item type
+        QTest::newRow("standard items") << 1 << QStringList{u"按'检查'进行统计"_s, u"按'拍片'进行统计"_s, u"统计'拍片'的消费人次"_s, u"统计'拍片'的消费金额"_s, u"1"_s};
+        QTest::newRow("information base keeps the template")
+            << 3 << QStringList{u"按收费类别(即收费大类)统计"_s, u"按收费明细(即收费分项)统计"_s,
+                                u"统计该项收费内容的消费人次"_s, u"统计该项收费内容的消费金额"_s, u"1"_s};
+        QTest::newRow("non-standard items by category") << 5 << QStringList{u"按'检查'进行统计"_s, QString(), u"统计'检查'的消费人次"_s, u"统计'检查'的消费金额"_s, u"0"_s};
+        QTest::newRow("vouchers count times") << 9 << QStringList{u"按'检查'进行统计"_s, QString(), u"统计'检查'的消费次数"_s, u"统计'检查'的消费金额"_s, u"0"_s};
+    }
+    void optionCaptions()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, captions);
+        const stats::OptionCaptions c = stats::captionsFor(kind, u"检查"_s, u"拍片"_s);
+        QCOMPARE(QStringList({c.byCategory, c.byItemShown ? c.byItem : QString(), c.countPatients, c.countMoney,
+                              QString::number(c.itemType)}),
+                 captions);
     }
 
     void csvHasBomAndQuotes()

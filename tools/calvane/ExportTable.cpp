@@ -1,4 +1,5 @@
 #include "tools/calvane/ExportTable.h"
+#include "common/ShortQuote.h"
 #include "common/OleDate.h"
 #include <QDateTime>
 #include <QJsonArray>
@@ -217,7 +218,7 @@ bool Args::set(const QString& name, const QString& value, QString* error)
 {
     const int i = indexOf(name);
     if (i < 0) {
-        *error = QStringLiteral("%1 has no parameter %2").arg(export_->name, name);
+        *error = QStringLiteral("%1 has no parameter %2").arg(export_->name, shortQuote(name));
         return false;
     }
     Slot& slot = slots_[i];
@@ -276,7 +277,7 @@ bool Args::set(const QString& name, const QString& value, QString* error)
         *error = QStringLiteral("%1 is only written by the export").arg(name);
         return false;
     }
-    if (!ok) *error = QStringLiteral("%1=%2: not a %3").arg(name, value, kindName(export_->params[i].kind));
+    if (!ok) *error = QStringLiteral("%1=%2: not a %3").arg(name, shortQuote(value), kindName(export_->params[i].kind));
     return ok;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/calvane/Commands.h"
 #include <QCoreApplication>
+#include <QStringDecoder>
 #include <QTextStream>
 #include <exception>
 
@@ -20,8 +21,31 @@ void usage(QTextStream& out)
     out << "usage: calvane COMMAND …\n"
            "  init URL [--demo]   create the clinic schema (and a demo clinic) at URL\n"
            "  call EXPORT [--db URL] [--script FILE] [--arg NAME=VALUE]…\n"
-           "                      call one export as a host would; EXPORT --help lists its parameters\n"
-           "  desk [--db URL]     the front desk window\n";
+           "                      call one export as a host would; `call EXPORT --help` says what it\n"
+           "                      takes, what its result and out values mean and which labels a\n"
+           "                      script can use in its dialog\n"
+           "  desk [--db URL]     the front desk window\n"
+           "URL: sqlite:PATH or postgresql://…; a bare PATH is a SQLite file. CALVANE_DB gives the\n"
+           "database when --db is not given. Only `init` creates a database.\n";
+}
+
+// Database URLs as every command takes them, also from CALVANE_DB: a bare path is a SQLite file.
+QString databaseUrl(const QString& given)
+{
+    if (given.isEmpty() || given.startsWith(QLatin1String("sqlite:")) || given.contains(QLatin1String("://")))
+        return given;
+    return QStringLiteral("sqlite:") + given;
+}
+
+void normalizeDatabaseUrls(const QString& command, QStringList& args)
+{
+    const QString env = qEnvironmentVariable("CALVANE_DB");
+    if (!env.isEmpty()) qputenv("CALVANE_DB", databaseUrl(env).toUtf8());
+    for (int i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == QLatin1String("--db")) args[i + 1] = databaseUrl(args[i + 1]);
+    if (command == QLatin1String("init"))
+        for (QString& a : args)
+            if (!a.startsWith(QLatin1String("--"))) a = databaseUrl(a);
 }
 } // namespace
 
@@ -29,13 +53,28 @@ int main(int argc, char** argv)
 {
     qInstallMessageHandler(quietPlatformNoise);
     QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     QTextStream err(stderr);
+    for (int i = 1; i < argc; ++i) {
+        // Refused as the library refuses such a text: decoding would store U+FFFD in its place.
+        QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        args << decode(QByteArrayView(argv[i]));
+        if (decode.hasError()) {
+            err << "calvane: argument " << i << " is not valid UTF-8 (begins "
+                << QByteArray(argv[i]).left(16).toHex(' ') << ")\n";
+            return 2;
+        }
+    }
     if (args.isEmpty()) {
         usage(err);
         return 2;
     }
     const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        QTextStream out(stdout);
+        usage(out);
+        return 0;
+    }
+    normalizeDatabaseUrls(command, args);
     try {
         if (command == QLatin1String("init")) {
             QCoreApplication app(argc, argv);

@@ -16,7 +16,7 @@ QString kindOf(qint64 prescriptionFlag, bool standard, bool refund)
 }
 
 const QString receiptColumns = QStringLiteral(
-    "SELECT r.ID, r.日期, r.病人姓名, r.合计, r.付款, r.FeeIO, r.IsPrescriptionFlag, r.Doctor_Discout, "
+    "SELECT r.ID, r.病历号, r.日期, r.病人姓名, r.合计, r.付款, r.FeeIO, r.IsPrescriptionFlag, r.Doctor_Discout, "
     "(SELECT count(*) FROM 收费明细表 m WHERE m.收据编号 = r.ID) AS lines, "
     "p.收款金额 AS collected, p.日期 AS paid_at, p.收款人 AS payee ");
 
@@ -33,6 +33,7 @@ DayList loadDayList(db::Connection& c, const QDate& day, const QString& cashier)
         while (q.next()) {
             DayRow r;
             r.id = q.integer(0);
+            r.caseNumber = q.integer(1);
             r.time = q.dateTime(QStringLiteral("日期"));
             r.patient = q.text(QStringLiteral("病人姓名")).trimmed();
             r.total = q.number(QStringLiteral("合计"));

@@ -11,6 +11,7 @@ namespace desk {
 struct DayRow {
     bool walkIn = false;
     qint64 id = 0;
+    qint64 caseNumber = 0; // the receipt's case; 0 on walk-in sheets
     QDateTime time;   // when it was written
     QString patient;
     QString kind;     // 收费, 标准收费, 处方, 退费 for refunds

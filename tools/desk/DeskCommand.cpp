@@ -1,4 +1,5 @@
 #include "tools/calvane/Commands.h"
+#include "db/Schema.h"
 #include "tools/desk/DeskWindow.h"
 #include <QApplication>
 #include <QFileInfo>
@@ -25,6 +26,18 @@ int deskCommand(int argc, char** argv, const QStringList& args)
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         err << "calvane desk: no display. The desk is a window and needs a graphical session (DISPLAY or "
                "WAYLAND_DISPLAY is not set); without one, use `calvane call EXPORT --script FILE`.\n";
+        return 1;
+    }
+    try {
+        auto c = db::Connection::open(url);
+        const int version = db::schema::currentVersion(*c), needed = db::schema::latestVersion();
+        if (version < needed) {
+            err << "calvane desk: the database at " << c->displayUrl() << " has schema version " << version
+                << ", the desk needs " << needed << " (upgrade it with: calvane init " << c->displayUrl() << ")\n";
+            return 1;
+        }
+    } catch (const db::Error& e) {
+        err << "calvane desk: " << e.message() << "\n";
         return 1;
     }
     QApplication app(argc, argv);

@@ -77,30 +77,37 @@ QPushButton* actionButton(QAction* a, QWidget* parent)
 QWidget* DeskWindow::buildSignInPage()
 {
     auto* page = new QWidget(this);
-    auto* outer = new QVBoxLayout(page);
+    auto* outer = new QGridLayout(page);
     auto* box = new QGroupBox(u"收款员签到"_s, page);
-    box->setMaximumWidth(420);
+    box->setMinimumSize(460, 260);
     auto* form = new QFormLayout(box);
-    auto* title = new QLabel(clinicName_, box);
+    form->setContentsMargins(30, 24, 30, 24);
+    form->setVerticalSpacing(16);
+    auto* title = new QLabel(u"%1\n收费前台"_s.arg(clinicName_), box);
     QFont f = title->font();
-    f.setPointSizeF(f.pointSizeF() * 1.6);
+    f.setPointSizeF(f.pointSizeF() * 1.8);
     f.setBold(true);
     title->setFont(f);
     title->setAlignment(Qt::AlignCenter);
+    title->setStyleSheet(u"QLabel { color: #1d4f91; }"_s);
     form->addRow(title);
     cashierList_ = new QComboBox(box);
     cashierList_->setAccessibleName(u"收款员"_s);
+    cashierList_->setMinimumWidth(200);
     form->addRow(u"收款员"_s, cashierList_);
     auto* go = new QPushButton(u"签到"_s, box);
     go->setDefault(true);
+    go->setMinimumHeight(32);
     connect(go, &QPushButton::clicked, this, [this] { signIn(cashierList_->currentText()); });
     form->addRow(go);
     signInNote_ = new QLabel(box);
     signInNote_->setWordWrap(true);
     form->addRow(signInNote_);
-    outer->addStretch();
-    outer->addWidget(box, 0, Qt::AlignCenter);
-    outer->addStretch(2);
+    outer->setRowStretch(0, 2);
+    outer->setRowStretch(2, 3);
+    outer->setColumnStretch(0, 1);
+    outer->setColumnStretch(2, 1);
+    outer->addWidget(box, 1, 1);
     return page;
 }
 
@@ -233,6 +240,19 @@ QWidget* DeskWindow::buildDayTab()
                           {u"时间"_s, u"单据"_s, u"编号"_s, u"病人"_s, u"类别"_s, u"合计"_s, u"状态"_s, u"实收"_s,
                            u"收款人"_s});
     connect(dayTable_, &QTableWidget::itemSelectionChanged, this, &DeskWindow::updateActions);
+    // A receipt opens on its patient's page, where its actions are; a walk-in sheet opens for
+    // correction.
+    connect(dayTable_, &QTableWidget::doubleClicked, this, [this] {
+        const auto d = selectedDayRow();
+        if (!d) return;
+        if (d->walkIn) {
+            actions_.value(u"修改单据"_s)->trigger();
+            return;
+        }
+        if (!openPatient(d->caseNumber)) return;
+        for (int r = 0; r < page_->receipts.size(); ++r)
+            if (page_->receipts[r].id == d->id) receipts_->selectRow(r);
+    });
     layout->addWidget(dayTable_, 1);
     dayTotals_ = new QLabel(page);
     dayTotals_->setAccessibleName(u"今日合计"_s);

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 
@@ -31,6 +33,22 @@ bool save(QWidget& w, const QString& dir, const QString& name)
     return true;
 }
 
+// Does what a cashier's hands would do in the next dialog, through a UI script.
+void scripted(DeskWindow& desk, const QTemporaryDir& dir, const QString& action, const QByteArray& steps)
+{
+    const QString path = dir.filePath(QStringLiteral("script.json"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return;
+    f.write("{\"steps\":" + steps + "}");
+    f.close();
+    CalvaneSetUiScript(path.toUtf8().constData());
+    desk.action(action)->trigger();
+    const QString refused = QString::fromUtf8(CalvaneUiScriptError());
+    if (!refused.isEmpty()) QTextStream(stderr) << "desk_screenshots: " << action << ": " << refused << "\n";
+    QTextStream(stdout) << desk.lastOutcome() << "\n";
+    CalvaneSetUiScript(nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -46,6 +64,13 @@ int main(int argc, char** argv)
     desk.show();
     bool ok = save(desk, args[3], QStringLiteral("desk-signin.png"));
     desk.signIn(QStringLiteral("马丽"));
+    // A little of the day's work first: a walk-in patient's sheet, and case 1012's receipt settled.
+    QTemporaryDir scripts;
+    scripted(desk, scripts, QStringLiteral("无病历收费"),
+             R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"赵大海"},{"choose":"医生","item":"张明华"},)"
+             R"({"set":"挂号费","to":"5"},{"set":"检查费","to":"30"},{"click":"结帐"}])");
+    desk.openPatient(1012);
+    scripted(desk, scripts, QStringLiteral("结帐"), R"([{"dialog":"收费结帐"},{"click":"结帐"}])");
     QWidget* search = app::control::find(&desk, QStringLiteral("查找病人"));
     app::control::set(search, QStringLiteral("z"));
     desk.openPatient(args[2].toLongLong());

@@ -1,0 +1,136 @@
+// What a host or an operator sees when something goes wrong: `calvane call` refuses texts that
+// are not UTF-8 and reports a dialog's database failure as a failure; printed URLs hide their
+// password; checking a UI script creates nothing and refuses scripts others could have
+// written.
+#include "calvane/calvane.h"
+#include "db/Query.h"
+#include "db/Schema.h"
+#include "db/Transaction.h"
+#include "tests/support/TestDb.h"
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+// Runs the tool through the shell, so that arguments can hold any bytes (printf escapes).
+ToolRun runShell(const QString& command, const QStringList& positional)
+{
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), command, QStringLiteral(CALVANE_TOOL)} + positional);
+    ToolRun r;
+    if (!p.waitForFinished(120000)) return r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+qint64 receipts(db::Connection& c) { return db::toInteger(db::scalar(c, QStringLiteral("SELECT count(*) FROM 收费收据表"))); }
+
+} // namespace
+
+class TestToolSafety : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+private Q_SLOTS:
+    void initTestCase() { testdb::isolateSettings(); }
+
+    // Bytes that are not UTF-8 (a GBK name, a cut sequence) are refused as the library refuses
+    // them, instead of being stored as U+FFFD.
+    void callRefusesTextsThatAreNotUtf8_data()
+    {
+        QTest::addColumn<QString>("bytes"); // printf escapes
+        QTest::newRow("GBK") << "\\325\\305\\310\\375";
+        QTest::newRow("cut sequence") << "ab\\345\\217";
+        QTest::newRow("overlong slash") << "\\300\\257";
+    }
+    void callRefusesTextsThatAreNotUtf8()
+    {
+        QFETCH(QString, bytes);
+        const QString url = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("utf8-%1.sqlite").arg(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')));
+        {
+            auto c = db::Connection::open(url);
+            db::schema::migrate(*c);
+        }
+        const ToolRun r = runShell(QStringLiteral("exec \"$0\" call ReceiptSet --db \"$1\" --arg case_number=7 "
+                                                  "--arg \"patient=$(printf '%1')\"")
+                                       .arg(bytes),
+                                   {url});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains("is not valid UTF-8"), r.err.constData());
+        auto c = db::Connection::open(url);
+        QCOMPARE(receipts(*c), 0);
+    }
+
+    // A save that the database refuses inside the dialog (here: another workstation holds the
+    // write lock past the wait) is told apart from a cancel: reported on stderr, exit 1.
+    void callReportsADialogsDatabaseFailure()
+    {
+        const QString url = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("locked.sqlite"));
+        auto c = db::Connection::open(url);
+        db::schema::migrate(*c);
+        db::execute(*c, QStringLiteral("INSERT INTO 主治医生表 (医生姓名) VALUES ('王医生')"));
+        const QString script = dir_.filePath(QStringLiteral("submit.json"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(R"({"steps":[{"dialog":"收费收据"},{"set":"挂号费","to":"10"},{"click":"提   交"},{"click":"取消"}]})");
+        f.close();
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner);
+
+        db::Transaction held(*c); // BEGIN IMMEDIATE: the write lock, until this test lets go
+        const ToolRun r = runShell(QStringLiteral("exec \"$0\" call ReceiptSet --db \"$1\" --script \"$2\" "
+                                                  "--arg case_number=7 --arg doctor=王医生"),
+                                   {url, script});
+        held.rollback();
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.out.contains("\"result\":1"), r.out.constData());
+        QVERIFY2(r.err.contains("calvane call: ReceiptSet: "), r.err.constData());
+        QCOMPARE(receipts(*c), 0);
+    }
+
+    // calvane init says where the schema is, without the password however it was given.
+    void initHidesThePassword()
+    {
+        if (!testdb::backends().contains(QStringLiteral("postgresql"))) QSKIP("needs CALVANE_TEST_PG");
+        QString url = testdb::freshUrl(QStringLiteral("postgresql"));
+        url.replace(QStringLiteral("://postgres@"), QStringLiteral("://postgres:hunter2@"));
+        url += QStringLiteral("?password=hunter2");
+        const ToolRun r = runShell(QStringLiteral("exec \"$0\" init \"$1\""), {url});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("schema version"), r.out.constData());
+        QVERIFY2(!r.out.contains("hunter2") && !r.err.contains("hunter2"), (r.out + r.err).constData());
+    }
+
+    // Checking a script reads it and creates nothing; a script others could have written is
+    // refused (a root call would otherwise run whatever they put there).
+    void settingAScriptChecksWithoutCreating()
+    {
+        QTemporaryDir here;
+        const QString transcript = here.filePath(QStringLiteral("transcript.jsonl"));
+        const QString script = here.filePath(QStringLiteral("script.json"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral(R"({"transcript":"%1","steps":[]})").arg(transcript).toUtf8());
+        f.close();
+        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(CalvaneSetUiScript(script.toUtf8().constData()), 0);
+        QVERIFY(!QFile::exists(transcript));
+
+        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::WriteOther | QFile::ReadOther));
+        QCOMPARE(CalvaneSetUiScript(script.toUtf8().constData()), 1);
+        QVERIFY2(QString::fromUtf8(CalvaneLastError()).contains(QLatin1String("other users may write it")), CalvaneLastError());
+        QCOMPARE(CalvaneSetUiScript(""), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestToolSafety)
+#include "tst_tool_safety.moc"
