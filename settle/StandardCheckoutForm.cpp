@@ -236,9 +236,10 @@ void StandardCheckoutForm::recompute()
     if (discount.mode == FeeStandardItems) {
         const ItemTotals t = SumItems(items);
         total = t.undiscounted;
-        // A refund receipt pays money back whatever rates its lines carry.
+        // A refund receipt pays money back whatever rates its lines carry, and old arrears left
+        // for later stay out here as under every other discount.
         const double lineTotal = refund == 1 ? -t.discounted : t.discounted;
-        discounted = collected = oldArrears + lineTotal - otherFree;
+        discounted = collected = (arrearsLater ? 0.0 : oldArrears) + lineTotal - otherFree;
     } else {
         double v = money::round4(discount.value);
         double t = ApplyDiscountToItems(items, v, settings.CardOnlyForDisctItem);

@@ -247,6 +247,38 @@ private Q_SLOTS:
         if (otherCashier) QCOMPARE(db::toText(paymentColumn(k, id, "收款人")), QStringLiteral("另一收款员"));
     }
 
+    // Old arrears join the amount unless left for later, whatever the discount (the lines' own
+    // rates included).
+    void oldArrearsLeftForLater_data()
+    {
+        QTest::addColumn<int>("doctorType");
+        QTest::addColumn<double>("withArrears");
+        QTest::addColumn<double>("later");
+        QTest::newRow("the lines' own rates") << 2 << 105.0 << 80.0;
+        QTest::newRow("an approved rate") << 0 << 105.0 << 80.0;
+    }
+    void oldArrearsLeftForLater()
+    {
+        QFETCH(int, doctorType);
+        Clinic k(QStringLiteral("sqlite"));
+        db::AddRecord(*k.c, QStringLiteral("病历卡表"), {{QStringLiteral("病历号"), 7}, {QStringLiteral("病人编号"), QStringLiteral("P1")}}, {});
+        db::AddRecord(*k.c, QStringLiteral("病历收费单"),
+                      {{QStringLiteral("病历号"), 7}, {QStringLiteral("ReceiptID"), 999}, {QStringLiteral("余额"), 25.0},
+                       {QStringLiteral("日期"), settletest::kWhen.addDays(-3)}},
+                      QStringLiteral("病历收费编号"));
+        const qint64 id = standardReceipt(k, {{"洁治", 100, 1}}, 0, doctorType, 0.8);
+        // The line carries its own rate of 0.8 (as the receipt dialog stored it under type 2).
+        db::execute(*k.c, QStringLiteral("UPDATE 收费明细表 SET 金额=80, Discout_Value=0.8"));
+        StandardCheckoutForm form(k.c, inputs(id));
+        form.open();
+        QCOMPARE(form.oldArrears, 25.0);
+        QTEST(form.collected, "withArrears");
+        form.arrearsLaterChanged(true);
+        QTEST(form.collected, "later");
+        form.arrearsLaterChanged(false);
+        QTEST(form.collected, "withArrears");
+    }
+
     // Prepayment and vouchers are checked again inside the settlement and move by guarded
     // relative updates: what another desk spent since the payment dialog looked is not spent twice.
     void prepaymentAndVoucherRechecked_data()
