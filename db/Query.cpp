@@ -31,11 +31,11 @@ Query& Query::bind(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::QDateTime:
-        if (!yearStorable(value.toDateTime().date())) badDate_ = value.toDateTime().toString(Qt::ISODate);
+        if (!yearStorable(value.toDateTime().date())) badDate_ = QString::number(value.toDateTime().date().year());
         values_ << (value.toDateTime().isValid() ? QVariant(dateTimeText(value.toDateTime())) : QVariant());
         break;
     case QMetaType::QDate:
-        if (!yearStorable(value.toDate())) badDate_ = value.toDate().toString(Qt::ISODate);
+        if (!yearStorable(value.toDate())) badDate_ = QString::number(value.toDate().year());
         values_ << QVariant(value.toDate().toString(QStringLiteral("yyyy-MM-dd")));
         break;
     case QMetaType::Bool:
@@ -92,7 +92,7 @@ void Query::refuseUnstorableValues() const
         if (type == QMetaType::QString && v.toString().contains(QChar(0)))
             throw Error(QStringLiteral("文本中含有空字符（NUL），不能保存：%1 [%2]").arg(shortQuote(v.toString()), sql_));
     }
-    if (!badDate_.isEmpty()) throw Error(QStringLiteral("日期超出范围（0001 至 9999 年）：%1 [%2]").arg(badDate_, sql_));
+    if (!badDate_.isEmpty()) throw Error(QStringLiteral("日期超出范围（0001 至 9999 年）：%1 年 [%2]").arg(badDate_, sql_));
 }
 
 void Query::finish()
