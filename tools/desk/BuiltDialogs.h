@@ -16,18 +16,18 @@ inline constexpr BuiltDialog builtDialogs[] = {
     {"StandartPaySet0", true},
     {"MedicineRescriptionSet", true},
     {"ReceiptPay", true},
-    {"StandartPay", false},
-    {"RescriptionReceiptPay", false},
+    {"StandartPay", true},
+    {"RescriptionReceiptPay", true},
     {"ReceiptEditResult", true},
-    {"StandartPayResult", false},
+    {"StandartPayResult", true},
     {"PayForNoCard", true},
     {"StandartPayForNoCard", true},
     {"HEBEITableStatic", true},
     {"SDTableStatic", true},
-    {"SDTableDisable", false},
+    {"SDTableDisable", true},
     {"SetSysthesisChoice", true},
     {"SetSysthesisStandartItemChoice", true},
-    {"BeijingReceiptPrint1", false},
+    {"BeijingReceiptPrint1", true},
 };
 
 inline bool isBuilt(const QString& exportName)
