@@ -1,12 +1,11 @@
 // The dialog exports through the C API, driven by automation scripts: how scripts reach the
-// dialogs, and what a call that cannot run answers.
+// dialogs, what a call that cannot run answers, and the settings a dialog reads when it opens.
 #include "ScriptRun.h"
 #include "app/Dialog.h"
 #include "app/HostConnection.h"
 #include "calvane/calvane.h"
 #include "common/OleDate.h"
 #include "common/Settings.h"
-#include "app/HostConnection.h"
 #include "db/Query.h"
 #include "settle/StandardCheckoutDialog.h"
 #include "tests/support/TestDb.h"
@@ -114,6 +113,67 @@ private slots:
         QCOMPARE(patient, QStringLiteral("张三"));
         QCOMPARE(used, conn_->connection.get());
         QVERIFY(references >= 2); // the host's and the dialog's own
+    }
+
+    // The title and discount choice a dialog reads when it opens, under each state of the settings.
+    void settingsReadOnOpen_data()
+    {
+        QTest::addColumn<bool>("keyExists");
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("discout");
+        QTest::addColumn<QVariantMap>("storedAfter");
+        // The standard checkout reads both; its switch starts on and stays on unless "0" is stored.
+        const QString builtIn; // no title without the key
+        QTest::newRow("key missing: nothing read or written") << false << QVariantMap() << builtIn << 1 << QVariantMap();
+        QTest::newRow("values missing: defaults written back")
+            << true << QVariantMap() << "口 腔 门 诊 部" << 1
+            << QVariantMap{{"ReceiptTitle", "口 腔 门 诊 部"}, {"FeeDiscout", "1"}};
+        QTest::newRow("stored values") << true << QVariantMap{{"ReceiptTitle", "阳光口腔"}, {"FeeDiscout", "0"}}
+                                       << "阳光口腔" << 0
+                                       << QVariantMap{{"ReceiptTitle", "阳光口腔"}, {"FeeDiscout", "0"}};
+        QTest::newRow("other discount text keeps the dialog's choice")
+            << true << QVariantMap{{"ReceiptTitle", "A"}, {"FeeDiscout", "2"}} << "A" << 1
+            << QVariantMap{{"ReceiptTitle", "A"}, {"FeeDiscout", "2"}};
+        const QString longTitle(300, QChar(0x53E3));
+        QTest::newRow("title cut to 255 characters") << true << QVariantMap{{"ReceiptTitle", longTitle}}
+                                                     << longTitle.left(255) << 1
+                                                     << QVariantMap{{"ReceiptTitle", longTitle}, {"FeeDiscout", "1"}};
+    }
+    void settingsReadOnOpen()
+    {
+        QFETCH(bool, keyExists);
+        QFETCH(QVariantMap, stored);
+        const QString path = testdb::isolateSettings();
+        if (keyExists) {
+            settings::createKey();
+            for (auto it = stored.begin(); it != stored.end(); ++it) settings::writeValue(it.key(), it.value().toString());
+        }
+        QString title = QStringLiteral("(not read)");
+        int discout = -2;
+        app::Dialog::setShownHook([&](app::Dialog& d) {
+            if (auto* checkout = qobject_cast<StandardCheckoutDialog*>(&d); checkout && checkout->form()) {
+                title = checkout->form()->receiptTitle;
+                discout = checkout->form()->switchVisible ? int(checkout->form()->switchOn) : -1;
+            }
+        });
+        // Discounts offered, so that the checkout reads its switch.
+        db::Connection& c = *conn_->connection;
+        db::execute(c, QStringLiteral("DELETE FROM DiscountSet_table"));
+        db::execute(c, QStringLiteral("INSERT INTO DiscountSet_table (DiscoutYesNo, FeeItemYesNo) VALUES (1, 0)"));
+        ScriptRun run(steps(R"([{"click":"关闭"}])"));
+        int32_t state = 0;
+        StandartPay(0, conn_, 1, nullptr, "", "", "", "", "", "", date_, &state, 0, nullptr);
+        db::execute(c, QStringLiteral("DELETE FROM DiscountSet_table"));
+        QTEST(title, "title");
+        QTEST(discout, "discout");
+        QCOMPARE(QFile::exists(path), keyExists);
+        QVariantMap after;
+        if (keyExists) {
+            QSettings s(path, QSettings::IniFormat);
+            for (const QString& k : s.allKeys()) after[k] = s.value(k).toString();
+        }
+        QTEST(after, "storedAfter");
     }
 };
 
