@@ -72,6 +72,41 @@ QByteArray withValue(const QByteArray& content, const QString& name, const QStri
     return lines.join('\n') + '\n';
 }
 
+// The value of name in the [General] section (or before any section), as QSettings reads it:
+// blanks around it dropped, quoted parts taken literally with their escapes undone. A list
+// written with commas reads as the one text.
+std::optional<QString> valueIn(const QByteArray& content, const QString& name)
+{
+    const QByteArray key = name.toUtf8();
+    bool general = true;
+    for (const QByteArray& raw : content.split('\n')) {
+        const QByteArray t = raw.trimmed();
+        if (t.startsWith('[')) {
+            general = t == "[General]";
+            continue;
+        }
+        const qsizetype eq = t.indexOf('=');
+        if (!general || eq <= 0 || t.left(eq).trimmed() != key) continue;
+        const QString v = QString::fromUtf8(t.mid(eq + 1).trimmed());
+        QString out;
+        bool quoted = false;
+        for (qsizetype i = 0; i < v.size(); ++i) {
+            const QChar ch = v[i];
+            if (ch == QLatin1Char('"')) {
+                quoted = !quoted;
+            } else if (quoted && ch == QLatin1Char('\\') && i + 1 < v.size()) {
+                const QChar next = v[++i];
+                out += next == QLatin1Char('n') ? QChar(u'\n') : next == QLatin1Char('t') ? QChar(u'\t')
+                     : next == QLatin1Char('r') ? QChar(u'\r') : next;
+            } else {
+                out += ch;
+            }
+        }
+        return out;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 bool keyExists() { return QFileInfo::exists(path()); }
@@ -91,18 +126,15 @@ bool createKey()
 std::optional<QString> readValue(const QString& name)
 {
     if (!keyExists()) return std::nullopt;
-    // Checked before QSettings reads it: a FIFO would hang it, a device feed it for ever.
-    QByteArray unused;
+    // Read and parsed here, not by QSettings: it would hang on a FIFO, and its cache of the
+    // file misses our in-place writes when size and time stamp come out the same.
+    QByteArray content;
     QString error;
-    if (!safefile::readRegular(path(), maxBytes, false, unused, &error)) {
+    if (!safefile::readRegular(path(), maxBytes, false, content, &error)) {
         warn(error);
         return std::nullopt;
     }
-    QSettings s(path(), QSettings::IniFormat);
-    if (!s.contains(name)) return std::nullopt;
-    // A hand-written title with a comma reads back as a list: it is still the one title.
-    const QVariant v = s.value(name);
-    return v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(',')) : v.toString();
+    return valueIn(content, name);
 }
 
 bool writeValue(const QString& name, const QString& value)
