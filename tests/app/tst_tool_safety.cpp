@@ -92,7 +92,7 @@ private Q_SLOTS:
                                    {url, script});
         held.rollback();
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.out.contains("\"result\":1"), r.out.constData());
+        QVERIFY2(r.out.trimmed().isEmpty(), r.out.constData()); // nothing result-shaped for a failed call
         QVERIFY2(r.err.contains("calvane call: ReceiptSet: "), r.err.constData());
         QCOMPARE(receipts(*c), 0);
     }
