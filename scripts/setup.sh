@@ -7,14 +7,12 @@ packages=(
   cmake g++ ccache pkg-config make
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev
   qt6-translations-l10n
-  libsqlite3-dev libpq-dev
   libgl-dev
+  # The benchmarks' bare side talks to SQLite and PostgreSQL directly.
   libsqlite3-dev libpq-dev
   postgresql
-  libsqlite3-dev libpq-dev
   fonts-wqy-zenhei
   poppler-utils
-  libpq-dev libsqlite3-dev
   xvfb xauth
 )
 
