@@ -37,7 +37,7 @@ QList<MedicineCategory> MedicineTree(db::Connection& c);
 QString medicineText(const Medicine& m);
 
 std::optional<Medicine> MedicineById(db::Connection& c, qint64 id);
-// The first medicine of that name and specification (compared like "=" of the clinic).
+// The first medicine of that name and strength (规格) (compared like "=" of the clinic).
 std::optional<Medicine> MedicineByNameSpec(db::Connection& c, const QString& name, const QString& spec);
 
 // The cascading lists, each value once in GBK order.

@@ -10,7 +10,7 @@ namespace rx {
 
 namespace {
 
-// Names and specifications compare as the clinic's database compared them (case and trailing
+// Names and strengths (规格) compare as the clinic's database compared them (case and trailing
 // blanks aside); the batch index serves exactly these expressions. SQLite gets the expiry
 // bound as UTF-16 text from Qt and would convert a copy of it for every batch it compares;
 // joined to '' (once, before the scan) it is in the database's own encoding.

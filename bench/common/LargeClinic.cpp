@@ -15,6 +15,9 @@ namespace {
 
 // Row i of a table gets its values from integer hashes of i, written in SQL that both
 // backends compute the same way (64-bit integers, integer division and remainder).
+// Each table is filled by one INSERT … SELECT over a number series, so the series length, the
+// clinic's sizes and the salts stand in the statement as integer literals: they are the
+// generator's own numbers (QString::arg of an integer), never text from outside.
 QString hash(const QString& i, int salt) { return u"((%1 * 2654435761 + %2) % 1000003)"_s.arg(i).arg(salt * 7919); }
 
 class Generator {

@@ -1,5 +1,4 @@
 // What each of the desk's actions asks the module for, and what it says afterwards.
-#include "tools/desk/BuiltDialogs.h"
 #include "tools/desk/DeskWindow.h"
 #include "tools/desk/Outcome.h"
 #include <QTabWidget>

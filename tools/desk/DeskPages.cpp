@@ -1,7 +1,6 @@
 // The desk's pages: sign-in, the patient search and page, and today's list.
 #include "common/Money.h"
 #include "db/ListFillers.h"
-#include "tools/desk/BuiltDialogs.h"
 #include "tools/desk/Cashiers.h"
 #include "tools/desk/DeskWindow.h"
 #include <QAction>
@@ -413,26 +412,21 @@ void DeskWindow::updateActions()
     const bool working = !cashier_.isEmpty() && connected_;
     const auto receipt = selectedReceipt();
     const auto dayRow = selectedDayRow();
-    auto enable = [&](const char* text, bool on, const QString& exportName = QString()) {
+    auto enable = [&](const char* text, bool on) {
         QAction* a = actions_.value(QString::fromUtf8(text));
-        const QString e = exportName.isEmpty() ? exportOf_.value(a) : exportName;
-        const bool built = e.isEmpty() || desk::isBuilt(e);
-        a->setEnabled(working && on && built);
-        // Say why a dialog that is not there yet cannot be opened.
-        if (!built) a->setStatusTip(u"%1：该功能尚未开放"_s.arg(a->text()));
+        a->setEnabled(working && on);
     };
     enable("收费收据", page_.has_value());
     enable("标准收费", page_.has_value());
     enable("处方", true);
-    enable("修改收据", receipt && !receipt->paid, receipt ? desk::writerExport(receipt->kind) : QString());
-    enable("结帐", receipt && !receipt->paid, receipt ? desk::checkoutExport(receipt->kind) : QString());
-    enable("重新结帐", receipt && receipt->paid, receipt ? desk::checkoutExport(receipt->kind) : QString());
-    enable("查看", receipt.has_value(), receipt ? desk::viewerExport(receipt->kind) : QString());
+    enable("修改收据", receipt && !receipt->paid);
+    enable("结帐", receipt && !receipt->paid);
+    enable("重新结帐", receipt && receipt->paid);
+    enable("查看", receipt.has_value());
     enable("打印收据", receipt && receipt->paid);
     enable("无病历收费", true);
     enable("无病历标准收费", true);
-    enable("修改单据", dayRow && dayRow->walkIn && dayRow->kind != u"处方"_s,
-           dayRow && dayRow->kind == u"标准收费"_s ? u"StandartPayForNoCard"_s : u"PayForNoCard"_s);
+    enable("修改单据", dayRow && dayRow->walkIn && dayRow->kind != u"处方"_s);
     for (const char* a : {"今日收费", "日结", "统计报表", "统计项目设置", "明细统计内容设置", "退票设置", "刷新"}) enable(a, true);
 }
 

@@ -87,7 +87,6 @@ private:
     desk::DayList day_;
 
     QMap<QString, QAction*> actions_;
-    QMap<QAction*, QString> exportOf_; // the export behind each action
     QStackedWidget* stack_ = nullptr;
     QComboBox* cashierList_ = nullptr;
     QLabel* signInNote_ = nullptr;
