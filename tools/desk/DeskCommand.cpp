@@ -1,5 +1,6 @@
 #include "tools/calvane/Commands.h"
 #include "db/Schema.h"
+#include "tools/calvane/DataPlace.h"
 #include "tools/desk/DeskWindow.h"
 #include <QApplication>
 #include <QFileInfo>
@@ -16,7 +17,7 @@ int deskCommand(int argc, char** argv, const QStringList& args)
             return 2;
         }
     }
-    if (url.isEmpty()) url = QStringLiteral("sqlite:clinic.sqlite");
+    if (url.isEmpty()) url = dataplace::defaultDatabaseUrl();
     if (url.startsWith(QLatin1String("sqlite:")) && !QFileInfo::exists(url.mid(7))) {
         err << "calvane desk: no database at " << url.mid(7) << " (create one with: calvane init " << url
             << " --demo)\n";
