@@ -1,20 +1,33 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the desk need, when missing.
-# Runs as root on Debian 12 (or with sudo available); does nothing when all is present.
+# Installs the Debian packages that are missing. Runs as root on Debian 12 (or with sudo
+# available); does nothing when all is present.
+#   scripts/setup.sh          what the build, the tests, the benchmarks and the desk need
+#   scripts/setup.sh --desk   only what building and running the desk needs
 set -euo pipefail
 
+# Building the module, the tool and the desk, and running them (pg_dump/pg_restore back up a
+# PostgreSQL clinic; the server itself is the clinic's own).
 packages=(
   cmake g++ ccache pkg-config make
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev
   qt6-translations-l10n
   libgl-dev
-  # The benchmarks' bare side talks to SQLite and PostgreSQL directly.
-  libsqlite3-dev libpq-dev
-  postgresql
+  libsqlite3-dev
+  postgresql-client
   fonts-wqy-zenhei
-  poppler-utils
-  xvfb xauth
 )
+if [[ "${1:-}" != "--desk" ]]; then
+  packages+=(
+    # The benchmarks' bare side talks to SQLite and PostgreSQL directly.
+    libpq-dev
+    # The tests run on a throwaway local server.
+    postgresql
+    poppler-utils
+    xvfb xauth
+    # The package test builds the .deb.
+    dpkg-dev file
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
