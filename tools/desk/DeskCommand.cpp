@@ -5,15 +5,20 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
 int deskCommand(int argc, char** argv, const QStringList& args)
 {
     QTextStream err(stderr);
     QString url = qEnvironmentVariable("CALVANE_DB");
+    bool once = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--db") && i + 1 < args.size()) url = args[++i];
+        // Opens the window, lets it draw, and closes: checks an installation (libraries,
+        // plugins, database) without anyone to close it.
+        else if (args[i] == QLatin1String("--once")) once = true;
         else {
-            err << "usage: calvane desk [--db URL]\n";
+            err << "usage: calvane desk [--db URL] [--once]\n";
             return 2;
         }
     }
@@ -45,5 +50,12 @@ int deskCommand(int argc, char** argv, const QStringList& args)
     DeskWindow desk(url);
     desk.resize(1280, 800);
     desk.show();
+    if (once) {
+        QTimer::singleShot(0, &app, [&] {
+            desk.grab(); // draws every widget: a missing font or style plugin shows here
+            QTextStream(stdout) << "the desk opened on " << db::redactedUrl(url) << "\n";
+            app.quit();
+        });
+    }
     return app.exec();
 }
