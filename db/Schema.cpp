@@ -15,6 +15,7 @@ const QStringList migrations = {
     QStringLiteral(":/db/migrations/003_stock.sql"),
     QStringLiteral(":/db/migrations/004_stats.sql"),
     QStringLiteral(":/db/migrations/005_desk.sql"),
+    QStringLiteral(":/db/migrations/006_cashier_sign_in.sql"),
 };
 
 QString identityKey(Dialect d)

@@ -94,10 +94,15 @@ QWidget* DeskWindow::buildSignInPage()
     cashierList_->setAccessibleName(u"收款员"_s);
     cashierList_->setMinimumWidth(200);
     form->addRow(u"收款员"_s, cashierList_);
+    password_ = new QLineEdit(box);
+    password_->setAccessibleName(u"密码"_s);
+    password_->setEchoMode(QLineEdit::Password);
+    form->addRow(u"密码"_s, password_);
     auto* go = new QPushButton(u"签到"_s, box);
     go->setDefault(true);
     go->setMinimumHeight(32);
-    connect(go, &QPushButton::clicked, this, [this] { signIn(cashierList_->currentText()); });
+    connect(go, &QPushButton::clicked, this, [this] { signInChecked(); });
+    connect(password_, &QLineEdit::returnPressed, this, [this] { signInChecked(); });
     form->addRow(go);
     signInNote_ = new QLabel(box);
     signInNote_->setWordWrap(true);
@@ -272,8 +277,11 @@ void DeskWindow::reloadCashiers()
     }
     cashierList_->clear();
     cashierList_->addItems(names);
-    if (names.isEmpty() && signInNote_->text().isEmpty())
-        signInNote_->setText(u"收款员表中还没有收款员，请先在诊所系统中登记。"_s);
+    // A new clinic: the first one to sign in names and protects its first manager.
+    firstStart_ = names.isEmpty() && signInNote_->text().isEmpty();
+    cashierList_->setEditable(firstStart_);
+    if (firstStart_)
+        signInNote_->setText(u"新诊所还没有收款员：请输入首位管理员的姓名和密码（至少6位），然后签到。"_s);
     else if (!names.isEmpty())
         signInNote_->clear();
 }

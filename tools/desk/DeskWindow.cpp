@@ -1,4 +1,5 @@
 #include "tools/desk/DeskWindow.h"
+#include "admin/CashierRegister.h"
 #include "common/Settings.h"
 #include "db/ClinicLookups.h"
 #include "tools/calvane/ExportTable.h"
@@ -185,6 +186,35 @@ void DeskWindow::buildStatusBar()
 }
 
 QAction* DeskWindow::action(const QString& text) const { return actions_.value(text); }
+
+void DeskWindow::signInChecked()
+{
+    const QString name = cashierList_->currentText().trimmed();
+    const QString password = password_->text();
+    try {
+        if (firstStart_) {
+            const cashiers::Outcome o = cashiers::createFirstManager(link_->lookups(), name, password);
+            if (!o.ok) {
+                signInNote_->setText(o.message);
+                return;
+            }
+            firstStart_ = false;
+            cashierList_->setEditable(false);
+        }
+        bool manager = false;
+        if (!cashiers::signInAllowed(link_->lookups(), name, password, &manager)) {
+            signInNote_->setText(u"收款员或密码不对。"_s);
+            password_->selectAll();
+            return;
+        }
+        password_->clear();
+        signIn(name);
+        manager_ = manager;
+        if (QAction* a = action(u"收款员设置"_s)) a->setEnabled(manager_);
+    } catch (const db::Error& e) {
+        signInNote_->setText(e.message());
+    }
+}
 
 void DeskWindow::signIn(const QString& cashier)
 {

@@ -31,6 +31,10 @@ public:
     ~DeskWindow() override;
 
     void signIn(const QString& cashier);
+    // The sign-in button: the chosen cashier's password is checked first (a new clinic's first
+    // sign-in makes its first manager).
+    void signInChecked();
+    bool signedInAsManager() const { return manager_; }
     const QString& cashier() const { return cashier_; }
     // Shows the page of a case; false when the case does not exist.
     bool openPatient(qint64 caseNumber);
@@ -90,6 +94,9 @@ private:
     QStackedWidget* stack_ = nullptr;
     QComboBox* cashierList_ = nullptr;
     QLabel* signInNote_ = nullptr;
+    QLineEdit* password_ = nullptr;
+    bool firstStart_ = false;
+    bool manager_ = false;
     QLabel* banner_ = nullptr; // the clinic's name over the work page
     QLineEdit* search_ = nullptr;
     QTableWidget* hits_ = nullptr;
