@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev
   qt6-translations-l10n
   libgl-dev
-  libsqlite3-dev
+  libsqlite3-dev libsodium-dev
   postgresql-client
   fonts-wqy-zenhei
 )

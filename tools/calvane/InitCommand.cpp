@@ -76,7 +76,7 @@ int initCommand(const QStringList& args)
     const QString dbArg = dbOption(url, shown);
     out << "next:\n";
     if (desk::activeCashiers(*c).isEmpty())
-        out << "  the clinic has no cashiers yet: the desk lets nobody sign in until one is entered in 收款员表\n";
+        out << "  the clinic has no cashiers yet: the first sign-in at the desk names its first manager and password\n";
     out << "  calvane desk" << dbArg << "              open the front desk\n";
     out << "  calvane backup " << shown << " FILE   keep a copy (daily, and before every upgrade)\n";
     if (url.startsWith(QLatin1String("sqlite:")))

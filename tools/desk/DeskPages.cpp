@@ -105,6 +105,7 @@ QWidget* DeskWindow::buildSignInPage()
     connect(password_, &QLineEdit::returnPressed, this, [this] { signInChecked(); });
     form->addRow(go);
     signInNote_ = new QLabel(box);
+    signInNote_->setAccessibleName(u"签到提示"_s);
     signInNote_->setWordWrap(true);
     form->addRow(signInNote_);
     outer->setRowStretch(0, 2);
@@ -270,19 +271,21 @@ QWidget* DeskWindow::buildDayTab()
 void DeskWindow::reloadCashiers()
 {
     QStringList names;
+    bool read = true;
     try {
         names = desk::activeCashiers(link_->lookups());
     } catch (const db::Error& e) {
+        read = false;
         signInNote_->setText(u"无法读取收款员名单：%1"_s.arg(e.message()));
     }
     cashierList_->clear();
     cashierList_->addItems(names);
     // A new clinic: the first one to sign in names and protects its first manager.
-    firstStart_ = names.isEmpty() && signInNote_->text().isEmpty();
+    firstStart_ = read && names.isEmpty();
     cashierList_->setEditable(firstStart_);
     if (firstStart_)
         signInNote_->setText(u"新诊所还没有收款员：请输入首位管理员的姓名和密码（至少6位），然后签到。"_s);
-    else if (!names.isEmpty())
+    else if (read)
         signInNote_->clear();
 }
 
@@ -436,6 +439,8 @@ void DeskWindow::updateActions()
     enable("无病历标准收费", true);
     enable("修改单据", dayRow && dayRow->walkIn && dayRow->kind != u"处方"_s);
     for (const char* a : {"今日收费", "日结", "统计报表", "统计项目设置", "明细统计内容设置", "退票设置", "刷新"}) enable(a, true);
+    // The clinic's settings are for managers, checked by their password at sign-in.
+    enable("收款员设置", manager_);
 }
 
 void DeskWindow::fillInitialsInBackground()

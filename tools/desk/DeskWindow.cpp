@@ -1,4 +1,5 @@
 #include "tools/desk/DeskWindow.h"
+#include "admin/CashierDialog.h"
 #include "admin/CashierRegister.h"
 #include "common/Settings.h"
 #include "db/ClinicLookups.h"
@@ -110,10 +111,11 @@ void DeskWindow::buildMenusAndActions()
         {"明细统计内容设置", "SetSysthesisStandartItemChoice", QKeySequence(), "报表", false},
         {"退票设置", "SDTableDisable", QKeySequence(), "报表", false},
         {"刷新", "", QKeySequence(u"Ctrl+R"_s), "视图", true},
+        {"收款员设置", "", QKeySequence(), "设置", false},
         {"关于", "", QKeySequence(), "帮助", false},
     };
     QMap<QString, QMenu*> menus;
-    for (const char* m : {"文件", "收费", "报表", "视图", "帮助"})
+    for (const char* m : {"文件", "收费", "报表", "视图", "设置", "帮助"})
         menus.insert(QString::fromUtf8(m), menuBar()->addMenu(QString::fromUtf8(m)));
     auto* tools = addToolBar(u"常用"_s);
     tools->setObjectName(u"toolbar"_s);
@@ -134,6 +136,7 @@ void DeskWindow::buildMenusAndActions()
     on("收款员签到", [this] {
         stack_->setCurrentIndex(0);
         cashier_.clear();
+        manager_ = false;
         reloadCashiers();
         updateActions();
     });
@@ -166,6 +169,11 @@ void DeskWindow::buildMenusAndActions()
     on("明细统计内容设置", [this] { runReport(u"SetSysthesisStandartItemChoice"_s, {}, u"明细统计内容设置"_s); });
     on("退票设置", [this] { runReport(u"SDTableDisable"_s, {}, u"退票设置"_s); });
     on("刷新", [this] { refreshAll(); });
+    on("收款员设置", [this] {
+        CashierDialog dialog(link_->lookupsShared(), this);
+        dialog.exec();
+        reloadCashiers();
+    });
     on("关于", [this] {
         QMessageBox::about(this, u"关于"_s,
                            u"%1 收费前台\n数据库：%2\n收款员：%3"_s.arg(clinicName_, link_->displayUrl(), cashier_));
@@ -208,9 +216,9 @@ void DeskWindow::signInChecked()
             return;
         }
         password_->clear();
-        signIn(name);
         manager_ = manager;
-        if (QAction* a = action(u"收款员设置"_s)) a->setEnabled(manager_);
+        signIn(name);
+        updateActions();
     } catch (const db::Error& e) {
         signInNote_->setText(e.message());
     }

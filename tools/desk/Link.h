@@ -18,6 +18,8 @@ public:
 
     CalvaneConnection* host() const { return host_; }
     db::Connection& lookups() const { return *lookups_; }
+    // The same connection for a dialog that keeps it while it is open.
+    db::ConnectionPtr lookupsShared() const { return lookups_; }
     const QString& url() const { return url_; }
     QString displayUrl() const { return lookups_->displayUrl(); }
 

@@ -1,0 +1,102 @@
+// A new clinic at the desk: the first sign-in makes its manager, passwords are checked, and
+// only a manager reaches the 设置 menu, where the cashiers are kept.
+#include "admin/CashierDialog.h"
+#include "app/ControlDriver.h"
+#include "db/Query.h"
+#include "db/Schema.h"
+#include "tests/support/TestDb.h"
+#include "tools/desk/DeskWindow.h"
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+#define STEP(action)                                                                                                   \
+    do {                                                                                                               \
+        try {                                                                                                          \
+            action;                                                                                                    \
+        } catch (const app::control::StepRefused& e) {                                                                 \
+            QFAIL(qPrintable(e.reason));                                                                               \
+        }                                                                                                              \
+    } while (0)
+
+namespace {
+
+QWidget* named(QWidget* top, const QString& name)
+{
+    for (QWidget* w : top->findChildren<QWidget*>())
+        if (w->accessibleName() == name) return w;
+    qFatal("no control named %s", qPrintable(name));
+}
+
+QString note(QWidget* top, const QString& name) { return qobject_cast<QLabel*>(named(top, name))->text(); }
+
+QPushButton* button(QWidget* top, const QString& text)
+{
+    for (auto* b : top->findChildren<QPushButton*>())
+        if (b->text() == text) return b;
+    qFatal("no button %s", qPrintable(text));
+}
+
+void signInAs(DeskWindow& desk, const QString& name, const QString& password)
+{
+    desk.action(u"收款员签到"_s)->trigger();
+    app::control::set(named(&desk, u"收款员"_s), name);
+    app::control::set(named(&desk, u"密码"_s), password);
+    app::control::click(button(&desk, u"签到"_s));
+}
+
+} // namespace
+
+class TestDeskSetup : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { testdb::isolateSettings(); }
+
+    void firstStart_data() { testdb::addBackendRows(); }
+    void firstStart()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        db::schema::migrate(*db::Connection::open(url));
+        DeskWindow desk(url);
+        desk.show();
+
+        // A password too short makes nobody.
+        STEP(signInAs(desk, u"王芳"_s, u"123"_s));
+        QVERIFY(desk.cashier().isEmpty());
+        QCOMPARE(note(&desk, u"签到提示"_s), u"密码至少6位。"_s);
+
+        STEP(signInAs(desk, u"王芳"_s, u"secret1"_s));
+        QCOMPARE(desk.cashier(), u"王芳"_s);
+        QVERIFY(desk.signedInAsManager());
+        QVERIFY(desk.action(u"收款员设置"_s)->isEnabled());
+
+        // The manager adds a cashier in 收款员设置.
+        CashierDialog dialog(db::Connection::open(url), &desk);
+        STEP(app::control::set(named(&dialog, u"姓名"_s), u"李四"_s));
+        STEP(app::control::set(named(&dialog, u"密码"_s), u"secret2"_s));
+        STEP(app::control::click(button(&dialog, u"新增"_s)));
+        QCOMPARE(note(&dialog, u"提示"_s), u"已新增收款员“李四”。"_s);
+        QCOMPARE(qobject_cast<QTableWidget*>(named(&dialog, u"收款员名单"_s))->rowCount(), 2);
+        // The only manager cannot be retired.
+        STEP(app::control::row(named(&dialog, u"收款员名单"_s), 0));
+        STEP(app::control::click(button(&dialog, u"停用"_s)));
+        QCOMPARE(note(&dialog, u"提示"_s), u"不能停用或取消最后一位管理员。"_s);
+
+        // A wrong password signs nobody in; the new cashier signs in without the settings.
+        STEP(signInAs(desk, u"李四"_s, u"wrong!!"_s));
+        QVERIFY(desk.cashier().isEmpty());
+        QCOMPARE(note(&desk, u"签到提示"_s), u"收款员或密码不对。"_s);
+        STEP(signInAs(desk, u"李四"_s, u"secret2"_s));
+        QCOMPARE(desk.cashier(), u"李四"_s);
+        QVERIFY(!desk.signedInAsManager());
+        QVERIFY(!desk.action(u"收款员设置"_s)->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestDeskSetup)
+#include "tst_desk_setup.moc"
