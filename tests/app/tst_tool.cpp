@@ -105,7 +105,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("says");
-        QTest::newRow("calvane --help") << QStringList{"--help"} << QStringList{"init URL", "call EXPORT", "CALVANE_DB"};
+        QTest::newRow("calvane --help") << QStringList{"--help"} << QStringList{"init [URL]", "call EXPORT", "CALVANE_DB", "backup URL FILE"};
         QTest::newRow("call --help") << QStringList{"call", "--help"} << QStringList{"ReceiptSet", "VipGradeSet"};
         // The result and out values, and the controls of the dialog it opens by their labels.
         QTest::newRow("ReceiptSet --help")
