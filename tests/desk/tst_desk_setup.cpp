@@ -1,6 +1,8 @@
 // A new clinic at the desk: the first sign-in makes its manager, passwords are checked, and
 // only a manager reaches the 设置 menu, where the cashiers are kept.
 #include "admin/CashierDialog.h"
+#include "admin/DoctorDialog.h"
+#include "receipt/ReceiptHeader.h"
 #include "app/ControlDriver.h"
 #include "db/Query.h"
 #include "db/Schema.h"
@@ -87,6 +89,29 @@ private slots:
         STEP(app::control::click(button(&dialog, u"停用"_s)));
         QCOMPARE(note(&dialog, u"提示"_s), u"不能停用或取消最后一位管理员。"_s);
 
+        // The manager enters the clinic's department and doctor in 医生和科室: the fee dialogs
+        // offer that doctor with that department.
+        QVERIFY(desk.action(u"医生和科室"_s)->isEnabled());
+        DoctorDialog doctorsDialog(db::Connection::open(url), &desk);
+        STEP(app::control::set(named(&doctorsDialog, u"科室名称"_s), u"正畸科"_s));
+        STEP(app::control::click(button(&doctorsDialog, u"新增科室"_s)));
+        STEP(app::control::set(named(&doctorsDialog, u"医生姓名"_s), u"赵医生"_s));
+        STEP(app::control::set(named(&doctorsDialog, u"医生编号"_s), u"D01"_s));
+        STEP(app::control::choose(named(&doctorsDialog, u"科室"_s), u"正畸科"_s));
+        STEP(app::control::click(button(&doctorsDialog, u"新增医生"_s)));
+        QCOMPARE(note(&doctorsDialog, u"提示"_s), u"已新增医生。"_s);
+        STEP(app::control::click(button(&doctorsDialog, u"新增医生"_s)));
+        QCOMPARE(note(&doctorsDialog, u"提示"_s), u"已有名为“赵医生”的医生。"_s);
+        {
+            auto c = db::Connection::open(url);
+            QStringList offered;
+            receipt::FillDoctorList(*c, offered);
+            QCOMPARE(offered, QStringList{u"赵医生"_s});
+            receipt::DoctorFields picked;
+            receipt::SelectDoctor(*c, 0, u"赵医生"_s, picked);
+            QCOMPARE(picked.department, u"正畸科"_s);
+        }
+
         // A wrong password signs nobody in; the new cashier signs in without the settings.
         STEP(signInAs(desk, u"李四"_s, u"wrong!!"_s));
         QVERIFY(desk.cashier().isEmpty());
@@ -95,6 +120,7 @@ private slots:
         QCOMPARE(desk.cashier(), u"李四"_s);
         QVERIFY(!desk.signedInAsManager());
         QVERIFY(!desk.action(u"收款员设置"_s)->isEnabled());
+        QVERIFY(!desk.action(u"医生和科室"_s)->isEnabled());
     }
 };
 

@@ -441,6 +441,7 @@ void DeskWindow::updateActions()
     for (const char* a : {"今日收费", "日结", "统计报表", "统计项目设置", "明细统计内容设置", "退票设置", "刷新"}) enable(a, true);
     // The clinic's settings are for managers, checked by their password at sign-in.
     enable("收款员设置", manager_);
+    enable("医生和科室", manager_);
 }
 
 void DeskWindow::fillInitialsInBackground()

@@ -1,5 +1,6 @@
 #include "tools/desk/DeskWindow.h"
 #include "admin/CashierDialog.h"
+#include "admin/DoctorDialog.h"
 #include "admin/CashierRegister.h"
 #include "common/Settings.h"
 #include "db/ClinicLookups.h"
@@ -112,6 +113,7 @@ void DeskWindow::buildMenusAndActions()
         {"退票设置", "SDTableDisable", QKeySequence(), "报表", false},
         {"刷新", "", QKeySequence(u"Ctrl+R"_s), "视图", true},
         {"收款员设置", "", QKeySequence(), "设置", false},
+        {"医生和科室", "", QKeySequence(), "设置", false},
         {"关于", "", QKeySequence(), "帮助", false},
     };
     QMap<QString, QMenu*> menus;
@@ -173,6 +175,11 @@ void DeskWindow::buildMenusAndActions()
         CashierDialog dialog(link_->lookupsShared(), this);
         dialog.exec();
         reloadCashiers();
+    });
+    on("医生和科室", [this] {
+        DoctorDialog dialog(link_->lookupsShared(), this);
+        dialog.exec();
+        refreshAll();
     });
     on("关于", [this] {
         QMessageBox::about(this, u"关于"_s,
