@@ -20,9 +20,7 @@ void lock(db::Connection& c, const char* table)
 
 qint64 count(db::Connection& c, const QString& sql, const QVariantList& values)
 {
-    db::Query q(c, sql);
-    q.bindAll(values).exec();
-    return q.next() ? q.integer(0) : 0;
+    return db::scalar(c, sql, values).toLongLong();
 }
 
 Doctor trimmed(const Doctor& d) { return {d.name.trimmed(), d.number.trimmed(), d.department.trimmed()}; }
@@ -46,7 +44,7 @@ QString problem(db::Connection& c, const Doctor& d, const Doctor* except)
 }
 
 const QString kDoctorAsLoaded =
-    QStringLiteral(" WHERE 医生姓名 = ? AND coalesce(医生编号, '') = ? AND coalesce(科室, '') = ?");
+    QStringLiteral(" WHERE 医生姓名 = ? AND coalesce(医生编号, '') = coalesce(?, '') AND coalesce(科室, '') = coalesce(?, '')");
 QVariantList asLoaded(const Doctor& d) { return {d.name, d.number, d.department}; }
 
 QString departmentProblem(db::Connection& c, const QString& name)

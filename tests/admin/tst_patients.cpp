@@ -1,0 +1,94 @@
+#include "admin/PatientRegister.h"
+#include "db/Query.h"
+#include "db/Schema.h"
+#include "tests/support/TestDb.h"
+#include "tools/desk/PatientSearch.h"
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class TestPatients : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { testdb::isolateSettings(); }
+
+    // Desks registering one after the other on their own connections never share a number,
+    // a number the clinic already gave out is skipped, and the new patient is found by the
+    // initials of the name.
+    void numbersHandedOutOnce_data() { testdb::addBackendRows(); }
+    void numbersHandedOutOnce()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        auto a = db::Connection::open(url);
+        db::schema::migrate(*a);
+        auto b = db::Connection::open(url);
+        db::Query(*a, u"INSERT INTO 病人简历表 (病人编号, 病人姓名) VALUES ('P1002', '旧档')"_s).exec();
+
+        const auto first = patients::registerPatient(*a, {0, {}, u"张伟"_s, u"13900001111"_s, u"男"_s, u"30"_s});
+        const auto second = patients::registerPatient(*b, {0, {}, u"李娜"_s, {}, u"女"_s, {}});
+        QVERIFY(first.ok && second.ok);
+        QCOMPARE(first.id, 1001);
+        QCOMPARE(second.id, 1002);
+        QCOMPARE(patients::load(*a, 1001)->number, u"P1001"_s);
+        QCOMPARE(patients::load(*a, 1002)->number, u"P1002-2"_s);
+        QCOMPARE(patients::load(*b, 1001)->sex, u"男"_s);
+
+        const auto hits = desk::searchPatients(*a, u"zw"_s);
+        QCOMPARE(hits.size(), 1);
+        QCOMPARE(hits[0].caseNumber, 1001);
+    }
+
+    // Bad input gets its message and writes nothing.
+    void refused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QString>("sex");
+        QTest::addColumn<QString>("age");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no name") << u"  "_s << u""_s << u""_s << u""_s << u"病人姓名不能为空。"_s;
+        QTest::newRow("letters in phone") << u"张伟"_s << u"139abc"_s << u""_s << u""_s << u"电话只能包含数字和“-”。"_s;
+        QTest::newRow("sex") << u"张伟"_s << u""_s << u"M"_s << u""_s << u"性别应为“男”或“女”。"_s;
+        QTest::newRow("age") << u"张伟"_s << u""_s << u""_s << u"三十"_s << u"年龄应为0到150之间的整数。"_s;
+    }
+    void refused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, phone);
+        QFETCH(QString, sex);
+        QFETCH(QString, age);
+        QFETCH(QString, message);
+        for (const QString& backend : testdb::backends()) {
+            auto c = testdb::open(backend);
+            const auto o = patients::registerPatient(*c, {0, {}, name, phone, sex, age});
+            QVERIFY(!o.ok);
+            QCOMPARE(o.message, message);
+            db::Query q(*c, u"SELECT (SELECT count(*) FROM 病历卡表) + (SELECT count(*) FROM 病人简历表)"_s);
+            q.exec();
+            QVERIFY(q.next());
+            QCOMPARE(q.integer(0), 0);
+        }
+    }
+
+    // A correction keeps the search's initials current and is refused when another desk
+    // corrected the patient first.
+    void correction_data() { testdb::addBackendRows(); }
+    void correction()
+    {
+        QFETCH(QString, backend);
+        auto c = testdb::open(backend);
+        const qint64 id = patients::registerPatient(*c, {0, {}, u"张伟"_s, {}, {}, {}}).id;
+        const auto seen = *patients::load(*c, id);
+        QVERIFY(patients::correct(*c, seen, {0, {}, u"王伟"_s, u"010-1234"_s, u"男"_s, u"41"_s}).ok);
+        QVERIFY(!patients::correct(*c, seen, {0, {}, u"李伟"_s, {}, {}, {}}).ok);
+        const auto now = *patients::load(*c, id);
+        QCOMPARE(now.name, u"王伟"_s);
+        QCOMPARE(now.age, u"41"_s);
+        QVERIFY(desk::searchPatients(*c, u"zw"_s).isEmpty());
+        QCOMPARE(desk::searchPatients(*c, u"ww"_s).size(), 1);
+    }
+};
+
+QTEST_MAIN(TestPatients)
+#include "tst_patients.moc"
