@@ -2,10 +2,11 @@
 // only a manager reaches the 设置 menu, where the cashiers are kept.
 #include "admin/CashierDialog.h"
 #include "admin/DoctorDialog.h"
-#include "receipt/ReceiptHeader.h"
+#include "admin/PatientDialog.h"
 #include "app/ControlDriver.h"
 #include "db/Query.h"
 #include "db/Schema.h"
+#include "receipt/ReceiptHeader.h"
 #include "tests/support/TestDb.h"
 #include "tools/desk/DeskWindow.h"
 #include <QAction>
@@ -25,21 +26,27 @@ using namespace Qt::StringLiterals;
         }                                                                                                              \
     } while (0)
 
-namespace {
+namespace
+{
 
 QWidget* named(QWidget* top, const QString& name)
 {
     for (QWidget* w : top->findChildren<QWidget*>())
-        if (w->accessibleName() == name) return w;
+        if (w->accessibleName() == name)
+            return w;
     qFatal("no control named %s", qPrintable(name));
 }
 
-QString note(QWidget* top, const QString& name) { return qobject_cast<QLabel*>(named(top, name))->text(); }
+QString note(QWidget* top, const QString& name)
+{
+    return qobject_cast<QLabel*>(named(top, name))->text();
+}
 
 QPushButton* button(QWidget* top, const QString& text)
 {
     for (auto* b : top->findChildren<QPushButton*>())
-        if (b->text() == text) return b;
+        if (b->text() == text)
+            return b;
     qFatal("no button %s", qPrintable(text));
 }
 
@@ -53,9 +60,10 @@ void signInAs(DeskWindow& desk, const QString& name, const QString& password)
 
 } // namespace
 
-class TestDeskSetup : public QObject {
+class TestDeskSetup : public QObject
+{
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { testdb::isolateSettings(); }
 
     void firstStart_data() { testdb::addBackendRows(); }
@@ -111,6 +119,27 @@ private slots:
             receipt::SelectDoctor(*c, 0, u"赵医生"_s, picked);
             QCOMPARE(picked.department, u"正畸科"_s);
         }
+
+        // A new patient: a bad phone is refused in the dialog, then the patient is registered
+        // and found by the initials of the name.
+        QVERIFY(desk.action(u"登记病人"_s)->isEnabled());
+        {
+            PatientDialog patient(db::Connection::open(url), 0, &desk);
+            STEP(app::control::set(named(&patient, u"病人姓名"_s), u"张伟"_s));
+            STEP(app::control::set(named(&patient, u"电话"_s), u"139x"_s));
+            STEP(app::control::click(button(&patient, u"保存"_s)));
+            QCOMPARE(note(&patient, u"提示"_s), u"电话只能包含数字和“-”。"_s);
+            QCOMPARE(patient.savedCase(), 0);
+            STEP(app::control::set(named(&patient, u"电话"_s), u"13900001111"_s));
+            STEP(app::control::choose(named(&patient, u"性别"_s), u"男"_s));
+            STEP(app::control::click(button(&patient, u"保存"_s)));
+            QCOMPARE(patient.savedCase(), 1001);
+        }
+        STEP(app::control::set(named(&desk, u"查找病人"_s), u"zw"_s));
+        STEP(app::control::key(named(&desk, u"查找病人"_s), u"Enter"_s));
+        QCOMPARE(note(&desk, u"病历号"_s), u"1001"_s);
+        QCOMPARE(note(&desk, u"电话"_s), u"13900001111"_s);
+        QVERIFY(desk.action(u"修改病人信息"_s)->isEnabled());
 
         // A wrong password signs nobody in; the new cashier signs in without the settings.
         STEP(signInAs(desk, u"李四"_s, u"wrong!!"_s));

@@ -435,6 +435,8 @@ void DeskWindow::updateActions()
     enable("重新结帐", receipt && receipt->paid);
     enable("查看", receipt.has_value());
     enable("打印收据", receipt && receipt->paid);
+    enable("登记病人", true);
+    enable("修改病人信息", page_.has_value());
     enable("无病历收费", true);
     enable("无病历标准收费", true);
     enable("修改单据", dayRow && dayRow->walkIn && dayRow->kind != u"处方"_s);

@@ -1,6 +1,7 @@
 #include "tools/desk/DeskWindow.h"
 #include "admin/CashierDialog.h"
 #include "admin/DoctorDialog.h"
+#include "admin/PatientDialog.h"
 #include "admin/CashierRegister.h"
 #include "common/Settings.h"
 #include "db/ClinicLookups.h"
@@ -98,6 +99,8 @@ void DeskWindow::buildMenusAndActions()
         {"标准收费", "StandartPaySet0", QKeySequence(Qt::Key_F3), "收费", true},
         {"处方", "MedicineRescriptionSet", QKeySequence(Qt::Key_F4), "收费", true},
         {"修改收据", "", QKeySequence(u"Ctrl+E"_s), "收费", false},
+        {"登记病人", "", QKeySequence(u"Ctrl+N"_s), "收费", false},
+        {"修改病人信息", "", QKeySequence(), "收费", false},
         {"结帐", "", QKeySequence(Qt::Key_F5), "收费", true},
         {"重新结帐", "", QKeySequence(), "收费", false},
         {"查看", "", QKeySequence(Qt::Key_F6), "收费", true},
@@ -175,6 +178,15 @@ void DeskWindow::buildMenusAndActions()
         CashierDialog dialog(link_->lookupsShared(), this);
         dialog.exec();
         reloadCashiers();
+    });
+    on("登记病人", [this] {
+        PatientDialog dialog(link_->lookupsShared(), 0, this);
+        if (dialog.exec() == QDialog::Accepted) openPatient(dialog.savedCase());
+    });
+    on("修改病人信息", [this] {
+        if (!page_) return;
+        PatientDialog dialog(link_->lookupsShared(), page_->caseNumber, this);
+        if (dialog.exec() == QDialog::Accepted) openPatient(dialog.savedCase());
     });
     on("医生和科室", [this] {
         DoctorDialog dialog(link_->lookupsShared(), this);
