@@ -47,9 +47,8 @@ Outcome registerPatient(db::Connection& c, const Patient& raw)
     if (const QString why = problem(p); !why.isEmpty()) return refused(why);
     db::Transaction tx(c);
     // Numbers are handed out one desk at a time: PostgreSQL's lock waits for the other desk's
-    // registration to end; SQLite takes its single write lock with the first statement.
-    if (c.isSQLite()) db::Query(c, QStringLiteral("UPDATE 病历卡表 SET 病历号 = 病历号 WHERE 0 = 1")).exec();
-    else c.execute(QStringLiteral("LOCK TABLE 病历卡表 IN SHARE ROW EXCLUSIVE MODE"));
+    // registration to end; on SQLite the transaction already holds the single write lock.
+    if (!c.isSQLite()) c.execute(QStringLiteral("LOCK TABLE 病历卡表 IN SHARE ROW EXCLUSIVE MODE"));
     const qint64 caseNumber = std::max(kFirstCase, number(c, QStringLiteral("SELECT max(病历号) FROM 病历卡表")) + 1);
     // The patient number follows the case number; one another system already gave out is
     // skipped by a suffix rather than shared.

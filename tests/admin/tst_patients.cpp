@@ -3,6 +3,7 @@
 #include "db/Schema.h"
 #include "tests/support/TestDb.h"
 #include "tools/desk/PatientSearch.h"
+#include <QProcess>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -37,6 +38,34 @@ private slots:
         const auto hits = desk::searchPatients(*a, u"zw"_s);
         QCOMPARE(hits.size(), 1);
         QCOMPARE(hits[0].caseNumber, 1001);
+    }
+
+    // Two processes registering at the same time, each on its own connection: every patient
+    // gets a case number and a patient number of its own.
+    void twoDesksAtOnce_data() { testdb::addBackendRows(); }
+    void twoDesksAtOnce()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        db::schema::migrate(*db::Connection::open(url));
+        constexpr int each = 15;
+        QList<QProcess*> desks;
+        for (int d = 0; d < 2; ++d) {
+            auto* p = new QProcess(this);
+            p->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+            p->start(QCoreApplication::applicationFilePath(), {u"--register"_s, url, QString::number(each)});
+            desks << p;
+        }
+        for (QProcess* p : desks) {
+            QVERIFY(p->waitForFinished(120000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        }
+        auto c = db::Connection::open(url);
+        db::Query q(*c, u"SELECT count(*), count(DISTINCT 病历号), count(DISTINCT 病人编号), "
+                        "(SELECT count(DISTINCT 病人编号) FROM 病人简历表) FROM 病历卡表"_s);
+        q.exec();
+        QVERIFY(q.next());
+        for (int i = 0; i < 4; ++i) QCOMPARE(q.integer(i), 2 * each);
     }
 
     // Bad input gets its message and writes nothing.
@@ -90,5 +119,18 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPatients)
+// `--register URL N`: one desk registering N patients as fast as it can (for twoDesksAtOnce).
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == u"--register"_s) {
+        auto c = db::Connection::open(args[2]);
+        for (int i = 0; i < args[3].toInt(); ++i)
+            if (!patients::registerPatient(*c, {0, {}, u"病人%1"_s.arg(i), {}, {}, {}}).ok) return 1;
+        return 0;
+    }
+    TestPatients t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_patients.moc"
