@@ -2,6 +2,7 @@
 #include "db/Query.h"
 #include "db/Schema.h"
 #include "tests/support/TestDb.h"
+#include <QProcess>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -54,6 +55,31 @@ private slots:
         QVERIFY(manager);
         QVERIFY(!cashiers::signInAllowed(*c, u"王芳"_s, u"secret2"_s));
         QVERIFY(!cashiers::signInAllowed(*c, u"王芳"_s, QString()));
+    }
+
+    // Two desks starting the same new clinic at once, in two processes: one makes the manager,
+    // the other is told the clinic has one.
+    void firstManagerOnce_data() { testdb::addBackendRows(); }
+    void firstManagerOnce()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        db::schema::migrate(*db::Connection::open(url));
+        QList<QProcess*> desks;
+        for (const QString& name : {u"王芳"_s, u"李四"_s}) {
+            auto* p = new QProcess(this);
+            p->start(QCoreApplication::applicationFilePath(), {u"--first-manager"_s, url, name});
+            desks << p;
+        }
+        int made = 0;
+        for (QProcess* p : desks) {
+            QVERIFY(p->waitForFinished(120000));
+            QVERIFY2(p->exitStatus() == QProcess::NormalExit && (p->exitCode() == 0 || p->exitCode() == 3),
+                     p->readAllStandardError().constData());
+            made += p->exitCode() == 0;
+        }
+        QCOMPARE(made, 1);
+        QCOMPARE(rows(*db::Connection::open(url)), 1);
     }
 
     // Bad input gets its message and writes nothing.
@@ -128,5 +154,16 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCashiers)
+// `--first-manager URL NAME`: one desk's first start (for firstManagerOnce); exit 3 when refused.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == u"--first-manager"_s) {
+        auto c = db::Connection::open(args[2]);
+        return cashiers::createFirstManager(*c, args[3], u"secret1"_s).ok ? 0 : 3;
+    }
+    TestCashiers t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_cashiers.moc"
