@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every benchmark on SQLite and on a throwaway PostgreSQL, then one table of ratios (ours /
 # bare: 1.00 = as fast as the same work written bare). Each benchmark runs its two sides in
-# turn and reports medians of at least 21 pairs, after checking that both sides agree.
+# turn and reports medians of at least 21 pairs, after checking that both sides agree. The
+# table is printed even when a benchmark fails; the failed ones are named after it.
 #
 #   scripts/bench.sh [NAME_PATTERN]     e.g. scripts/bench.sh prepay
 #
@@ -30,16 +31,32 @@ if [ -x bench/large-clinic.sh ]; then
   bench/large-clinic.sh "$CALVANE_BENCH_CLINIC_SQLITE" "$CALVANE_BENCH_CLINIC_PG"
 fi
 
-results=$(mktemp)
+results=$(mktemp) output=$(mktemp)
+failed=()
 for t in $targets; do
   [[ -z "$pattern" || "$t" == *$pattern* ]] || continue
   echo "bench: $t" >&2
-  "build/bin/$t" | tee /dev/stderr | grep '^RESULT' >>"$results" || { echo "bench: $t failed" >&2; exit 1; }
+  # The benchmark's own lines go to stderr as they come; only its RESULT lines make the table.
+  # (Written to a file of our own: `tee /dev/stderr` would truncate a log the caller sends
+  # stderr to.)
+  if "build/bin/$t" >"$output"; then status=0; else status=$?; fi
+  cat "$output" >&2
+  grep '^RESULT' "$output" >>"$results" || true
+  if (( status != 0 )); then
+    failed+=("$t (exit $status)")
+  elif ! grep -q '^RESULT' "$output"; then
+    failed+=("$t (no figures)")
+  fi
 done
 
 echo
 {
-  printf 'benchmark\tdatabase\twhat\tours ms\tbare ms\tratio\n'
+  printf 'benchmark\tdatabase\twhat\tours\tbare\tratio\n'
   cut -f2- "$results"
 } | column -t -s $'\t'
-rm -f "$results"
+rm -f "$results" "$output"
+if (( ${#failed[@]} )); then
+  echo >&2
+  printf 'bench: failed: %s\n' "${failed[@]}" >&2
+  exit 1
+fi

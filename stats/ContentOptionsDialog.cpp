@@ -4,7 +4,7 @@
 using namespace Qt::StringLiterals;
 
 ContentOptionsDialog::ContentOptionsDialog(int kind, const QString& first, const QString& second, QWidget* parent)
-    : app::Dialog(3023, u"统计内容设置"_s, parent), ui_(std::make_unique<Ui::ContentOptionsDialog>()), kind_(kind),
+    : app::Dialog(3023, u"统计内容设置"_s, parent), ui_(std::make_unique<Ui::ContentOptionsDialog>()),
       first_(first), second_(second)
 {
     ui_->setupUi(this);
@@ -26,7 +26,7 @@ ContentOptionsDialog::~ContentOptionsDialog() = default;
 void ContentOptionsDialog::chosen()
 {
     const QString text = ui_->byCategoryRadio->isChecked() ? first_ : second_;
-    ui_->personCheck->setText(stats::countPatientsCaption(kind_, text));
+    ui_->personCheck->setText(stats::countPatientsCaption(text));
     ui_->moneyCheck->setText(stats::countMoneyCaption(text));
 }
 

@@ -20,7 +20,6 @@ private:
     void chosen();
 
     std::unique_ptr<Ui::ContentOptionsDialog> ui_;
-    int kind_;
     QString first_;
     QString second_;
 };

@@ -23,12 +23,24 @@ std::optional<Ticket> findTicket(db::Connection& c, qint32 ticketNumber)
 int voidTicketsOfReceipt(db::Connection& c, qint32 ticketNumber, qint32 receiptId)
 {
     db::Transaction t(c);
-    db::Query q(c,
-                u"UPDATE ShandongTicket_Table SET IsUsed=1 WHERE ReceiptID=? AND EXISTS (SELECT 1 FROM "
-                u"ShandongTicket_Table v WHERE v.TicketID=? AND v.ReceiptID=? AND coalesce(v.IsUsed,0)=0)"_s,
-                {receiptId, ticketNumber, receiptId});
-    q.exec();
-    const int voided = q.rowsAffected();
+    int voided = 0;
+    if (receiptId > 0) {
+        db::Query q(c,
+                    u"UPDATE ShandongTicket_Table SET IsUsed=1 WHERE ReceiptID=? AND EXISTS (SELECT 1 FROM "
+                    u"ShandongTicket_Table v WHERE v.TicketID=? AND v.ReceiptID=? AND coalesce(v.IsUsed,0)=0)"_s,
+                    {receiptId, ticketNumber, receiptId});
+        q.exec();
+        voided = q.rowsAffected();
+    } else {
+        // A ticket whose receipt is unknown (no ID, or 0) has no fellow tickets: it is voided
+        // alone, never together with every other ticket that lacks a receipt.
+        db::Query q(c,
+                    u"UPDATE ShandongTicket_Table SET IsUsed=1 WHERE TicketID=? AND coalesce(ReceiptID,0)<=0 "
+                    u"AND coalesce(IsUsed,0)=0"_s,
+                    {ticketNumber});
+        q.exec();
+        voided = q.rowsAffected();
+    }
     t.commit();
     return voided;
 }

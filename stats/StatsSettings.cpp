@@ -218,9 +218,13 @@ int DeleteContent(db::Connection& c, int kind, const QString& item)
     return n;
 }
 
-QString countPatientsCaption(int kind, const QString& text)
+QString countPatientsCaption(const QString& text) { return u"统计'%1'的消费人次"_s.arg(text); }
+
+// Vouchers and cards are counted by the times they were used when the dialog opens; choosing a
+// radio names the counted patients again, as for every other kind.
+static QString openingCountPatientsCaption(int kind, const QString& text)
 {
-    return (kind == 9 || kind == 10 ? u"统计'%1'的消费次数"_s : u"统计'%1'的消费人次"_s).arg(text);
+    return kind == 9 || kind == 10 ? u"统计'%1'的消费次数"_s.arg(text) : countPatientsCaption(text);
 }
 
 QString countMoneyCaption(const QString& text) { return u"统计'%1'的消费金额"_s.arg(text); }
@@ -240,13 +244,13 @@ OptionCaptions captionsFor(int kind, const QString& first, const QString& second
     o.byCategory = u"按'%1'进行统计"_s.arg(first);
     if (kind <= 2) {
         o.byItem = u"按'%1'进行统计"_s.arg(second);
-        o.countPatients = countPatientsCaption(kind, second);
+        o.countPatients = openingCountPatientsCaption(kind, second);
         o.countMoney = countMoneyCaption(second);
         return o;
     }
     o.byItemShown = false;
     o.itemType = 0;
-    o.countPatients = countPatientsCaption(kind, first);
+    o.countPatients = openingCountPatientsCaption(kind, first);
     o.countMoney = countMoneyCaption(first);
     return o;
 }

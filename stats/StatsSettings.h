@@ -77,7 +77,7 @@ struct OptionCaptions {
 };
 OptionCaptions captionsFor(int kind, const QString& first, const QString& second);
 // The check boxes' captions after a radio is chosen, for the chosen column's text.
-QString countPatientsCaption(int kind, const QString& text);
+QString countPatientsCaption(const QString& text);
 QString countMoneyCaption(const QString& text);
 // Kinds whose contents are added without asking how to count them.
 bool addsWithoutOptions(int kind);

@@ -6,6 +6,7 @@
 // pairs are compared. Before timing, one run of each side is checked to write the same
 // withdrawals. Also prints the plan of the batch look-up.
 // Run: build/bin/bench_stockout (SQLite; PostgreSQL too when CALVANE_TEST_PG holds a URL).
+#include "bench/support/Pairs.h"
 #include "db/Query.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
@@ -364,7 +365,7 @@ double median(std::vector<qint64> v)
     return v[v.size() / 2] / 1e6;
 }
 
-void bench(const QString& backend, QTemporaryDir& dir)
+void measureOn(const QString& backend, QTemporaryDir& dir)
 {
     QElapsedTimer t;
     t.start();
@@ -414,6 +415,7 @@ void bench(const QString& backend, QTemporaryDir& dir)
     }
     const double e = median(engine), h = median(hand);
     qInfo("%s: engine %.3f ms, bare %.3f ms (medians of %d pairs), ratio %.2f", qPrintable(backend), e, h, pairs, e / h);
+    bench::report("bench_stockout", backend.toStdString(), "10-line stock check and stock-out, ms", e, h, e / h);
 }
 
 } // namespace
@@ -422,10 +424,10 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    bench(QStringLiteral("sqlite"), dir);
+    measureOn(QStringLiteral("sqlite"), dir);
     const QString admin = qEnvironmentVariable("CALVANE_TEST_PG");
     if (!admin.isEmpty()) {
-        bench(QStringLiteral("postgresql"), dir);
+        measureOn(QStringLiteral("postgresql"), dir);
         auto a = db::Connection::open(admin);
         a->execute(QStringLiteral("DROP DATABASE IF EXISTS calvane_bench_%1").arg(QCoreApplication::applicationPid()));
     }

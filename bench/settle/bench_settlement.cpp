@@ -8,6 +8,7 @@
 // rows have been compared. The four cashiers settle 1,000 receipts each (in cash, then from
 // prepayment); pgbench runs "-c 4 -j 4 -T 20" on a scale-4 database.
 #include "BareSql.h"
+#include "bench/support/Pairs.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
@@ -216,6 +217,9 @@ void ratio(const QString& backend)
         std::printf("%-10s %-10s engine %.3f ms, bare %.3f ms per settlement; engine/bare median of %d pairs: %.2f\n",
                     qPrintable(backend), method == settle::PrePayment ? "prepayment" : "voucher", median(engineMs),
                     median(bareMs), kPairs, median(ratios));
+        bench::report("bench_settlement", backend.toStdString(),
+                      method == settle::PrePayment ? "settlement from prepayment, ms" : "settlement by voucher, ms",
+                      median(engineMs), median(bareMs), median(ratios));
     }
 }
 
@@ -298,6 +302,10 @@ int main(int argc, char** argv)
         const double prepaid = fourCashiers(settle::PrePayment);
         const double tps = tpcb();
         std::printf("four cashiers / TPC-B: cash %.2f, prepayment %.2f\n", cash / tps, prepaid / tps);
+        // Throughputs: here a ratio of 1.00 or more is the goal.
+        bench::report("bench_settlement", "postgresql", "four cashiers in cash per s / TPC-B tps", cash, tps, cash / tps);
+        bench::report("bench_settlement", "postgresql", "four cashiers from prepayment per s / TPC-B tps", prepaid, tps,
+                      prepaid / tps);
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 // SQLite always; PostgreSQL too when CALVANE_TEST_PG holds a maintenance URL.
 #include "bench/common/LargeClinic.h"
 #include "bench/stats/BareSql.h"
+#include "bench/support/Pairs.h"
 #include "common/Gbk.h"
 #include "db/Query.h"
 #include "db/TextMatch.h"
@@ -225,6 +226,7 @@ bool measure(const QString& backend, const QList<Case>& cases, int pairs)
         out << qSetFieldWidth(44) << Qt::left << c.name << qSetFieldWidth(12) << Qt::right << QString::number(e, 'f', 2)
             << QString::number(b, 'f', 2) << QString::number(e / b, 'f', 2) << qSetFieldWidth(0) << "\n";
         out.flush();
+        bench::report("bench_statistics", backend.toStdString(), (c.name + u", ms"_s).toStdString(), e, b, e / b);
     }
     return allEqual;
 }

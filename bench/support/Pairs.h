@@ -80,12 +80,20 @@ Figure pairsReadBack(const std::function<void()>& ours, const std::function<void
     return {median(o), median(r)};
 }
 
-// One line per figure; scripts/bench.sh gathers the lines starting with "RESULT".
+// One line per figure; scripts/bench.sh gathers the lines starting with "RESULT". Every
+// benchmark reports through here, so that the table has one format. The ratio is given apart
+// for figures whose ratio is not ours / bare of the two medians (a median of per-pair ratios,
+// a throughput against another's).
+inline void report(const char* benchmark, const std::string& backend, const std::string& what, double ours,
+                   double bare, double ratio)
+{
+    std::printf("RESULT\t%s\t%s\t%s\t%.3f\t%.3f\t%.2f\n", benchmark, backend.c_str(), what.c_str(), ours, bare, ratio);
+    std::fflush(stdout);
+}
+
 inline void report(const char* benchmark, const std::string& backend, const std::string& what, const Figure& f)
 {
-    std::printf("RESULT\t%s\t%s\t%s\t%.3f\t%.3f\t%.2f\n", benchmark, backend.c_str(), what.c_str(), f.ours, f.bare,
-                f.ratio());
-    std::fflush(stdout);
+    report(benchmark, backend, what, f.ours, f.bare, f.ratio());
 }
 
 } // namespace bench

@@ -17,6 +17,11 @@ QList<InvoiceVoidFlow> invoiceVoidFlows()
          R"([{"set":"票据号码","to":"999"},{"click":"确定"},{"set":"票据号码","to":"2001"},{"click":"确定"},
              {"reply":"是"}])",
          {"不存在该发票号码!", ask, done}, "2001,3001"},
+        // Tickets whose receipt is unknown (no ID, or 0) stand alone: voided one by one, truthfully.
+        {"a ticket without a receipt is voided", R"([{"set":"票据号码","to":"5001"},{"click":"确定"},{"reply":"是"}])",
+         {ask, done}, "3001,5001"},
+        {"a ticket of receipt 0 is voided alone", R"([{"set":"票据号码","to":"6001"},{"click":"确定"},{"reply":"是"}])",
+         {ask, done}, "3001,6001"},
         {"another state closes without a word", R"([{"set":"票据号码","to":"4001"},{"click":"确定"}])", {}, "3001"},
         {"beyond a ticket number's range", R"([{"set":"票据号码","to":"4294967296"},{"click":"确定"},{"click":"取消"}])",
          {"请输入一个整数。"}, "3001"},

@@ -18,7 +18,8 @@ namespace {
 
 void addTickets(db::Connection& c)
 {
-    const QList<QVariantList> tickets{{1001, 7, 0}, {1002, 7, QVariant()}, {2001, 8, 0}, {3001, 9, 1}, {4001, 10, 2}};
+    const QList<QVariantList> tickets{{1001, 7, 0}, {1002, 7, QVariant()}, {2001, 8, 0}, {3001, 9, 1}, {4001, 10, 2},
+                                      {5001, QVariant(), 0}, {6001, 0, 0}, {6002, 0, 0}};
     for (const QVariantList& t : tickets)
         db::AddRecord(c, QStringLiteral("ShandongTicket_Table"),
                       {{QStringLiteral("TicketID"), t[0]}, {QStringLiteral("ReceiptID"), t[1]}, {QStringLiteral("IsUsed"), t[2]}});

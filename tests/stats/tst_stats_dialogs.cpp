@@ -186,6 +186,12 @@ private Q_SLOTS:
                 << steps(R"([{"row":"收费项目","index":1},{"click":"添加"},{"dialog":"统计内容设置"},{"click":"确定"},
                              {"click":"关闭"}])")
                 << QVariantList{u"1|洗牙|1|1|1"_s} << QStringList();
+            QTest::addRow("%s: a voucher kind counted by patients once a radio is chosen", qPrintable(b))
+                << b << 9 << QStringList()
+                << steps(R"([{"row":"收费项目","index":0},{"click":"添加"},{"dialog":"统计内容设置"},
+                             {"click":"按'1'进行统计"},{"set":"统计'1'的消费人次","to":"0"},
+                             {"click":"确定"},{"click":"关闭"}])")
+                << QVariantList{u"9|1|0|0|1"_s} << QStringList();
             QTest::addRow("%s: cancelling the options adds nothing", qPrintable(b))
                 << b << 4 << QStringList()
                 << steps(R"([{"row":"收费项目","index":0},{"click":"添加"},{"dialog":"统计内容设置"},{"click":"取消"},
@@ -215,6 +221,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QVERIFY(!script.isEmpty());
         Host host(backend);
+        if (kind == 9) statsfixture::write(host.db(), {u"PreferManagement_table|||Card_Cover_Code=V1,Card_Kind_Type=1"_s});
         for (const QString& row : before)
             statsfixture::write(host.db(), {u"StaticStandartItemforDayMonth_Table|||StaticsStandartType=%1,StandartItem=%2,"
                                             u"ItemType=0,StaticPersonNum=1,StaticMoney=1"_s.arg(row.section(u'|', 0, 0),
