@@ -2,8 +2,34 @@
 #include "app/LastError.h"
 #include "app/ModuleFrame.h"
 #include "calvane/calvane.h"
+#include "common/Prompter.h"
+#include "db/Error.h"
+#include "walkin/SheetKind.h"
 #include "walkin/WalkinSheetDialog.h"
 #include "walkin/WalkinStandardFeeDialog.h"
+
+namespace {
+
+// A correction opens only a sheet of the dialog's own kind; anything else is refused with a
+// message before a dialog opens, and nothing is written.
+bool mayOpen(const char* name, CalvaneConnection* conn, int32_t sheetId, walkin::SheetKind kind)
+{
+    if (sheetId <= 0) return true; // a new sheet
+    QString refusal;
+    try {
+        refusal = walkin::refusalToOpen(*conn->connection, sheetId, kind);
+    } catch (const db::Error& e) {
+        app::setLastError(name, e.message());
+        Prompter::current().inform(QStringLiteral("发生错误!"));
+        return false;
+    }
+    if (refusal.isEmpty()) return true;
+    app::setLastError(name, refusal);
+    Prompter::current().inform(refusal);
+    return false;
+}
+
+} // namespace
 
 extern "C" {
 
@@ -11,6 +37,7 @@ int32_t PayForNoCard(CalvaneConnection* conn, int32_t sheet_id, const char* doct
                      int32_t* stored_id, int32_t* second, const char* nurse, int32_t* date_lock)
 {
     return app::runExport("PayForNoCard", conn, [&](app::ModuleCall& call) -> int32_t {
+        if (!mayOpen("PayForNoCard", conn, sheet_id, walkin::SheetKind::ByCategory)) return 0;
         walkin::WalkinSheetForm::Inputs in;
         in.sheetId = sheet_id;
         in.doctorName = app::text(doctor);
@@ -32,6 +59,7 @@ int32_t StandartPayForNoCard(CalvaneConnection* conn, int32_t sheet_id, const ch
                              double date, int32_t* stored_id, int32_t* second, const char* nurse, int32_t* date_lock)
 {
     return app::runExport("StandartPayForNoCard", conn, [&](app::ModuleCall& call) -> int32_t {
+        if (!mayOpen("StandartPayForNoCard", conn, sheet_id, walkin::SheetKind::ByItems)) return 0;
         walkin::WalkinStandardFeeForm::Inputs in;
         in.sheetId = sheet_id;
         in.doctorName = app::text(doctor);

@@ -19,6 +19,8 @@
 #include <QSqlRecord>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void addClinic(db::Connection& c)
@@ -200,6 +202,58 @@ private Q_SLOTS:
         QCOMPARE(shown.value("备注"), QStringLiteral("复诊"));
         QVERIFY(!dateEnabled);
         QCOMPARE(settings::readValue(QStringLiteral("ReceiptTitle")), std::optional(settings::defaultReceiptTitle));
+    }
+
+    // A correction opens only a sheet of its own dialog's kind: a missing ID, a sheet of catalogue
+    // items, a sheet by categories or a walk-in prescription in the wrong dialog is refused with
+    // a message before any dialog opens, and nothing is written.
+    void sheetOfAnotherKindRefused_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("sheet"); // missing | items | categories | prescription
+        QTest::addColumn<bool>("standardDialog");
+        QTest::addColumn<QString>("message");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s: missing, by categories", qPrintable(b)) << b << u"missing"_s << false << u"该收费单不存在!"_s;
+            QTest::addRow("%s: missing, by items", qPrintable(b)) << b << u"missing"_s << true << u"该收费单不存在!"_s;
+            QTest::addRow("%s: items in the category dialog", qPrintable(b))
+                << b << u"items"_s << false << u"该收费单是按收费标准登记的，不能在此修改!"_s;
+            QTest::addRow("%s: categories in the items dialog", qPrintable(b))
+                << b << u"categories"_s << true << u"该收费单是按收费类别登记的，不能在此修改!"_s;
+            QTest::addRow("%s: a prescription", qPrintable(b))
+                << b << u"prescription"_s << true << u"该收费单是处方收费单，不能在此修改!"_s;
+        }
+    }
+    void sheetOfAnotherKindRefused()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, sheet);
+        QFETCH(bool, standardDialog);
+        QFETCH(QString, message);
+        Host host(backend);
+        qint64 id = addStoredSheet(host.db()) + 100; // missing
+        if (sheet != u"missing"_s) id = addStoredSheet(host.db());
+        if (sheet == u"items"_s)
+            db::AddRecord(host.db(), QStringLiteral("收费明细表"),
+                          {{QStringLiteral("无病案编号"), id}, {QStringLiteral("金额"), 55.0}});
+        if (sheet == u"prescription"_s)
+            db::Query(host.db(), u"UPDATE 无病历收费单 SET IsPrescriptionFlag=2 WHERE ID=?"_s, {id}).exec();
+        const QVariantMap before = rowOf(host.db(), id);
+        const qint64 sheets = count(host.db());
+        bool shown = false;
+        app::Dialog::setShownHook([&](app::Dialog&) { shown = true; });
+        ScriptRun run(steps(R"([])"));
+        int32_t storedId = -1, second = -1, dateLock = 0;
+        const int32_t got = standardDialog
+            ? StandartPayForNoCard(host.conn, int32_t(id), "王医生", "收款员", hostDate_, &storedId, &second, "", &dateLock)
+            : PayForNoCard(host.conn, int32_t(id), "王医生", "收款员", hostDate_, &storedId, &second, "", &dateLock);
+        QCOMPARE(int(got), 0);
+        QVERIFY(!shown);
+        QCOMPARE(messagesOf(run), QStringList{message});
+        QVERIFY(QString::fromUtf8(CalvaneLastError()).contains(message));
+        QCOMPARE(storedId, -1);
+        QCOMPARE(count(host.db()), sheets);
+        QCOMPARE(rowOf(host.db(), id), before);
     }
 
     // Two desks correct the same sheet: the one that saves second is told, and its save writes
