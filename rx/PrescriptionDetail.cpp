@@ -110,8 +110,11 @@ void AMDDetailMedicineRecord(db::Connection& c, FeeDocument kind, MedicineLineLi
     const bool ownSave = c.transactionDepth() == 0;
     db::Transaction t(c);
     for (const MedicineLine& l : lines) {
-        const db::FieldValues row = rowOf(l, kind, documentId);
+        db::FieldValues row = rowOf(l, kind, documentId);
         if (l.rowId > 0) {
+            // Whether a stored line has left stock is the stock-out's to say: saving the lines
+            // again keeps it, or a settled line would be taken out of stock a second time.
+            row.removeIf([](const auto& f) { return f.first == QStringLiteral("MedcineOutFlag"); });
             if (db::ModefyRecord(c, table, row, {QStringLiteral("ID=?"), {l.rowId}}) == 0)
                 throw db::Error(QStringLiteral("处方明细表 has no row %1 to change").arg(l.rowId));
             rowIds.push_back(l.rowId);

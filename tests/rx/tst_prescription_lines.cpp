@@ -223,6 +223,25 @@ private Q_SLOTS:
         QCOMPARE(describe(walkins.lines), QStringLiteral("布洛芬缓释胶囊:3:7"));
     }
 
+    // Saving the lines of a settled prescription again keeps what left stock marked so: only
+    // the new line is still to be taken out.
+    void reSavingKeepsStockOut_data() { testdb::addBackendRows(); }
+    void reSavingKeepsStockOut()
+    {
+        QFETCH(QString, backend);
+        Host host(backend);
+        Lists l;
+        double total = 0;
+        CalvaneMedicineLine a = medicine("阿莫西林胶囊", 12.5, 2);
+        InputMedicineList(l.lines, &a, &total);
+        QCOMPARE(int(AMDDetailMedicineRecord(0, host.conn, l.lines, l.removed, 7)), 0);
+        host.db().execute(QStringLiteral("UPDATE 处方明细表 SET MedcineOutFlag=1")); // settled: left stock
+        CalvaneMedicineLine b = medicine("甲硝唑片", 3.2, 1);
+        InputMedicineList(l.lines, &b, &total);
+        QCOMPARE(int(AMDDetailMedicineRecord(0, host.conn, l.lines, l.removed, 7)), 0);
+        QCOMPARE(storedRows(host.db()), (QStringList{"阿莫西林胶囊 7 - 1 甲类 饭后", "甲硝唑片 7 - 0 甲类 饭后"}));
+    }
+
     // A save that fails part-way writes nothing and leaves both lists as they were; a load that
     // fails changes nothing either.
     void failuresChangeNothing_data() { testdb::addBackendRows(); }
