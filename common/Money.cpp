@@ -54,6 +54,11 @@ std::string fixedText(double v, int decimals)
 
 } // namespace
 
+qint64 toFen(double yuan)
+{
+    return static_cast<qint64>(std::llround(roundTo(yuan, 2) * 100.0));
+}
+
 double roundTo(double value, int decimals)
 {
     if (!std::isfinite(value)) return value;

@@ -12,6 +12,12 @@ inline double round3(double v) { return roundTo(v, 3); }
 inline double round4(double v) { return roundTo(v, 4); }
 inline double round5(double v) { return roundTo(v, 5); }
 
+// Amounts in fen, the unit sums and comparisons of amounts are made in: whole numbers, so that
+// 0.1 + 0.2 is 0.3 and a split that uses up a total exactly is seen to. toFen rounds as "%.2f"
+// does; fromFen gives the double nearest to the amount, as stored.
+qint64 toFen(double yuan);
+inline double fromFen(qint64 fen) { return static_cast<double>(fen) / 100.0; }
+
 QString format2(double v); // "%.2f", how amounts are shown
 QString format3(double v); // "%.3f", how rates are shown
 QString formatFixed(double v, int decimals);

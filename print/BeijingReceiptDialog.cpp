@@ -116,8 +116,18 @@ void BeijingReceiptDialog::itemLeft()
 {
     beijing::Items items{};
     if (!takeItems(items)) return;
-    form_->itemsChanged(items);
+    changeItems(items);
     showFields();
+}
+
+bool BeijingReceiptDialog::changeItems(const beijing::Items& items)
+{
+    // A refused split's message box takes the focus from the field, which would check the same
+    // split again and say it twice.
+    taking_ = true;
+    const bool taken = form_->itemsChanged(items);
+    taking_ = false;
+    return taken;
 }
 
 void BeijingReceiptDialog::confirm()
@@ -125,7 +135,7 @@ void BeijingReceiptDialog::confirm()
     beijing::Items items{};
     if (!takeItems(items)) return;
     // The split as typed last: a refused one leaves the kept split, shown, and no save.
-    const bool taken = form_->itemsChanged(items);
+    const bool taken = changeItems(items);
     showFields();
     if (!taken) return;
     const BeijingReceiptForm::Ending ending = form_->confirm();

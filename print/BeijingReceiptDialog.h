@@ -27,6 +27,7 @@ protected:
 private:
     // The items from the controls into `items`; false (with a message) when one is no number.
     bool takeItems(beijing::Items& items);
+    bool changeItems(const beijing::Items& items);
     void showFields();
     void itemLeft();
     void confirm();

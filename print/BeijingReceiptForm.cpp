@@ -1,4 +1,5 @@
 #include "print/BeijingReceiptForm.h"
+#include "common/Money.h"
 #include "common/Prompter.h"
 #include "db/Error.h"
 #include "db/ListFillers.h"
@@ -43,18 +44,21 @@ void BeijingReceiptForm::open()
 void BeijingReceiptForm::balance(const Items& typed, double& treatment) const
 {
     const int t = treatmentIndex(inputs_.edition), hidden = hiddenIndex(inputs_.edition);
-    double others = 0.0;
+    qint64 others = 0;
     for (int i = 0; i < ItemCount; ++i)
-        if (i != t && i != hidden) others += typed[i];
-    treatment = total - others;
+        if (i != t && i != hidden) others += money::toFen(typed[i]);
+    treatment = money::fromFen(money::toFen(total) - others);
 }
 
 bool BeijingReceiptForm::itemsChanged(const Items& typed)
 {
     if (inputs_.edition == Edition::Clinic) {
-        items = typed;
-        total = 0.0;
-        for (double v : items) total += v;
+        qint64 sum = 0;
+        for (int i = 0; i < ItemCount; ++i) {
+            items[i] = money::round2(typed[i]);
+            sum += money::toFen(typed[i]);
+        }
+        total = money::fromFen(sum);
     } else {
         double treatment = 0.0;
         balance(typed, treatment);
@@ -64,7 +68,7 @@ bool BeijingReceiptForm::itemsChanged(const Items& typed)
             Prompter::current().inform(u"总费用不能为小于0的值！"_s);
             return false;
         }
-        items = typed;
+        for (int i = 0; i < ItemCount; ++i) items[i] = money::round2(typed[i]);
         items[treatmentIndex(inputs_.edition)] = treatment;
     }
     capital = db::TransferMoney(total);

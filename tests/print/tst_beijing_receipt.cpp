@@ -62,6 +62,14 @@ private Q_SLOTS:
                 << 70.0 << "壹佰元整";
             row("city: exactly the total") << b << 1 << 100.0 << QList<QPointF>{{0, 100}} << QStringList() << 100.0 << 0.0
                                            << "壹佰元整";
+            // Sums are made in fen: a split that uses up the total exactly is taken, and a sum of
+            // fen amounts is stored as the amount it is.
+            row("city: 0.1 and 0.2 use up 0.3") << b << 1 << 0.3 << QList<QPointF>{{0, 0.1}, {3, 0.2}} << QStringList()
+                                                << 0.3 << 0.0 << "叁角整";
+            row("city: 4.2 and 8.4 use up 12.6") << b << 1 << 12.6 << QList<QPointF>{{0, 4.2}, {3, 8.4}} << QStringList()
+                                                 << 12.6 << 0.0 << "壹拾贰元陆角整";
+            row("clinic: 0.1 and 0.2 make 0.3") << b << 0 << 0.1 << QList<QPointF>{{0, 0.2}} << QStringList() << 0.3
+                                                << 0.1 << "叁角整";
             row("city: hidden 针灸 counts nothing") << b << 1 << 100.0 << QList<QPointF>{{18, 500}} << QStringList()
                                                    << 100.0 << 100.0 << "壹佰元整";
         }
@@ -90,6 +98,12 @@ private Q_SLOTS:
         QCOMPARE(prompter.shown, messages);
         QTEST(form.total, "total");
         QTEST(form.items[treatmentIndex(in.edition)], "treatment");
+        // Exactly, not within a tolerance: nothing of a fen's fraction is left to be stored.
+        QFETCH(double, total);
+        QFETCH(double, treatment);
+        QVERIFY2(form.total == total, qPrintable(QString::number(form.total, 'g', 17)));
+        QVERIFY2(form.items[treatmentIndex(in.edition)] == treatment,
+                 qPrintable(QString::number(form.items[treatmentIndex(in.edition)], 'g', 17)));
         QTEST(form.capital, "capital");
     }
 
