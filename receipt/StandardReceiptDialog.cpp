@@ -193,6 +193,7 @@ void StandardReceiptDialog::showFields()
     ui_->discountLabel->setVisible(form_->discountShown());
     ui_->discountSpin->setVisible(form_->discountShown());
     ui_->discountSpin->setEnabled(form_->discountEditable());
+    ui_->amountEdit->setEnabled(form_->amountEditable());
     // Without its spin under the catalogue's rates: the rate is shown, not typed.
     ui_->discountSpin->setButtonSymbols(form_->discountEditable() ? QAbstractSpinBox::UpDownArrows
                                                                   : QAbstractSpinBox::NoButtons);

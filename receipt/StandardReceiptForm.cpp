@@ -139,6 +139,7 @@ void StandardReceiptForm::quantityStepped(int steps)
 void StandardReceiptForm::amountChanged()
 {
     if (selectedRow >= 0) modifyEnabled = true;
+    if (!amountEditable()) entry.amount = amountOf(entry.itemRate);
     if (discountType != settle::MemberRankPerItem) return;
     const double line = entry.price * entry.quantity;
     if (line == 0.0) return; // nothing to take a rate of

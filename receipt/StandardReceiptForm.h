@@ -89,6 +89,8 @@ public:
     // 折扣 of types 2 and 3: for a discountable item only; typed (with its spin) under type 3.
     bool discountShown() const { return (discountType == 2 || discountType == 3) && entry.discountable; }
     bool discountEditable() const { return discountType == 3; }
+    // Without discounting an item costs its price times its quantity: the amount is not typed.
+    bool amountEditable() const { return discountType >= 0; }
 
 private:
     double amountOf(double rate) const;

@@ -457,6 +457,22 @@ private Q_SLOTS:
         QCOMPARE(form.entry.amount, amount); // what was typed stays
     }
 
+    // Without discounting an amount typed over the item's is not taken: the line costs its price
+    // times its quantity.
+    void noDiscountingNoTypedAmount()
+    {
+        auto c = testdb::open(QStringLiteral("sqlite"));
+        StandardReceiptForm form(c, {});
+        form.discountType = -1;
+        form.itemLoaded({1, QStringLiteral("治疗类"), QStringLiteral("洁治"), QStringLiteral("次"), 100.0, {}, 1, 0.8});
+        QVERIFY(!form.amountEditable());
+        form.entry.amount = 50.0;
+        form.amountChanged();
+        QCOMPARE(form.entry.amount, 100.0);
+        form.add();
+        QCOMPARE(form.actualTotal, 100.0);
+    }
+
     // The quantity spin never goes below 1; the amount follows with the item's rate when the
     // item takes discounts and discounting is on.
     void quantitySpin_data()
