@@ -1,5 +1,6 @@
 #include "app/Automation.h"
 #include "common/SafeFile.h"
+#include "common/Transcript.h"
 #include "common/ShortQuote.h"
 #include "app/ControlDriver.h"
 #include "app/ControlNames.h"
@@ -138,7 +139,7 @@ void Automation::load(const QByteArray& json, const QString& origin)
     // A transcript asked for and not written would pass for a run that showed nothing. Only
     // checked here: loading a script (CalvaneSetUiScript checks one) creates nothing.
     QString why;
-    if (!transcript_.isEmpty() && !safefile::canAppend(transcript_, &why))
+    if (!transcript_.isEmpty() && !transcript::mayWrite(transcript_, &why))
         error_ = QStringLiteral("script %1: cannot write the transcript %2").arg(shortQuote(origin, 120), why);
 }
 

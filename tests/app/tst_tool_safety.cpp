@@ -8,6 +8,9 @@
 #include "db/Transaction.h"
 #include "tests/support/TestDb.h"
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,6 +98,73 @@ private Q_SLOTS:
         QVERIFY2(r.out.trimmed().isEmpty(), r.out.constData()); // nothing result-shaped for a failed call
         QVERIFY2(r.err.contains("calvane call: ReceiptSet: "), r.err.constData());
         QCOMPARE(receipts(*c), 0);
+    }
+
+    // A script's transcript is written only when it is one: the database it names, one of its
+    // companion files or any other file is refused before anything is touched, and the call
+    // fails; an earlier call's transcript is started afresh.
+    void transcriptNamingAnotherFile_data()
+    {
+        QTest::addColumn<QString>("target"); // database | wal | text | transcript
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("the database") << "database" << true;
+        QTest::newRow("an empty -wal") << "wal" << true;
+        QTest::newRow("a text file") << "text" << true;
+        QTest::newRow("an earlier transcript") << "transcript" << false;
+    }
+    void transcriptNamingAnotherFile()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, refused);
+        const QString db = dir_.filePath(QStringLiteral("tr-%1.sqlite").arg(target));
+        {
+            auto c = db::Connection::open(QStringLiteral("sqlite:") + db);
+            db::schema::migrate(*c);
+        }
+        QString path = db;
+        QByteArray held;
+        if (target == QLatin1String("wal")) path = db + QStringLiteral("-wal");
+        if (target == QLatin1String("text")) path = dir_.filePath(QStringLiteral("notes.txt")), held = "病人名单\n";
+        if (target == QLatin1String("transcript"))
+            path = dir_.filePath(QStringLiteral("old.jsonl")), held = R"({"event":"message","text":"旧"})" "\n";
+        if (target != QLatin1String("database")) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(held);
+        }
+        QFile dbFile(db);
+        QVERIFY(dbFile.open(QIODevice::ReadOnly));
+        const QByteArray dbBefore = dbFile.readAll();
+        dbFile.close();
+        const QString script = dir_.filePath(QStringLiteral("tr-%1.json").arg(target));
+        QFile s(script);
+        QVERIFY(s.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        s.write(QJsonDocument(QJsonObject{{QStringLiteral("transcript"), path}, {QStringLiteral("steps"), QJsonArray()}})
+                    .toJson());
+        s.close();
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner);
+
+        const ToolRun r = runShell(QStringLiteral("exec \"$0\" call GetPrePayTotalMoney --db \"$1\" --script \"$2\" "
+                                                  "--arg account=1"),
+                                   {QStringLiteral("sqlite:") + db, script});
+        QVERIFY(dbFile.open(QIODevice::ReadOnly));
+        QCOMPARE(dbFile.readAll(), dbBefore);
+        dbFile.close();
+        if (refused) {
+            QVERIFY2(r.exitCode != 0, r.out.constData());
+            QVERIFY2(r.err.contains("transcript") && r.err.contains("refused"), r.err.constData());
+            // (A -wal is SQLite's to remove when the database closes: only its refusal is checked.)
+            if (target == QLatin1String("text")) {
+                QFile f(path);
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                QCOMPARE(f.readAll(), held);
+            }
+        } else {
+            QVERIFY2(r.exitCode == 0, r.err.constData());
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY(!f.readAll().contains(held)); // a new call's transcript tells of that call only
+        }
     }
 
     // calvane init says where the schema is, without the password however it was given.

@@ -1,5 +1,6 @@
 #include "app/Automation.h"
 #include "app/Dialog.h"
+#include "common/Transcript.h"
 #include "db/Connection.h"
 #include "db/DemoClinic.h"
 #include "db/Schema.h"
@@ -146,6 +147,9 @@ void startTranscript(const QString& script)
     if (!f.open(QIODevice::ReadOnly)) return;
     const QString transcript = QJsonDocument::fromJson(f.readAll()).object().value(QStringLiteral("transcript")).toString();
     if (transcript.isEmpty()) return;
+    // Only a transcript is emptied; anything else the script names (the database, say) is left
+    // alone here and refused when the script is loaded.
+    if (!transcript::mayWrite(transcript, nullptr)) return;
     QFile t(transcript);
     if (t.exists()) t.resize(0);
 }
