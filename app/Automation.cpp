@@ -19,6 +19,7 @@ Automation* activeAutomation = nullptr;
 QString scriptSetByHost;
 QString lastError;
 QString lastNotice;
+bool lastStoppedAfterWork = false;
 
 const QStringList stepKinds{QStringLiteral("dialog"), QStringLiteral("set"),  QStringLiteral("choose"),
                             QStringLiteral("click"),  QStringLiteral("reply"), QStringLiteral("row"),
@@ -157,10 +158,12 @@ QString Automation::configuredScript()
 void Automation::setConfiguredScript(const QString& path) { scriptSetByHost = path; }
 QString Automation::lastRunError() { return lastError; }
 QString Automation::lastRunNotice() { return lastNotice; }
+bool Automation::lastRunStoppedAfterWork() { return lastStoppedAfterWork; }
 void Automation::clearLastRunError()
 {
     lastError.clear();
     lastNotice.clear();
+    lastStoppedAfterWork = false;
 }
 Automation* Automation::active() { return activeAutomation; }
 
@@ -192,6 +195,7 @@ void Automation::fail(int index, const QString& reason)
 {
     if (failed()) return;
     error_ = QStringLiteral("%1: %2").arg(describe(index), reason);
+    stoppedAfterWork_ = accepted_;
     write({{QStringLiteral("event"), QStringLiteral("error")}, {QStringLiteral("step"), index + 1},
            {QStringLiteral("error"), error_}});
 }
@@ -200,6 +204,7 @@ void Automation::stop(const QString& reason)
 {
     if (failed()) return;
     error_ = reason;
+    stoppedAfterWork_ = accepted_;
     write({{QStringLiteral("event"), QStringLiteral("error")}, {QStringLiteral("error"), error_}});
 }
 
@@ -210,6 +215,7 @@ void Automation::finish()
     if (!failed() && next_ < steps_.size()) fail(next_, QStringLiteral("not reached: no dialog or question was open"));
     lastError = error_;
     lastNotice = ranOut_;
+    lastStoppedAfterWork = failed() && stoppedAfterWork_;
 }
 
 void Automation::write(const QJsonObject& line)
@@ -232,6 +238,7 @@ void Automation::dialogOpened(Dialog& dialog)
 
 void Automation::dialogClosed(Dialog& dialog, int ending)
 {
+    if (ending == IDOK) accepted_ = true;
     write({{QStringLiteral("event"), QStringLiteral("close")},
            {QStringLiteral("dialog"), dialog.windowTitle()},
            {QStringLiteral("ending"), Dialog::endingName(ending)}});

@@ -38,6 +38,9 @@ public:
     // open (it was cancelled) or a question was still to be answered (it got its negative
     // answer): a script that ends too early passes for one that meant to cancel.
     static QString lastRunNotice();
+    // Whether the script of the last finished run stopped only after a dialog had ended with
+    // OK (its work saved): the call did its work, and only the script did not run as written.
+    static bool lastRunStoppedAfterWork();
     static void clearLastRunError();
 
     static Automation* active();
@@ -86,6 +89,9 @@ private:
     QString error_;
     QString ranOut_;
     bool finished_ = false;
+    bool accepted_ = false;         // a dialog has ended with OK
+    bool stoppedAfterWork_ = false; // the script stopped after that
+
 };
 
 } // namespace app

@@ -167,6 +167,54 @@ private Q_SLOTS:
         }
     }
 
+    // A script that stops after the export saved its work (here: a step after the sheet was
+    // stored and the print question answered) does not hide the work: the answer is printed
+    // and the status is 3. A script that stops before anything was saved is a plain failure.
+    void scriptStoppingAfterTheWork_data()
+    {
+        QTest::addColumn<QByteArray>("steps");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("sheets");
+        QTest::newRow("after the save") << QByteArray(R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"李四"},
+            {"set":"挂号费","to":"5"},{"click":"结帐"},{"reply":"是"},{"click":"打印"}])") << 3 << 1;
+        QTest::newRow("before the save") << QByteArray(R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"李四"},
+            {"set":"没有这个","to":"5"},{"click":"结帐"}])") << 1 << 0;
+    }
+    void scriptStoppingAfterTheWork()
+    {
+        QFETCH(QByteArray, steps);
+        QFETCH(int, exitCode);
+        QFETCH(int, sheets);
+        const QString url = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("after-%1.sqlite").arg(exitCode));
+        {
+            auto c = db::Connection::open(url);
+            db::schema::migrate(*c);
+            db::execute(*c, QStringLiteral("INSERT INTO 主治医生表 (医生姓名) VALUES ('王医生')"));
+        }
+        const QString script = dir_.filePath(QStringLiteral("after-%1.json").arg(exitCode));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("{\"steps\":" + steps + "}");
+        f.close();
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner);
+        const ToolRun r = runShell(QStringLiteral("exec \"$0\" call PayForNoCard --db \"$1\" --script \"$2\" "
+                                                  "--arg doctor=王医生 --arg cashier=收款员"),
+                                   {url, script});
+        QCOMPARE(r.exitCode, exitCode);
+        auto c = db::Connection::open(url);
+        const qint64 stored = db::toInteger(db::scalar(*c, QStringLiteral("SELECT count(*) FROM 无病历收费单")));
+        QCOMPARE(stored, qint64(sheets));
+        if (sheets == 0) {
+            QVERIFY2(r.out.trimmed().isEmpty(), r.out.constData());
+            return;
+        }
+        const QJsonObject answer = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(answer.value(QStringLiteral("result")).toInt(), 1); // 是 to the print question
+        const qint64 id = db::toInteger(db::scalar(*c, QStringLiteral("SELECT ID FROM 无病历收费单")));
+        QCOMPARE(answer.value(QStringLiteral("out")).toObject().value(QStringLiteral("stored_id")).toInteger(), id);
+        QVERIFY2(r.err.contains("step 6") && r.err.contains("work is saved"), r.err.constData());
+    }
+
     // calvane init says where the schema is, without the password however it was given.
     void initHidesThePassword()
     {

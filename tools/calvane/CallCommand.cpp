@@ -27,6 +27,10 @@
 
 namespace {
 
+// The exit status of a call whose export saved its work (a dialog ended with OK) while a later
+// step of its script could not be done: the answer is printed all the same.
+constexpr int kScriptStoppedAfterWork = 3;
+
 void listExports(QTextStream& out)
 {
     out << "exports:";
@@ -124,7 +128,9 @@ void help(const calltable::Export& e, const QString& url, calltable::Args& value
     for (const calltable::Param& p : e.params)
         out << "  " << p.name.leftJustified(18) << " " << calltable::kindName(p.kind) << "\n";
     out << "prints {\"result\": …, \"out\": {…}} when the call succeeds; a call that fails prints nothing on\n"
-           "standard output, says why on standard error and exits non-zero.\n"
+           "standard output, says why on standard error and exits non-zero. When the export saved its work\n"
+           "and only a later step of the script could not be done, the answer is printed all the same,\n"
+           "standard error says which step, and the exit status is 3.\n"
         << "result: " << calltable::resultMeaning(e.name) << "\n";
     bool anyOut = false;
     for (const calltable::Param& p : e.params) {
@@ -225,15 +231,27 @@ int callCommand(const QStringList& args)
     const QString failure = QString::fromUtf8(CalvaneLastError());
     const QString scriptError = QString::fromUtf8(CalvaneUiScriptError());
     const QString ranOut = app::Automation::lastRunNotice();
+    const bool workDone = app::Automation::lastRunStoppedAfterWork();
     CalvaneDisconnect(conn);
 
     if (!ranOut.isEmpty()) err << "calvane call: " << ranOut << "\n";
+    const auto answer = [&] {
+        const QByteArray json = values.resultJson(result) + "\n";
+        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+        std::fflush(stdout);
+    };
+    // The export saved its work (a dialog ended with OK) and only a later step of the script
+    // could not be done: the answer stands and is printed, so that a caller never takes saved
+    // work for lost and does it again; the status tells it apart from a clean run.
+    if (workDone && !scriptError.isEmpty() && (failure.isEmpty() || scriptError.endsWith(failure))) {
+        err << "calvane call: the export's work is saved; then the script stopped: " << scriptError << "\n";
+        answer();
+        return kScriptStoppedAfterWork;
+    }
     if (!scriptError.isEmpty()) err << "calvane call: script stopped: " << scriptError << "\n";
     if (!failure.isEmpty() && !scriptError.endsWith(failure)) err << "calvane call: " << failure << "\n";
     // A failed call prints nothing a script could take for an answer.
     if (!scriptError.isEmpty() || !failure.isEmpty()) return 1;
-    const QByteArray json = values.resultJson(result) + "\n";
-    std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
-    std::fflush(stdout);
+    answer();
     return 0;
 }
