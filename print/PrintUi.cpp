@@ -1,5 +1,5 @@
 #include "print/PrintUi.h"
-#include <QFileDialog>
+#include "app/SaveFileDialog.h"
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -20,11 +20,8 @@ bool PrintUi::choosePrinter(QPrinter& printer, QWidget* parent)
 
 QString PrintUi::choosePdfFile(QWidget* parent, const QString& suggestion)
 {
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("另存为PDF"), suggestion,
-                                                QStringLiteral("PDF (*.pdf)"));
-    if (!path.isEmpty() && !path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        path += QLatin1String(".pdf");
-    return path;
+    return app::chooseSaveFile(parent, QStringLiteral("另存为PDF"), suggestion, QStringLiteral("PDF (*.pdf)"),
+                               QStringLiteral("pdf"));
 }
 
 PrintUi& PrintUi::current()

@@ -1,10 +1,10 @@
 #include "stats/ResultExport.h"
 #include "app/Automation.h"
 #include "app/PrintRedirect.h"
+#include "app/SaveFileDialog.h"
 #include "common/Prompter.h"
 #include "print/PrintRun.h"
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
 
@@ -30,7 +30,8 @@ QString target(QWidget* owner, const QString& suggestion, const QString& filter,
 
 QString SaveChooser::chooseFile(QWidget* parent, const QString& suggestion, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(parent, u"另存为"_s, suggestion, filter);
+    const QString suffix = QFileInfo(suggestion).suffix();
+    return app::chooseSaveFile(parent, u"另存为"_s, suggestion, filter, suffix.isEmpty() ? u"csv"_s : suffix);
 }
 
 SaveChooser& SaveChooser::current()
