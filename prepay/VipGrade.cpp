@@ -111,6 +111,20 @@ void book(db::Connection& c, const QString& memberCode, const QString& patientNa
 
 } // namespace
 
+void BookPoints(db::Connection& c, const QString& memberCode, const QString& patientName, double points,
+                qint16 autoFlag, const QString& operatorName, const QDateTime& date, qint32 account,
+                const QString& note, qint32 receiptId)
+{
+    QString failure;
+    if (account <= 0) account = accountOfMember(c, memberCode, &failure);
+    if (account <= 0)
+        throw db::Error(failure.isEmpty() ? QStringLiteral("会员帐户不存在（%1）").arg(memberCode) : failure);
+    if (!money::isStorable(points)) throw db::Error(QStringLiteral("会员积分超出允许范围（%1）").arg(points));
+    db::Transaction tx(c);
+    book(c, memberCode, patientName, points, autoFlag, operatorName, date, account, note, receiptId);
+    tx.commit();
+}
+
 int VipGradeSet(db::Connection& c, const QString& memberCode, const QString& patientName, double points,
                 qint16 autoFlag, const QString& operatorName, const QDateTime& date, qint32 account,
                 const QString& note, qint32 receiptId, QString* failure)

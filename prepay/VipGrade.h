@@ -19,6 +19,13 @@ inline const QString kPointsNotBooked = QStringLiteral("会员积分自动修改
 // nothing is kept and "会员积分自动修改不成功，请手工修改该会员的积分！" is shown through the
 // Prompter. A member code with no account writes nothing. Returns 0. failure, when given,
 // receives why nothing was booked (an account look-up that failed, the step that failed).
+// The booking of VipGradeSet inside the caller's transaction, showing nothing: throws db::Error
+// when the points cannot be booked (no member account, a total out of range, a failed
+// statement), so that the caller's whole unit (a settlement) goes back with them.
+void BookPoints(db::Connection& c, const QString& memberCode, const QString& patientName, double points,
+                qint16 autoFlag, const QString& operatorName, const QDateTime& date, qint32 account,
+                const QString& note, qint32 receiptId);
+
 int VipGradeSet(db::Connection& c, const QString& memberCode, const QString& patientName, double points,
                 qint16 autoFlag, const QString& operatorName, const QDateTime& date, qint32 account,
                 const QString& note, qint32 receiptId, QString* failure = nullptr);

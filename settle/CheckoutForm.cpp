@@ -416,6 +416,24 @@ CheckoutForm::Ending CheckoutForm::settle()
     r.date = date;
     r.prepayAccount = account;
     r.voucher = {voucherId, voucherNumber, cardKind, methodAmount};
+    // Points and the conversion into prepayment belong to the settlement: any of them failing
+    // takes the whole settlement back, and a settlement never stands without its points.
+    SettlementBookings b;
+    for (int i = 0; i < receipt::CategoryCount; ++i) b.points.append({labels[i], amounts[i]});
+    b.discount = discount.value;
+    b.refund = refund == 1;
+    b.who = {patientNumber, discount.member.memberCode, patientName, cashier, date, in_.receiptId};
+    b.firstSettlement = in_.resettle == 0;
+    b.conversion.resettle = in_.resettle == 1;
+    b.conversion.method = method;
+    b.conversion.cash = cash;
+    b.conversion.collected = collected;
+    b.conversion.patientNumber = patientNumber;
+    b.conversion.patientName = patientName;
+    b.conversion.cashier = cashier;
+    b.conversion.caseNumber = in_.caseNumber;
+    b.conversion.receiptId = in_.receiptId;
+    r.inTransaction = [&b](db::Connection& tc, qint64 sheet) { BookWithSettlement(tc, b, sheet); };
 
     const SettlementResult done = Settle(c, r);
     if (!done.ok) {
@@ -427,39 +445,7 @@ CheckoutForm::Ending CheckoutForm::settle()
     if (method == Voucher && !r.resettle) voucherLeftAfter = done.voucherLeft;
     printEnabled = true;
     prompter.inform(kSettled);
-    afterSettlement(done.paySheet);
     return Ending::Accept;
-}
-
-// Points and the conversion into prepayment come after the commit: the settlement stands
-// whatever they do, and each says itself when it could not be booked.
-void CheckoutForm::afterSettlement(qint64 sheet)
-{
-    db::Connection& c = *connection_;
-    if (in_.resettle == 0) {
-        QList<PointsLine> lines;
-        for (int i = 0; i < receipt::CategoryCount; ++i) lines.append({labels[i], amounts[i]});
-        quietly([&] {
-            BookSettlementPoints(c, 0, lines, discount.value, refund == 1,
-                                 {patientNumber, discount.member.memberCode, patientName, cashier, date, in_.receiptId});
-        });
-    }
-    FeeToPrepay f;
-    f.resettle = in_.resettle == 1;
-    f.method = method;
-    f.cash = cash;
-    f.collected = collected;
-    f.patientNumber = patientNumber;
-    f.patientName = patientName;
-    f.cashier = cashier;
-    f.now = date;
-    quietly([&] { f.now = c.serverTime(); });
-    f.paySheet = sheet;
-    f.caseNumber = in_.caseNumber;
-    f.receiptId = in_.receiptId;
-    std::optional<QString> message;
-    quietly([&] { message = ConvertFeeToPrepay(c, f); });
-    if (message) Prompter::current().inform(*message);
 }
 
 } // namespace settle

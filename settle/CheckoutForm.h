@@ -128,7 +128,6 @@ private:
     DiscountChoiceInputs choiceInputs() const;
     ReceiptAmounts receiptAmounts() const;
     void recomputeDiscount(); // algorithm of the receipt-wide discount, into "折后金额" and "实收金额"
-    void afterSettlement(qint64 sheet);
 
     db::ConnectionPtr connection_;
     Inputs in_;

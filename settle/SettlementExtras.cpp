@@ -6,6 +6,7 @@
 #include "prepay/VipGrade.h"
 #include "settle/DiscountLookUps.h"
 #include "settle/PaymentMethods.h"
+#include "settle/Settlement.h"
 
 using namespace Qt::StringLiterals;
 
@@ -58,8 +59,14 @@ double BookSettlementPoints(db::Connection& c, int feeItemType, const QList<Poin
     if (!hasAccount) return 0.0;
     const double points = SettlementPoints(c, feeItemType, lines, discount, refund);
     if (points == 0.0) return 0.0;
-    prepay::VipGradeSet(c, who.memberCode, who.patientName, points, 0, who.cashier, who.date, 0, QString(),
-                        qint32(who.receiptId));
+    // Inside the settlement: points that cannot be booked take the settlement back with them,
+    // rather than leaving it settled without its points.
+    try {
+        prepay::BookPoints(c, who.memberCode, who.patientName, points, 0, who.cashier, who.date, 0, QString(),
+                           qint32(who.receiptId));
+    } catch (const db::Error& e) {
+        throw SettlementRefused(prepay::kPointsNotBooked);
+    }
     return points;
 }
 
@@ -125,6 +132,15 @@ std::optional<QString> ConvertFeeToPrepay(db::Connection& c, const FeeToPrepay& 
         return u"发生错误!"_s;
     }
     return std::nullopt;
+}
+
+void BookWithSettlement(db::Connection& c, const SettlementBookings& b, qint64 paySheet)
+{
+    if (b.firstSettlement) BookSettlementPoints(c, b.feeItemType, b.points, b.discount, b.refund, b.who);
+    FeeToPrepay f = b.conversion;
+    f.now = c.serverTime();
+    f.paySheet = paySheet;
+    if (const std::optional<QString> refused = ConvertFeeToPrepay(c, f)) throw SettlementRefused(*refused);
 }
 
 } // namespace settle

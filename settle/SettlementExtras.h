@@ -38,8 +38,9 @@ struct PointsBooking {
 };
 
 // Books the points of a settlement when the clinic counts them and the patient has a member
-// account; the booking's own failure message is shown by the booking. Returns the points booked
-// (0 when none).
+// account, inside the settlement's transaction: points that cannot be booked throw
+// SettlementRefused ("会员积分自动修改不成功…") and the settlement goes back. Returns the points
+// booked (0 when none).
 double BookSettlementPoints(db::Connection& c, int feeItemType, const QList<PointsLine>& lines, double discount,
                             bool refund, const PointsBooking& who);
 
@@ -62,5 +63,20 @@ struct FeeToPrepay {
 // re-settlement changes the entry of its payment record. Returns the message to show when the
 // account could not be made (nothing of the conversion is then kept), nothing otherwise.
 std::optional<QString> ConvertFeeToPrepay(db::Connection& c, const FeeToPrepay& f);
+
+// What every checkout books inside its settlement besides the payment: the member points of a
+// first settlement and the fee-to-prepayment conversion (its time and payment record are the
+// settlement's). Throws SettlementRefused with the cashier's message; the settlement then goes
+// back whole.
+struct SettlementBookings {
+    int feeItemType = 0; // 0: fee categories, 1: catalogue items
+    QList<PointsLine> points;
+    double discount = 1.0;
+    bool refund = false;
+    PointsBooking who;
+    bool firstSettlement = true; // points are booked once, by the first settlement
+    FeeToPrepay conversion;
+};
+void BookWithSettlement(db::Connection& c, const SettlementBookings& b, qint64 paySheet);
 
 } // namespace settle

@@ -395,26 +395,24 @@ StandardCheckoutForm::Ending StandardCheckoutForm::settle()
     r.voucher = {voucherId, voucherNumber, cardKind, methodAmount};
     // Points, the conversion into prepayment and the lines with their discounts belong to the
     // settlement: any of them failing takes the whole settlement back.
+    SettlementBookings b;
+    b.feeItemType = 1;
+    for (const receipt::StandardItem& line : lines.lines()) b.points.append({line.name, line.undiscountedAmount});
+    b.discount = discount.value;
+    b.refund = refund == 1;
+    b.who = {patientNumber, discount.member.memberCode, patientName, cashier, date, receiptId};
+    b.firstSettlement = resettle == 0;
+    b.conversion.resettle = resettle == 1;
+    b.conversion.method = method;
+    b.conversion.cash = cash;
+    b.conversion.collected = collected;
+    b.conversion.patientNumber = patientNumber;
+    b.conversion.patientName = patientName;
+    b.conversion.cashier = cashier;
+    b.conversion.caseNumber = caseNumber;
+    b.conversion.receiptId = receiptId;
     r.inTransaction = [&](db::Connection& tc, qint64 sheet) {
-        if (!resettle) {
-            QList<PointsLine> points;
-            for (const receipt::StandardItem& line : lines.lines()) points.append({line.name, line.undiscountedAmount});
-            BookSettlementPoints(tc, 1, points, discount.value, refund == 1,
-                                 {patientNumber, discount.member.memberCode, patientName, cashier, date, receiptId});
-        }
-        FeeToPrepay f;
-        f.resettle = resettle == 1;
-        f.method = method;
-        f.cash = cash;
-        f.collected = collected;
-        f.patientNumber = patientNumber;
-        f.patientName = patientName;
-        f.cashier = cashier;
-        f.now = tc.serverTime();
-        f.paySheet = sheet;
-        f.caseNumber = caseNumber;
-        f.receiptId = receiptId;
-        if (const std::optional<QString> refused = ConvertFeeToPrepay(tc, f)) throw SettlementRefused(*refused);
+        BookWithSettlement(tc, b, sheet);
         receipt::saveStandardItems(tc, receipt::ReceiptKind::CaseRecord, receiptId, lines);
     };
     const SettlementResult done = Settle(c, r);

@@ -10,6 +10,7 @@
 #include "db/Schema.h"
 #include "settle/Settlement.h"
 #include "settle/Voucher.h"
+#include "prepay/VipGrade.h"
 #include "tests/app/ScriptRun.h"
 #include "tests/support/TestDb.h"
 #include <QFile>
@@ -288,6 +289,24 @@ class TestCheckoutDialog : public QObject
         QCOMPARE(db::toInteger(h.value(u"SELECT MoneyPayed_type FROM 病历收费单"_s)), 2);
         QCOMPARE(db::toText(h.value(u"SELECT 备注 FROM 病历收费单"_s)), u"改"_s);
         QCOMPARE(db::toInteger(h.value(u"SELECT COUNT(*) FROM Grade_Record_table"_s)), 1);
+    }
+
+    // Points belong to the settlement: when they cannot be booked (here their table is gone)
+    // the settlement goes back whole and the checkout stays open, never settled without them.
+    void pointsFailingTakeTheSettlementBack_data() { testdb::addBackendRows(); }
+    void pointsFailingTakeTheSettlementBack()
+    {
+        QFETCH(QString, backend);
+        Host h(backend, 0, 150);
+        h.db().execute(u"DROP TABLE Grade_Record_table"_s);
+        ScriptRun run(steps(R"([{"click":"结   帐"},{"click":"关   闭"}])"));
+        int32_t state = 9;
+        QCOMPARE(h.pay(0, state), 0);
+        QCOMPARE(QString::fromUtf8(CalvaneUiScriptError()), QString());
+        QCOMPARE(messagesOf(run), QStringList{prepay::kPointsNotBooked});
+        QCOMPARE(db::toText(h.value(u"SELECT 付款 FROM 收费收据表 WHERE ID=?"_s, {h.receipt})), u"未付"_s);
+        QCOMPARE(db::toInteger(h.value(u"SELECT COUNT(*) FROM 病历收费单"_s)), 0);
+        QCOMPARE(db::toNumber(h.value(u"SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"_s, {h.account})), 50.0);
     }
 
     // Settled at another desk while this one was open: no second record, the host is told.
