@@ -115,6 +115,8 @@ StepFailed voucherRefusal(db::Connection& c, const VoucherDebit& v, double amoun
     if (state == 0 || state == 3) return {SettlementFailure::VoucherUnusable, kVoucherNotIssued, {}};
     if (q.integer(u"Card_Is_HaveExpire"_s) == 1 && q.dateTime(u"Card_Expire_Date"_s) < QDateTime(today, QTime(0, 0)))
         return {SettlementFailure::VoucherUnusable, kVoucherExpired, {}};
+    if (q.isNull(u"Card_Left_Fee"_s))
+        return {SettlementFailure::VoucherShort, kVoucherShort, u"voucher %1 holds no balance (NULL)"_s.arg(v.id)};
     return {SettlementFailure::VoucherShort, kVoucherShort,
             u"voucher holds %1, needed %2"_s.arg(q.number(u"Card_Left_Fee"_s)).arg(amount)};
 }
@@ -124,12 +126,19 @@ double debitVoucher(db::Connection& c, const SettlementRequest& r)
 {
     const VoucherDebit& v = r.voucher;
     const double amount = money::round2(v.amount);
+    // A voucher pays only what it holds, and only a positive amount: a negative one would raise
+    // its balance while the record says it paid.
+    if (money::toFen(amount) <= 0)
+        throw StepFailed{SettlementFailure::VoucherShort, kVoucherShort,
+                         u"a voucher pays a positive amount, not %1"_s.arg(money::format2(amount))};
     const QDate today = (r.date.isValid() ? r.date : c.serverTime()).date();
     int changed = 0;
     try {
+        // The balance left is stored to the fen (200 - 35.60 - 48.30 is 116.10, not
+        // 116.10000000000001), so that the card written from it agrees with it.
         db::Query q(c,
                     u"UPDATE PreferManagement_table SET Card_Is_Takenback=2,"
-                    " Card_Left_Fee=CASE WHEN Card_Left_Fee-?<0 THEN 0 ELSE Card_Left_Fee-? END"
+                    " Card_Left_Fee=ROUND(CAST(CASE WHEN Card_Left_Fee-?<0 THEN 0 ELSE Card_Left_Fee-? END AS NUMERIC),2)"
                     " WHERE ID=? AND Card_Left_Fee>=? AND Card_Is_Takenback IS NOT NULL AND Card_Is_Takenback NOT IN (0,3)"
                     " AND (Card_Is_HaveExpire IS NULL OR Card_Is_HaveExpire<>1 OR Card_Expire_Date>=?)"_s,
                     {amount, amount, v.id, amount - kHalfFen, QDateTime(today, QTime(0, 0))});

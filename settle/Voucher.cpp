@@ -42,7 +42,8 @@ std::optional<QString> VerifyVoucher(const VoucherRecord& v, const QDate& today,
         // Byte for byte, as the password was always compared.
         if (typed->toUtf8() != v.password.toUtf8()) return kWrongPassword;
     }
-    if (v.kind == 1 && icBalance != v.left) return kCardDisagrees;
+    // Compared in fen: the card carries "%f" of the stored balance, never its last bits.
+    if (v.kind == 1 && money::toFen(icBalance) != money::toFen(v.left)) return kCardDisagrees;
     return std::nullopt;
 }
 

@@ -194,6 +194,65 @@ class TestSettlement : public QObject
         QCOMPARE(card.content, u"A1CA020021A2CAA2MA20.000000A3MA"_s);
     }
 
+    // The balance a voucher keeps is stored to the fen, and the card written from it is one the
+    // next verification accepts: 200 - 35.60 - 48.30 is 116.10 exactly, not 116.10000000000001.
+    void voucherBalanceExactToTheFen_data() { testdb::addBackendRows(); }
+    void voucherBalanceExactToTheFen()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        const qint64 voucher = k.voucher(u"020021"_s, 200, 1);
+        MemoryCard card;
+        card.content = icCardContent(u"020021"_s, 200);
+        db::ICCardScope reader(&card);
+        for (double amount : {35.60, 48.30}) {
+            SettlementRequest r = request(k.receipt(amount), amount, Voucher, amount);
+            r.voucher = {voucher, u"020021"_s, 1, amount};
+            const SettlementResult done = Settle(*k.c, r);
+            QVERIFY2(done.ok, qPrintable(done.message));
+        }
+        const double left = k.voucherLeft(voucher);
+        QVERIFY2(left == 116.1, qPrintable(QString::number(left, 'g', 17)));
+        QCOMPARE(card.content, u"A1CA020021A2CAA2MA116.100000A3MA"_s);
+        ICCardData onCard;
+        QCOMPARE(ParseICCard(card.content, onCard), std::nullopt);
+        QCOMPARE(VerifyVoucher(LoadVoucher(*k.c, u"020021"_s), QDate::currentDate(), {}, onCard.balance), std::nullopt);
+    }
+
+    // A voucher pays only a positive amount it holds: a negative amount (a voucher gone below 0)
+    // and a voucher without a balance are refused, and nothing moves.
+    void voucherPaysOnlyWhatItHolds_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QVariant>("balance");
+        QTest::addColumn<double>("amount");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s negative balance", qPrintable(b)) << b << QVariant(-50.0) << -50.0;
+            QTest::addRow("%s nothing to pay", qPrintable(b)) << b << QVariant(80.0) << 0.0;
+            QTest::addRow("%s no balance", qPrintable(b)) << b << QVariant() << 30.0;
+        }
+    }
+    void voucherPaysOnlyWhatItHolds()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QVariant, balance);
+        QFETCH(double, amount);
+        Clinic k(backend);
+        const qint64 id = k.receipt(100);
+        const qint64 voucher = k.voucher(u"V1"_s, 10);
+        db::execute(*k.c, u"UPDATE PreferManagement_table SET Card_Left_Fee=? WHERE ID=?"_s, {balance, voucher});
+        SettlementRequest r = request(id, 100, Voucher, amount);
+        r.voucher = {voucher, u"V1"_s, 0, amount};
+        const SettlementResult done = Settle(*k.c, r);
+        QVERIFY(!done.ok);
+        QCOMPARE(done.message, kVoucherShort);
+        QCOMPARE(k.paid(id), u"未付"_s);
+        QCOMPARE(k.records(id), 0);
+        QCOMPARE(db::scalar(*k.c, u"SELECT Card_Left_Fee FROM PreferManagement_table WHERE ID=?"_s, {voucher}).isNull(),
+                 balance.isNull());
+        if (!balance.isNull()) QCOMPARE(k.voucherLeft(voucher), balance.toDouble());
+    }
+
     void resettlementRewritesTheRecord_data()
     {
         QTest::addColumn<QString>("backend");
