@@ -8,5 +8,8 @@ void setLastError(const QString& text);
 // "NAME: reason", the form every export reports a failure in; an empty reason records nothing.
 void setLastError(const char* name, const QString& reason);
 void clearLastError();
+// Refuses a call before any dialog opens: the message is shown (through the call's Prompter,
+// so a script's transcript has it) and recorded as the call's failure.
+void refuseCall(const char* name, const QString& message);
 const char* lastErrorText();
 } // namespace app

@@ -1,10 +1,12 @@
 // Exports of the prescriptions: MedicineRescriptionSet, RescriptionReceiptPay,
 // CheckRelationBetweenMedicineAndKB.
+#include "app/LastError.h"
 #include "app/ModuleFrame.h"
 #include "calvane/calvane.h"
 #include "rx/PrescriptionCheckoutDialog.h"
 #include "rx/PrescriptionDialog.h"
 #include "rx/StockSwitch.h"
+#include "settle/Settlement.h"
 
 extern "C" {
 
@@ -45,6 +47,10 @@ int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const c
     Q_UNUSED(unused_text2);
     Q_UNUSED(unused_date);
     return app::runExport("RescriptionReceiptPay", conn, [&](app::ModuleCall& call) -> int32_t {
+        if (!settle::isSettlementFlag(resettle)) {
+            app::refuseCall("RescriptionReceiptPay", settle::kBadSettlementFlag);
+            return 0;
+        }
         rx::PrescriptionCheckoutForm::Inputs in;
         in.resettle = resettle;
         in.patientNumber = app::text(patient_number);

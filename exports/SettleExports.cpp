@@ -4,6 +4,8 @@
 #include "calvane/calvane.h"
 #include "settle/CheckoutDialog.h"
 #include "settle/StandardCheckoutDialog.h"
+#include "settle/StandardReceiptPick.h"
+#include "db/Error.h"
 
 namespace {
 
@@ -36,6 +38,10 @@ int32_t ReceiptPay(int32_t resettle, CalvaneConnection* conn, const char* patien
     Q_UNUSED(unused_text);
     Q_UNUSED(unused_date);
     return app::runExport("ReceiptPay", conn, [&](app::ModuleCall& call) -> int32_t {
+        if (!settle::isSettlementFlag(resettle)) {
+            app::refuseCall("ReceiptPay", settle::kBadSettlementFlag);
+            return 0;
+        }
         settle::CheckoutForm::Inputs in;
         in.resettle = resettle;
         in.patientNumber = app::text(patient_number);
@@ -62,9 +68,26 @@ int32_t StandartPay(int32_t resettle, CalvaneConnection* conn, int32_t case_numb
 {
     Q_UNUSED(unused_date);
     return app::runExport("StandartPay", conn, [&](app::ModuleCall& call) -> int32_t {
+        if (!settle::isSettlementFlag(resettle)) {
+            app::refuseCall("StandartPay", settle::kBadSettlementFlag);
+            return 0;
+        }
+        settle::StandardReceiptPick pick;
+        try {
+            pick = settle::PickStandardReceipt(*conn->connection, case_number, app::read(receipt_id), resettle == 1);
+        } catch (const db::Error& e) {
+            app::refuseCall("StandartPay", QStringLiteral("发生错误!"));
+            app::setLastError("StandartPay", e.message());
+            return 0;
+        }
+        if (!pick.refusal.isEmpty()) {
+            app::refuseCall("StandartPay", pick.refusal);
+            return 0;
+        }
         settle::StandardCheckoutForm::Inputs in =
             standardCheckoutInputs(resettle, case_number, receipt_id, doctor, department, doctor_number, patient,
                                    patient_number, cashier);
+        in.receiptId = pick.receiptId;
         in.dateFixed = app::read(date_lock);
         StandardCheckoutDialog d(in, app::read(state));
         call.attach(d);

@@ -2,7 +2,6 @@
 #include "app/LastError.h"
 #include "app/ModuleFrame.h"
 #include "calvane/calvane.h"
-#include "common/Prompter.h"
 #include "db/Error.h"
 #include "walkin/SheetKind.h"
 #include "walkin/WalkinSheetDialog.h"
@@ -19,13 +18,12 @@ bool mayOpen(const char* name, CalvaneConnection* conn, int32_t sheetId, walkin:
     try {
         refusal = walkin::refusalToOpen(*conn->connection, sheetId, kind);
     } catch (const db::Error& e) {
+        app::refuseCall(name, QStringLiteral("发生错误!"));
         app::setLastError(name, e.message());
-        Prompter::current().inform(QStringLiteral("发生错误!"));
         return false;
     }
     if (refusal.isEmpty()) return true;
-    app::setLastError(name, refusal);
-    Prompter::current().inform(refusal);
+    app::refuseCall(name, refusal);
     return false;
 }
 

@@ -34,6 +34,10 @@ namespace settle
 {
 
 inline const QString kReceiptNotSettled = QStringLiteral("收据结帐失败!");
+// A checkout is a first settlement (0) or a re-settlement (1): any other flag is refused, since
+// it would settle as a first one without what a first one books.
+inline const QString kBadSettlementFlag = QStringLiteral("结帐标志只能是0(首次结帐)或1(重新结帐)!");
+inline bool isSettlementFlag(int flag) { return flag == 0 || flag == 1; }
 inline const QString kPaymentRecordFailed = QStringLiteral("进行收费登记时发生错误!");
 inline const QString kVoucherRecordFailed = QStringLiteral("修改记录不成功!");
 inline const QString kICCardWriteFailed = QStringLiteral("IC卡写入失败，本次结帐没有完成！");

@@ -161,9 +161,15 @@ private slots:
         db::Connection& c = *conn_->connection;
         db::execute(c, QStringLiteral("DELETE FROM DiscountSet_table"));
         db::execute(c, QStringLiteral("INSERT INTO DiscountSet_table (DiscoutYesNo, FeeItemYesNo) VALUES (1, 0)"));
+        // An unpaid receipt of one catalogue item for case 1, which the checkout finds by itself.
+        db::execute(c, QStringLiteral("INSERT INTO 收费收据表 (病历号, 付款, 合计) VALUES (1, '未付', 10)"));
+        const qint64 receipt = db::toInteger(db::scalar(c, QStringLiteral("SELECT MAX(ID) FROM 收费收据表")));
+        db::execute(c, QStringLiteral("INSERT INTO 收费明细表 (收据编号, 收费项目, 金额) VALUES (?, '洁治', 10)"), {receipt});
         ScriptRun run(steps(R"([{"click":"关闭"}])"));
         int32_t state = 0;
         StandartPay(0, conn_, 1, nullptr, "", "", "", "", "", "", date_, &state, 0, nullptr);
+        db::execute(c, QStringLiteral("DELETE FROM 收费明细表 WHERE 收据编号=?"), {receipt});
+        db::execute(c, QStringLiteral("DELETE FROM 收费收据表 WHERE ID=?"), {receipt});
         db::execute(c, QStringLiteral("DELETE FROM DiscountSet_table"));
         QTEST(title, "title");
         QTEST(discout, "discout");

@@ -309,6 +309,33 @@ class TestCheckoutDialog : public QObject
         QCOMPARE(db::toNumber(h.value(u"SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"_s, {h.account})), 50.0);
     }
 
+    // A settlement flag other than 0 and 1 is refused before the dialog opens: it would settle as
+    // a first settlement without what a first settlement books.
+    void otherSettlementFlagsRefused_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("flag");
+        for (const QString& b : testdb::backends())
+            for (int flag : {-1, 2, 5, 2147483647}) QTest::addRow("%s %d", qPrintable(b), flag) << b << flag;
+    }
+    void otherSettlementFlagsRefused()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, flag);
+        Host h(backend, 0, 150);
+        bool shown = false;
+        app::Dialog::setShownHook([&](app::Dialog&) { shown = true; });
+        ScriptRun run(steps(R"([])"));
+        int32_t state = 9;
+        QCOMPARE(h.pay(flag, state), 0);
+        app::Dialog::setShownHook(nullptr);
+        QVERIFY(!shown);
+        QCOMPARE(messagesOf(run), QStringList{settle::kBadSettlementFlag});
+        QVERIFY(QString::fromUtf8(CalvaneLastError()).contains(settle::kBadSettlementFlag));
+        QCOMPARE(db::toText(h.value(u"SELECT 付款 FROM 收费收据表 WHERE ID=?"_s, {h.receipt})), u"未付"_s);
+        QCOMPARE(db::toInteger(h.value(u"SELECT COUNT(*) FROM 病历收费单"_s)), 0);
+    }
+
     // Settled at another desk while this one was open: no second record, the host is told.
     void settledMeanwhile_data() { testdb::addBackendRows(); }
     void settledMeanwhile()

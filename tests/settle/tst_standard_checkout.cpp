@@ -5,6 +5,7 @@
 #include "print/RecordingCanvas.h"
 #include "receipt/StandardItemWriter.h"
 #include "settle/StandardCheckoutForm.h"
+#include "settle/StandardReceiptPick.h"
 #include "tests/receipt/ScriptedPrompter.h"
 #include "tests/settle/SettleFixture.h"
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QTest>
 
 using namespace settle;
+using namespace Qt::StringLiterals;
 using settletest::Clinic;
 
 namespace {
@@ -99,6 +101,53 @@ Q_DECLARE_METATYPE(Lines)
 class TestStandardCheckout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The receipt the standard checkout settles: 0 finds the case's unpaid receipt of items and
+    // nothing else; a negative ID, another case's receipt, a receipt without lines or with a
+    // line without an amount, and a prescription are refused.
+    void receiptPicked_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("kase");
+        QTest::addColumn<QString>("refusal"); // empty: the standard receipt is picked
+        for (const QString& b : testdb::backends()) {
+            const auto row = [&](const char* name, const QString& refusal) {
+                QTest::addRow("%s: %s", qPrintable(b), name) << b << QString::fromUtf8(name) << refusal;
+            };
+            row("0 finds the receipt of items", {});
+            row("0 passes over a receipt by categories", {});
+            row("0 with only a receipt by categories", QStringLiteral("该病历没有未付的标准收费收据!"));
+            row("negative", QStringLiteral("收据编号不正确，不能结帐!"));
+            row("another case", QStringLiteral("该收据不属于这个病历，不能结帐!"));
+            row("no lines", QStringLiteral("该收据没有收费项目，不能结帐!"));
+            row("a line without an amount", QStringLiteral("该收据的收费项目没有金额，不能结帐!"));
+            row("a prescription", QStringLiteral("处方收据不能在此结帐!"));
+        }
+    }
+    void receiptPicked()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, kase);
+        QFETCH(QString, refusal);
+        Clinic k(backend);
+        const qint64 byCategories = k.receipt(100, 7);
+        qint64 items = 0, asked = 0;
+        if (kase != u"0 with only a receipt by categories"_s) items = standardReceipt(k, {{"洁治", 100, 1}});
+        if (kase == u"0 finds the receipt of items"_s) db::execute(*k.c, QStringLiteral("DELETE FROM 收费收据表 WHERE ID=?"), {byCategories});
+        else if (kase == u"negative"_s) asked = -3;
+        else if (kase == u"another case"_s) asked = k.receipt(100, 8);
+        else if (kase == u"no lines"_s) asked = byCategories;
+        else if (kase == u"a line without an amount"_s) {
+            db::execute(*k.c, QStringLiteral("UPDATE 收费明细表 SET 金额=NULL"));
+            asked = items;
+        } else if (kase == u"a prescription"_s) {
+            db::execute(*k.c, QStringLiteral("UPDATE 收费收据表 SET IsPrescriptionFlag=2 WHERE ID=?"), {items});
+            asked = items;
+        }
+        const StandardReceiptPick pick = PickStandardReceipt(*k.c, 7, asked, false);
+        QCOMPARE(pick.refusal, refusal);
+        QCOMPARE(pick.receiptId, refusal.isEmpty() ? items : 0);
+    }
+
     void initTestCase() { testdb::isolateSettings(); }
 
     // The discount over the lines and what one settlement stores: the receipt paid with the
