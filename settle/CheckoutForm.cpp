@@ -37,7 +37,13 @@ template <typename F> void quietly(F&& f)
 bool rateMode(int mode) { return (mode >= NoDiscount && mode <= CurrentFee) || mode == MemberPoints; }
 
 // Arrears of less than a whole yuan are let off.
-double wholeYuanArrears(double arrears) { return std::trunc(arrears) == 0.0 ? 0.0 : arrears; }
+// Less than a whole yuan either way is let off; judged in fen, so that a yuan computed a hair
+// short in doubles (0.9999999999999982) is still a yuan owed.
+double wholeYuanArrears(double arrears)
+{
+    const qint64 fen = money::toFen(arrears);
+    return fen > -100 && fen < 100 ? 0.0 : money::fromFen(fen);
+}
 
 } // namespace
 

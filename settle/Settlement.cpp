@@ -34,7 +34,7 @@ void markPaid(db::Connection& c, const SettlementRequest& r)
     // A first settlement only takes a receipt that is still unpaid: when another desk settled
     // it meanwhile, no row changes and this settlement must not write a second payment.
     const db::Where which = r.resettle ? db::Where{u"ID=?"_s, {r.receiptId}}
-                                       : db::Where{u"ID=? AND 付款=?"_s, {r.receiptId, u"未付"_s}};
+                                       : db::Where{u"ID=? AND rtrim(付款)=?"_s, {r.receiptId, u"未付"_s}};
     int changed = 0;
     try {
         changed = db::ModefyRecord(c, r.receiptTable, fields, which);
@@ -141,7 +141,8 @@ double debitVoucher(db::Connection& c, const SettlementRequest& r)
                     " Card_Left_Fee=ROUND(CAST(CASE WHEN Card_Left_Fee-?<0 THEN 0 ELSE Card_Left_Fee-? END AS NUMERIC),2)"
                     " WHERE ID=? AND Card_Left_Fee>=? AND Card_Is_Takenback IS NOT NULL AND Card_Is_Takenback NOT IN (0,3)"
                     " AND (Card_Is_HaveExpire IS NULL OR Card_Is_HaveExpire<>1 OR Card_Expire_Date>=?)"_s,
-                    {amount, amount, v.id, amount - kHalfFen, QDateTime(today, QTime(0, 0))});
+                    // Bound as a date: a stored bare date ("2026-12-10") is still valid on its day.
+                    {amount, amount, v.id, amount - kHalfFen, today});
         q.exec();
         changed = q.rowsAffected();
     } catch (const db::Error& e) {

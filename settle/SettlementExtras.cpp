@@ -1,4 +1,5 @@
 #include "settle/SettlementExtras.h"
+#include "common/Money.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
@@ -76,7 +77,8 @@ std::optional<QString> ConvertFeeToPrepay(db::Connection& c, const FeeToPrepay& 
     // 0, not 1, switches the conversion on.
     if (flag.isNull() || db::toInteger(flag) != 0) return std::nullopt;
     const double rate = db::toNumber(management(c, u"FeeToPrepayDiscout"_s)) * 0.01;
-    const double amount = rate * (f.method == PrePayment ? f.cash : f.collected);
+    // Stored to the fen: 10 % of 33.33 is 3.33, not 3.333.
+    const double amount = money::round2(rate * (f.method == PrePayment ? f.cash : f.collected));
     try {
         db::Transaction tx(c);
         if (f.resettle) {

@@ -101,6 +101,8 @@ class TestCheckout : public QObject
         QTest::addColumn<double>("arrears");
         QTest::newRow("0.8 owed") << 249.2 << 0.0;
         QTest::newRow("1.2 owed") << 248.8 << 1.2;
+        // The arithmetic of doubles leaves 0.99999999999997 here: a whole yuan owed all the same.
+        QTest::newRow("a yuan owed, a hair short in doubles") << 249.00000000000003 << 1.0;
         QTest::newRow("0.5 over") << 250.5 << 0.0;
         QTest::newRow("20 over") << 270.0 << -20.0;
     }

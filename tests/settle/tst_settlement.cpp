@@ -219,6 +219,22 @@ class TestSettlement : public QObject
         QCOMPARE(VerifyVoucher(LoadVoucher(*k.c, u"020021"_s), QDate::currentDate(), {}, onCard.balance), std::nullopt);
     }
 
+    // An expiry stored as a bare date is valid through its last day, on both databases.
+    void voucherValidOnItsLastDay_data() { testdb::addBackendRows(); }
+    void voucherValidOnItsLastDay()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        const qint64 voucher = k.voucher(u"V1"_s, 150, 0, 2, 1);
+        db::execute(*k.c, u"UPDATE PreferManagement_table SET Card_Expire_Date=? WHERE ID=?"_s,
+                    {settletest::kWhen.date(), voucher});
+        SettlementRequest r = request(k.receipt(100), 100, Voucher, 100);
+        r.voucher = {voucher, u"V1"_s, 0, 100};
+        const SettlementResult done = Settle(*k.c, r);
+        QVERIFY2(done.ok, qPrintable(done.message));
+        QCOMPARE(k.voucherLeft(voucher), 50.0);
+    }
+
     // A voucher pays only a positive amount it holds: a negative amount (a voucher gone below 0)
     // and a voucher without a balance are refused, and nothing moves.
     void voucherPaysOnlyWhatItHolds_data()
@@ -614,6 +630,20 @@ class TestSettlement : public QObject
         const double booked = BookSettlementPoints(*k.c, 0, {{u"挂号费"_s, 200}, {u"检查费"_s, 0}}, 0.9, refund, who);
         QCOMPARE(booked, points);
         QCOMPARE(db::toNumber(k.value(u"SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"_s, {account})), 50 + points);
+    }
+
+    // The conversion stores its entry to the fen: 10 % of 33.33 is 3.33, not 3.333.
+    void feeToPrepayToTheFen_data() { testdb::addBackendRows(); }
+    void feeToPrepayToTheFen()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        db::AddRecord(*k.c, u"Management_table"_s, {{u"FeeToPrepayFlag"_s, 0}, {u"FeeToPrepayDiscout"_s, 10.0}}, QString());
+        k.account(u"P1"_s, 0);
+        FeeToPrepay f{false, Cash, 0, 33.33, u"P1"_s, u"张三"_s, u"王收款"_s, kWhen, 42, 101, 7};
+        QCOMPARE(ConvertFeeToPrepay(*k.c, f).value_or(QString()), QString());
+        const double stored = db::toNumber(k.value(u"SELECT PrePay_Money FROM PrePayReg_Table WHERE IsFromFeeFlag=42"_s));
+        QVERIFY2(stored == 3.33, qPrintable(QString::number(stored, 'g', 17)));
     }
 
     void feeToPrepay_data()
