@@ -89,6 +89,7 @@ void PrescriptionCheckoutForm::open()
         nurse = q.text(QStringLiteral("护士"));
     });
     if (in_.resettle == 1) {
+        quietly([&] { settledRecord_ = settle::LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
         // The method of the settlement being changed: a change of method is judged against it.
         quietly([&] {
             db::Query q(c, QStringLiteral("SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"),
@@ -199,6 +200,7 @@ PrescriptionCheckoutForm::Ending PrescriptionCheckoutForm::settle()
 
     settle::SettlementRequest r;
     r.resettle = in_.resettle == 1;
+    r.settledRecord = settledRecord_;
     r.receiptId = in_.receiptId;
     r.caseNumber = in_.caseNumber;
     r.receiptFields = {{QStringLiteral("病人姓名"), patientName}, {QStringLiteral("合计"), total},

@@ -3,6 +3,7 @@
 #include "rx/MedicineLineList.h"
 #include "rx/Stock.h"
 #include "settle/PaymentForm.h"
+#include "settle/PaymentRecord.h"
 #include <QDateTime>
 #include <QStringList>
 #include <functional>
@@ -84,6 +85,7 @@ private:
     db::ConnectionPtr connection_;
     Inputs in_;
     int previousMethod_ = 0;
+    std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
 };
 
 } // namespace rx

@@ -156,6 +156,7 @@ void CheckoutForm::openFirst()
 void CheckoutForm::openAgain()
 {
     db::Connection& c = *connection_;
+    quietly([&] { settledRecord_ = LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
     quietly([&] {
         db::Query q(c, u"SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"_s,
                     {in_.caseNumber, in_.receiptId});
@@ -409,6 +410,7 @@ CheckoutForm::Ending CheckoutForm::settle()
 
     SettlementRequest r;
     r.resettle = in_.resettle == 1;
+    r.settledRecord = settledRecord_;
     r.receiptId = in_.receiptId;
     r.caseNumber = in_.caseNumber;
     r.receiptFields = {{u"收款人"_s, cashier}, {u"备注"_s, receiptNote}, {u"日期"_s, date},

@@ -1,5 +1,6 @@
 #pragma once
 #include "db/Connection.h"
+#include "settle/PaymentRecord.h"
 #include "receipt/FeeCategories.h"
 #include "settle/DiscountAmounts.h"
 #include "settle/DiscountChoice.h"
@@ -132,6 +133,7 @@ private:
     db::ConnectionPtr connection_;
     Inputs in_;
     double cumulativeFees_ = 0.0;
+    std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
 };
 
 } // namespace settle

@@ -59,17 +59,28 @@ db::FieldValues CheckoutPaymentFields(const PaymentRecord& r)
     return f;
 }
 
+namespace {
+// What a settlement took and how: a re-settlement must still find these as it loaded them.
+const QStringList kSettledWith{u"病历号"_s, u"ReceiptID"_s, u"MoneyPayed_type"_s, u"收款金额"_s,
+                               u"OtherTypePayedMoney"_s, u"CashMoney"_s, u"PreferID"_s, u"实收费用"_s, u"余额"_s};
+} // namespace
+
+std::optional<db::LoadedRow> LoadSettledRecord(db::Connection& c, qint64 caseNumber, qint64 receiptId)
+{
+    const QVariant sheet = db::scalar(
+        c, u"SELECT MIN(病历收费编号) FROM 病历收费单 WHERE 病历号=? AND ReceiptID=?"_s, {caseNumber, receiptId});
+    if (sheet.isNull()) return std::nullopt;
+    return db::LoadedRow::load(c, kTable, kKey, sheet, kSettledWith);
+}
+
 qint64 WritePaymentRecord(db::Connection& c, bool resettle, qint64 caseNumber, qint64 receiptId,
-                          const db::FieldValues& fields)
+                          const db::FieldValues& fields, const std::optional<db::LoadedRow>& settled)
 {
     if (!resettle) return db::AddRecord(c, kTable, fields, kKey);
-    const db::Where of{u"病历号=? AND ReceiptID=?"_s, {caseNumber, receiptId}};
-    if (db::ModefyRecord(c, kTable, fields, of) == 0)
-        throw db::Error(u"no payment record of receipt %1 to rewrite"_s.arg(receiptId));
-    db::Query q(c, u"SELECT 病历收费编号 FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"_s,
-                {caseNumber, receiptId});
-    q.exec();
-    return q.next() ? q.integer(0) : 0;
+    if (!settled) throw db::Error(u"no payment record of receipt %1 to rewrite"_s.arg(receiptId));
+    const db::Where ofReceipt{u"病历号=? AND ReceiptID=?"_s, {caseNumber, receiptId}};
+    if (db::modifyIfUnchanged(c, *settled, fields, ofReceipt) != db::EditResult::Written) throw SettledElsewhere();
+    return db::toInteger(settled->key());
 }
 
 } // namespace settle

@@ -1,6 +1,8 @@
 #pragma once
 #include "db/Connection.h"
+#include "db/OptimisticEdit.h"
 #include "db/RecordOps.h"
+#include <optional>
 #include <QDateTime>
 #include <QString>
 
@@ -44,10 +46,22 @@ struct PaymentRecord {
 // the voucher of the first settlement).
 db::FieldValues CheckoutPaymentFields(const PaymentRecord& r);
 
-// Adds the record (first settlement) or rewrites the receipt's record (re-settlement, selected
-// by case number and receipt) and returns its number, 病历收费编号. Throws db::Error when it
-// could not be written, also when a re-settlement finds no record to rewrite.
+// What a re-settlement found when its checkout opened: the payment record as it stood (what it
+// took and how). The re-settlement rewrites the record only while it still stands so; when
+// another desk settled or re-settled the receipt meanwhile it is refused, so that nothing is
+// reversed or charged from a record this desk never saw. Nothing when there is no record.
+std::optional<db::LoadedRow> LoadSettledRecord(db::Connection& c, qint64 caseNumber, qint64 receiptId);
+
+// A re-settlement found the payment record changed (or gone) since its checkout opened.
+struct SettledElsewhere : std::runtime_error {
+    SettledElsewhere() : std::runtime_error("the payment record changed at another desk since the checkout opened") {}
+};
+
+// Adds the record (first settlement) or rewrites the receipt's record (re-settlement: the
+// record as loaded, `settled`, and only while it still stands so) and returns its number,
+// 病历收费编号. Throws SettledElsewhere when a re-settlement finds the record changed since it
+// was loaded, db::Error when it could not be written (also with no record loaded).
 qint64 WritePaymentRecord(db::Connection& c, bool resettle, qint64 caseNumber, qint64 receiptId,
-                          const db::FieldValues& fields);
+                          const db::FieldValues& fields, const std::optional<db::LoadedRow>& settled = std::nullopt);
 
 } // namespace settle

@@ -49,7 +49,9 @@ void markPaid(db::Connection& c, const SettlementRequest& r)
 qint64 writeRecord(db::Connection& c, const SettlementRequest& r)
 {
     try {
-        return WritePaymentRecord(c, r.resettle, r.caseNumber, r.receiptId, r.paymentFields);
+        return WritePaymentRecord(c, r.resettle, r.caseNumber, r.receiptId, r.paymentFields, r.settledRecord);
+    } catch (const SettledElsewhere& e) {
+        throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, QString::fromUtf8(e.what())};
     } catch (const db::Error& e) {
         throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, e.message()};
     }

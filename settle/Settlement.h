@@ -23,6 +23,7 @@
 // database then holds, and the caller's own steps run. Any failure rolls all of it back.
 // Member points and the fee-to-prepayment conversion are the caller's (see SettlementExtras.h).
 #include "db/Connection.h"
+#include "db/OptimisticEdit.h"
 #include "db/RecordOps.h"
 #include "settle/PaymentMethods.h"
 #include <QDateTime>
@@ -57,6 +58,9 @@ struct SettlementRequest {
     qint64 receiptId = 0;
     db::FieldValues receiptFields;       // set on the receipt together with 付款 = "已付"
     qint64 caseNumber = 0;               // selects the payment record of a re-settlement
+    // A re-settlement: the payment record as its checkout loaded it (LoadSettledRecord). The
+    // record is rewritten only while it still stands so; without it nothing is rewritten.
+    std::optional<db::LoadedRow> settledRecord;
     db::FieldValues paymentFields;       // the payment record, in the checkout's column order
     int method = Cash;
     double methodAmount = 0.0;           // paid by the method

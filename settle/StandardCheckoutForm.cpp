@@ -149,6 +149,7 @@ void StandardCheckoutForm::openFirst()
 void StandardCheckoutForm::openAgain()
 {
     db::Connection& c = *connection_;
+    quietly([&] { settledRecord_ = LoadSettledRecord(c, caseNumber, receiptId); });
     quietly([&] {
         db::Query q(c, u"SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=?"_s, {caseNumber, receiptId});
         q.exec();
@@ -374,6 +375,7 @@ StandardCheckoutForm::Ending StandardCheckoutForm::settle()
 
     SettlementRequest r;
     r.resettle = resettle == 1;
+    r.settledRecord = settledRecord_;
     r.receiptId = receiptId;
     r.caseNumber = caseNumber;
     r.receiptFields = {{u"病人姓名"_s, patientName},

@@ -115,6 +115,7 @@ private:
     void recompute(); // evaluating the discount over the lines into the amounts
 
     db::ConnectionPtr connection_;
+    std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
     bool viewOnly_ = false;
     int dateFixed_ = 0;
 };

@@ -299,6 +299,7 @@ class TestSettlement : public QObject
 
         // The whole balance is usable again: the record's own use does not count against it.
         SettlementRequest again = request(id, 90, againMethod, methodAmount(againMethod) == 0 ? 0 : 90, 101, true);
+        again.settledRecord = LoadSettledRecord(*k.c, 101, id);
         again.prepayAccount = account;
         again.voucher = {voucher, u"V1"_s, 0, 90};
         const SettlementResult two = Settle(*k.c, again);
@@ -310,6 +311,42 @@ class TestSettlement : public QObject
         QCOMPARE(k.voucherLeft(voucher), firstMethod == Voucher ? 50.0 : 150.0); // spent once only
         if (againMethod == Voucher) // the first settlement's voucher stays named
             QCOMPARE(k.count(u"SELECT PreferID FROM 病历收费单 WHERE ReceiptID=?"_s, {id}), voucher);
+    }
+
+    // A re-settlement opened before another desk settled or re-settled the receipt rewrites
+    // nothing: it is guarded by the record as it loaded it, and nothing it would reverse or
+    // charge moves (here: the voucher's settlement turned into cash elsewhere, then this desk's
+    // stale re-settlement from prepayment).
+    void resettlementGuardedByTheRecordAsLoaded_data() { testdb::addBackendRows(); }
+    void resettlementGuardedByTheRecordAsLoaded()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        auto other = db::Connection::open(k.url);
+        const qint64 id = k.receipt(100);
+        const qint32 account = k.account(u"P1"_s, 150);
+        const qint64 voucher = k.voucher(u"V1"_s, 150);
+        SettlementRequest first = request(id, 100, Voucher, 100, 101, false, voucher);
+        first.voucher = {voucher, u"V1"_s, 0, 100};
+        QVERIFY(Settle(*k.c, first).ok);
+        const std::optional<db::LoadedRow> seenHere = LoadSettledRecord(*k.c, 101, id);
+        QVERIFY(seenHere);
+
+        SettlementRequest elsewhere = request(id, 100, Cash, 0, 101, true);
+        elsewhere.settledRecord = LoadSettledRecord(*other, 101, id);
+        const SettlementResult there = Settle(*other, elsewhere);
+        QVERIFY2(there.ok, qPrintable(there.message + u' ' + there.detail));
+
+        SettlementRequest stale = request(id, 100, PrePayment, 100, 101, true);
+        stale.settledRecord = seenHere;
+        stale.prepayAccount = account;
+        const SettlementResult here = Settle(*k.c, stale);
+        QVERIFY(!here.ok);
+        QCOMPARE(here.message, kReceiptNotSettled);
+        QCOMPARE(k.records(id), 1);
+        QCOMPARE(db::toInteger(k.value(u"SELECT MoneyPayed_type FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), qint64(Cash));
+        QCOMPARE(k.prepayUsed(account), 0.0);
+        QCOMPARE(k.voucherLeft(voucher), 50.0);
     }
 
     void resettlementWithoutRecordFails_data() { testdb::addBackendRows(); }
