@@ -5,6 +5,7 @@
 #include "prepay/PrePayCheck.h"
 #include "rx/PrescriptionDetail.h"
 #include "settle/Settlement.h"
+#include <cmath>
 
 namespace rx {
 
@@ -87,7 +88,11 @@ void PrescriptionCheckoutForm::open()
         doctor = q.text(QStringLiteral("医生姓名"));
         department = q.text(QStringLiteral("科室"));
         nurse = q.text(QStringLiteral("护士"));
+        refund = q.integer(QStringLiteral("FeeIO")) != 0;
     });
+    // What is due is the receipt's 合计; a refund pays it back, so it is due as a negative amount.
+    amountDue = refund ? -std::abs(total) : total;
+    collected = amountDue;
     if (in_.resettle == 1) {
         quietly([&] { settledRecord_ = settle::LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
         // The method of the settlement being changed: a change of method is judged against it.
@@ -141,7 +146,7 @@ void PrescriptionCheckoutForm::methodChosen(int index, const PaymentDialog& paym
         }
     }
     settle::PaymentForm::Inputs p;
-    p.toCollect = collected;
+    p.toCollect = amountDue;
     p.patientNumber = patientNumber;
     p.resettle = in_.resettle;
     p.account = account;
@@ -208,8 +213,8 @@ PrescriptionCheckoutForm::Ending PrescriptionCheckoutForm::settle()
                        {QStringLiteral("医生姓名"), doctor},       {QStringLiteral("科室"), department},
                        {QStringLiteral("医生编号"), doctorNumber}, {QStringLiteral("护士"), nurse}};
     r.paymentFields = {{QStringLiteral("病历号"), in_.caseNumber},
-                       {QStringLiteral("总计应收费用"), total},
-                       {QStringLiteral("实收费用"), total},
+                       {QStringLiteral("总计应收费用"), amountDue},
+                       {QStringLiteral("实收费用"), amountDue},
                        {QStringLiteral("收款金额"), collected},
                        {QStringLiteral("余额"), arrearsLeft},
                        {QStringLiteral("收款人"), cashier},

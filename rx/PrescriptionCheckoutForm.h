@@ -58,6 +58,7 @@ public:
     QString patientName, patientNumber, doctor, department, doctorNumber, nurse, cashier;
     QStringList nurses;
     double total = 0.0;       // 合计
+    double amountDue = 0.0;   // 合计, negative for a refund receipt
     double collected = 0.0;   // 实收金额
     double arrearsLeft = 0.0; // 现欠款 (never shown)
     int method = 0;           // 付款方式
@@ -71,6 +72,7 @@ public:
     QString failureDetail;       // why the last checkout failed, for the host
 
     // Kept while the dialog is open.
+    bool refund = false;   // FeeIO: the receipt pays money back
     int settledMethod = 0; // of the existing settlement, read from its payment record
     qint32 account = 0;
     qint32 paySheet = 0;

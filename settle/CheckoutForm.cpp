@@ -96,7 +96,7 @@ void CheckoutForm::open()
         receiptNote = q.text(u"备注"_s);
         refund = int(std::abs(q.integer(u"FeeIO"_s)));
     });
-    total = receipt::sumOf(amounts);
+    categoryLeft();
 
     int mode = DiscountOff;
     quietly([&] { LoadDiscountSettings(c, settings, mode); });
@@ -226,7 +226,13 @@ void CheckoutForm::openAgain()
     methodEnabled = method != Voucher;
 }
 
-void CheckoutForm::categoryLeft() { total = receipt::sumOf(amounts); }
+// A refund receipt pays its categories back: its total, and so what is due and collected,
+// is negative, or the payment record would count the refund as money received.
+void CheckoutForm::categoryLeft()
+{
+    total = receipt::sumOf(amounts);
+    if (refund == 1) total = -total;
+}
 
 void CheckoutForm::collectedChanged(bool leaving)
 {

@@ -148,6 +148,42 @@ private Q_SLOTS:
         QCOMPARE(withdrawals(*c), QStringLiteral("3#3,1#2,2#1"));
     }
 
+    // What is due is the receipt's 合计, paid back (negative) for a refund receipt: the payment
+    // dialog is handed it and the record stores it.
+    void amountDue_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("feeIO");
+        QTest::addColumn<double>("receiptTotal");
+        QTest::addColumn<double>("due");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s fee", qPrintable(b)) << b << 0 << 60.0 << 60.0;
+            QTest::addRow("%s refund", qPrintable(b)) << b << 1 << 60.0 << -60.0;
+            QTest::addRow("%s receipt total differs from lines", qPrintable(b)) << b << 0 << 55.5 << 55.5;
+        }
+    }
+    void amountDue()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, feeIO);
+        QFETCH(double, receiptTotal);
+        QFETCH(double, due);
+        auto c = clinic(backend, QStringLiteral("5"));
+        const qint64 id = prescribe(c);
+        db::execute(*c, QStringLiteral("UPDATE 收费收据表 SET FeeIO=?, 合计=? WHERE ID=?"), {feeIO, receiptTotal, id});
+        ScriptedPrompter prompter;
+        PrescriptionCheckoutForm f(c, inputs(id));
+        f.open();
+        double handed = 0.0;
+        f.methodChosen(settle::BankCard, [&](const settle::PaymentForm::Inputs& p) {
+            handed = p.toCollect;
+            return answering(settle::BankCard, p.toCollect)(p);
+        });
+        QCOMPARE(handed, due);
+        QCOMPARE(f.settle(), PrescriptionCheckoutForm::Ending::Accept);
+        QCOMPARE(paymentRecords(*c), QStringLiteral("%1 method 2 later 1 total %2 collected %2 other %2 cash 0 voucher -").arg(id).arg(due));
+    }
+
     // A voucher pays part: the record names it, the voucher holds less.
     void voucher_data() { testdb::addBackendRows(); }
     void voucher()

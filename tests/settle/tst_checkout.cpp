@@ -224,6 +224,11 @@ class TestCheckout : public QObject
         QVERIFY(f.printEnabled);
         QCOMPARE(k.paid(id), u"已付"_s);
         QCOMPARE(k.records(id), 1);
+        // A refund is money paid back: due and collected are stored negative.
+        const double sign = refund ? -1.0 : 1.0;
+        QCOMPARE(f.total, sign * 200.0);
+        for (const auto& [column, amount] : {std::pair{u"总计应收费用"_s, 200.0}, {u"实收费用"_s, 200.0}, {u"收款金额"_s, 180.0}})
+            QCOMPARE(db::toNumber(k.value(u"SELECT "_s + column + u" FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), sign * amount);
         // 10 × 0.9 × 200 × 0.01 points, negative for a refund.
         const double points = refund ? -18.0 : 18.0;
         QCOMPARE(db::toNumber(k.value(u"SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"_s, {account})), 500 + points);
