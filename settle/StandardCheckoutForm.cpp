@@ -306,6 +306,14 @@ void StandardCheckoutForm::methodChosen(int index, const PaymentDialog& paymentD
         paymentVisible = false;
         return;
     }
+    // No prepayment to use: the refusal is said and the method stays as it was, so the record
+    // never claims a payment from prepayment that took nothing.
+    if (index == PrePayment) {
+        qint32 use = 1;
+        int refused = 1;
+        quietly([&] { refused = prepay::GetPrePayInfo1(*connection_, resettle, use, patientNumber, account, paySheet); });
+        if (refused != 0) return;
+    }
     if (!paymentDialog) return;
     PaymentForm::Inputs in;
     in.toCollect = collected;

@@ -381,6 +381,45 @@ private Q_SLOTS:
         else QCOMPARE(k.voucherLeft(voucher), 100.0 - spentMeanwhile - (settles ? 80.0 : 0.0));
     }
 
+    // Prepayment is offered only while the patient has some to use: otherwise the refusal is
+    // said, no payment dialog opens and the method stays as it was.
+    void prepaymentRefused_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<double>("deposit");
+        QTest::addColumn<QStringList>("said");
+        for (const QString& b : testdb::backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(": nothing left"))) << b << 0.0
+                << QStringList{QStringLiteral("该患者可使用的预付费金额为零，不能再使用!")};
+            QTest::newRow(qPrintable(b + QStringLiteral(": some left"))) << b << 30.0 << QStringList();
+        }
+    }
+    void prepaymentRefused()
+    {
+        QFETCH(QString, backend);
+        QFETCH(double, deposit);
+        QFETCH(QStringList, said);
+        Clinic k(backend);
+        const qint64 id = standardReceipt(k, {{"洁治", 80, 1}});
+        k.account(QStringLiteral("P1"), deposit);
+        StandardCheckoutForm form(k.c, inputs(id));
+        form.open();
+        ScriptedPrompter prompter;
+        bool opened = false;
+        form.methodChosen(PrePayment, [&](const PaymentForm::Inputs& in) {
+            opened = true;
+            StandardCheckoutForm::PaymentAnswer a;
+            a.split.method = PrePayment;
+            a.split.amount = deposit;
+            a.split.cash = in.toCollect - deposit;
+            return std::optional(a);
+        });
+        QCOMPARE(prompter.shown, said);
+        QCOMPARE(opened, said.isEmpty());
+        QCOMPARE(form.method, said.isEmpty() ? int(PrePayment) : int(Cash));
+        QCOMPARE(form.methodAmount, said.isEmpty() ? deposit : 0.0);
+    }
+
     // The "收  费  明  细" sheet: every drawing call, and the text a person reads in its PDF.
     void detailSheet_data()
     {
