@@ -1,4 +1,5 @@
 #include "settle/CheckoutForm.h"
+#include "settle/CollectedSplit.h"
 #include "common/Money.h"
 #include "common/Prompter.h"
 #include "common/Settings.h"
@@ -360,7 +361,7 @@ void CheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
     cash = s.cash;
     methodAmount = s.amount;
     collected = cash + methodAmount;
-    arrearsLeft = discounted - collected - otherFree;
+    arrearsLeft = arrearsAfter(discounted, collected, otherFree);
     paymentVisible = true;
     paymentLabel = paymentMethodLabel(index);
 }

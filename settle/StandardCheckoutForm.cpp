@@ -1,4 +1,5 @@
 #include "settle/StandardCheckoutForm.h"
+#include "settle/CollectedSplit.h"
 #include "common/Money.h"
 #include "common/Prompter.h"
 #include "common/Settings.h"
@@ -271,7 +272,7 @@ void StandardCheckoutForm::discountValueTyped(double typed)
     recompute();
 }
 
-void StandardCheckoutForm::collectedChanged() { arrearsLeft = discounted - collected - otherFree; }
+void StandardCheckoutForm::collectedChanged() { arrearsLeft = arrearsAfter(discounted, collected, otherFree); }
 
 void StandardCheckoutForm::otherFreeChanged()
 {

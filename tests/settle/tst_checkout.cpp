@@ -1,6 +1,7 @@
 // The checkout of a category receipt without its widgets: what it loads, how its handlers move
 // the amounts, the payment method, and what a settlement leaves behind.
 #include "SettleFixture.h"
+#include "common/Money.h"
 #include "common/Settings.h"
 #include "settle/CheckoutForm.h"
 #include "tests/receipt/ScriptedPrompter.h"
@@ -176,6 +177,31 @@ class TestCheckout : public QObject
             QCOMPARE(f.collected, 230.0);
             QCOMPARE(f.paymentLabel, paymentMethodLabel(method));
         }
+    }
+
+    // 1.69 at rank 0.95 by bank card: the dialog collects the rounded 1.61 and nothing is left
+    // owing either way, on screen or in the record.
+    void noPhantomFen_data() { testdb::addBackendRows(); }
+    void noPhantomFen()
+    {
+        QFETCH(QString, backend);
+        Desk k(backend, 0.0);
+        db::execute(*k.c, u"UPDATE Discount_table SET DiscountValue=0.95"_s, {});
+        const qint64 id = k.receipt(1.69);
+        CheckoutForm f = k.form(id);
+        f.open();
+        f.methodChosen(BankCard, [&](const PaymentForm::Inputs& in) {
+            CheckoutForm::PaymentAnswer a;
+            a.split.method = in.method;
+            a.split.amount = money::round2(in.toCollect);
+            return std::optional(a);
+        });
+        QCOMPARE(f.collected, 1.61);
+        QCOMPARE(f.arrearsLeft, 0.0);
+        ScriptedPrompter prompter;
+        QCOMPARE(f.settle(), CheckoutForm::Ending::Accept);
+        QCOMPARE(db::toNumber(k.value(u"SELECT 余额 FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), 0.0);
+        QCOMPARE(db::toNumber(k.value(u"SELECT 收款金额 FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), 1.61);
     }
 
     void noDoctor()
