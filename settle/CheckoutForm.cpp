@@ -69,6 +69,14 @@ void CheckoutForm::recomputeDiscount()
     discounted = ReceiptDiscountedAmount(discount, receiptAmounts());
     collected = discounted;
     arrearsLeft = 0.0;
+    dropStaleSplit();
+}
+
+void CheckoutForm::dropStaleSplit()
+{
+    // A voucher spent by the first settlement stays: that payment cannot be changed here.
+    if (in_.resettle == 1 && method == Voucher) return;
+    if (splitIsStale(method, methodAmount, cash, collected)) methodChosen(Cash, {});
 }
 
 void CheckoutForm::open()
@@ -244,6 +252,7 @@ void CheckoutForm::collectedChanged(bool leaving)
         x = discount.value * amountDue;
     else return;
     arrearsLeft = wholeYuanArrears(x - otherFree - collected);
+    dropStaleSplit();
 }
 
 void CheckoutForm::otherFreeChanged()
@@ -265,6 +274,7 @@ void CheckoutForm::otherFreeChanged()
     }
     collected -= otherFree;
     arrearsLeft = 0.0;
+    dropStaleSplit();
 }
 
 void CheckoutForm::discountChosen(int entry)
@@ -280,6 +290,7 @@ void CheckoutForm::discountValueTyped(double typed)
     if (const auto amount = ApplyTypedCardAmount(discount, typed, receiptAmounts())) {
         discounted = collected = *amount;
         arrearsLeft = 0.0;
+        dropStaleSplit();
     } else if (typed > 1.0) {
         Prompter::current().inform(kCardAmountTooHigh);
     }

@@ -129,6 +129,7 @@ private:
     DiscountChoiceInputs choiceInputs() const;
     ReceiptAmounts receiptAmounts() const;
     void recomputeDiscount(); // algorithm of the receipt-wide discount, into "折后金额" and "实收金额"
+    void dropStaleSplit();    // what is collected changed: a split made for another amount goes
 
     db::ConnectionPtr connection_;
     Inputs in_;

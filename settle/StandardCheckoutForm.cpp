@@ -254,6 +254,13 @@ void StandardCheckoutForm::recompute()
         discounted = collected = amountDue = t;
     }
     arrearsLeft = 0.0;
+    dropStaleSplit();
+}
+
+void StandardCheckoutForm::dropStaleSplit()
+{
+    if (resettle == 1 && method == Voucher) return;
+    if (splitIsStale(method, methodAmount, cash, collected)) methodChosen(Cash, {});
 }
 
 void StandardCheckoutForm::discountChosen(int entry)
@@ -272,12 +279,17 @@ void StandardCheckoutForm::discountValueTyped(double typed)
     recompute();
 }
 
-void StandardCheckoutForm::collectedChanged() { arrearsLeft = arrearsAfter(discounted, collected, otherFree); }
+void StandardCheckoutForm::collectedChanged()
+{
+    arrearsLeft = arrearsAfter(discounted, collected, otherFree);
+    dropStaleSplit();
+}
 
 void StandardCheckoutForm::otherFreeChanged()
 {
     arrearsLeft = 0.0;
     collected = discounted - otherFree;
+    dropStaleSplit();
 }
 
 void StandardCheckoutForm::arrearsLaterChanged(bool later)

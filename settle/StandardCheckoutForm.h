@@ -113,6 +113,7 @@ private:
     void applyDoctorDiscount();
     DiscountChoiceInputs choiceInputs() const;
     void recompute(); // evaluating the discount over the lines into the amounts
+    void dropStaleSplit(); // what is collected changed: a split made for another amount goes
 
     db::ConnectionPtr connection_;
     std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood

@@ -204,6 +204,54 @@ class TestCheckout : public QObject
         QCOMPARE(db::toNumber(k.value(u"SELECT 收款金额 FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), 1.61);
     }
 
+    // The payment dialog split 230 (100 by bank card, 130 cash); a change to what is collected
+    // drops that split back to cash, so the card is never charged for another amount.
+    void staleSplit_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("优惠金额") << u"otherFree"_s << false;
+        QTest::newRow("原欠款暂不结帐") << u"arrearsLater"_s << false;
+        QTest::newRow("实收金额 typed") << u"collected"_s << false;
+        QTest::newRow("实收金额 left as it was") << u"same"_s << true;
+    }
+    void staleSplit()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, kept);
+        for (const QString& backend : testdb::backends()) {
+            Desk k(backend);
+            const qint64 id = k.receipt(200);
+            CheckoutForm f = k.form(id);
+            f.open();
+            f.methodChosen(BankCard, [](const PaymentForm::Inputs& in) {
+                CheckoutForm::PaymentAnswer a;
+                a.split.method = in.method;
+                SplitOver(a.split, in.toCollect, 100);
+                return std::optional(a);
+            });
+            QCOMPARE(f.methodAmount, 100.0);
+            if (change == u"otherFree"_s) {
+                f.otherFree = 10;
+                f.otherFreeChanged();
+            } else if (change == u"arrearsLater"_s) {
+                f.arrearsLaterChanged(true);
+            } else {
+                if (change == u"collected"_s) f.collected = 150;
+                f.collectedChanged(false);
+            }
+            QCOMPARE(f.method, kept ? int(BankCard) : int(Cash));
+            QCOMPARE(f.paymentVisible, kept);
+            if (kept) QCOMPARE(f.cash + f.methodAmount, f.collected);
+            else QCOMPARE(f.cash + f.methodAmount, 0.0);
+            ScriptedPrompter prompter;
+            QCOMPARE(f.settle(), CheckoutForm::Ending::Accept);
+            QCOMPARE(db::toNumber(k.value(u"SELECT OtherTypePayedMoney FROM 病历收费单 WHERE ReceiptID=?"_s, {id})),
+                     kept ? 100.0 : 0.0);
+            QCOMPARE(db::toNumber(k.value(u"SELECT 收款金额 FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), f.collected);
+        }
+    }
+
     void noDoctor()
     {
         Desk k(u"sqlite"_s);

@@ -420,6 +420,41 @@ private Q_SLOTS:
         QCOMPARE(form.methodAmount, said.isEmpty() ? deposit : 0.0);
     }
 
+    // A split made for 80 (50 by bank card) is dropped back to cash once 优惠金额 or 实收金额
+    // changes what is collected; the record then charges no card.
+    void staleSplitDropped_data() { testdb::addBackendRows(); }
+    void staleSplitDropped()
+    {
+        QFETCH(QString, backend);
+        for (const bool typed : {false, true}) {
+            Clinic k(backend);
+            const qint64 id = standardReceipt(k, {{"洁治", 80, 1}});
+            StandardCheckoutForm form(k.c, inputs(id));
+            form.open();
+            form.methodChosen(BankCard, [](const PaymentForm::Inputs& in) {
+                StandardCheckoutForm::PaymentAnswer a;
+                a.split.method = BankCard;
+                a.split.amount = 50.0;
+                a.split.cash = in.toCollect - 50.0;
+                return std::optional(a);
+            });
+            QCOMPARE(form.method, int(BankCard));
+            if (typed) {
+                form.collected = 70.0;
+                form.collectedChanged();
+            } else {
+                form.otherFree = 5.0;
+                form.otherFreeChanged();
+            }
+            QCOMPARE(form.method, int(Cash));
+            QCOMPARE(form.methodAmount + form.cash, 0.0);
+            ScriptedPrompter prompter;
+            QCOMPARE(form.settle(), StandardCheckoutForm::Ending::Accept);
+            QCOMPARE(db::toNumber(paymentColumn(k, id, "OtherTypePayedMoney")), 0.0);
+            QCOMPARE(db::toNumber(paymentColumn(k, id, "MoneyPayed_type")), 0.0);
+        }
+    }
+
     // The "收  费  明  细" sheet: every drawing call, and the text a person reads in its PDF.
     void detailSheet_data()
     {
