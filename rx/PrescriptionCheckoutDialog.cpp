@@ -28,6 +28,11 @@ PrescriptionCheckoutDialog::PrescriptionCheckoutDialog(const PrescriptionCheckou
     ui_->arrearsLabel->hide();
     ui_->arrearsEdit->hide();
     connect(ui_->methodCombo, &QComboBox::activated, this, &PrescriptionCheckoutDialog::methodChosen);
+    connect(ui_->collectedEdit, &QLineEdit::editingFinished, this, [this] {
+        if (!form_ || !takeFields()) return;
+        form_->collectedChanged();
+        showFields();
+    });
     connect(ui_->okButton, &QPushButton::clicked, this, &PrescriptionCheckoutDialog::settle);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &app::Dialog::reject);
 }

@@ -4,6 +4,7 @@
 #include "db/Query.h"
 #include "prepay/PrePayCheck.h"
 #include "rx/PrescriptionDetail.h"
+#include "settle/CollectedSplit.h"
 #include "settle/Settlement.h"
 #include <cmath>
 
@@ -170,7 +171,15 @@ void PrescriptionCheckoutForm::methodChosen(int index, const PaymentDialog& paym
     }
     methodAmount = s.amount;
     cash = s.cash;
+    collected = cash + methodAmount;
     showMethod();
+}
+
+void PrescriptionCheckoutForm::collectedChanged()
+{
+    // A method other than cash or prepayment is locked on a re-settlement: it stays as settled.
+    if (in_.resettle == 1 && settledMethod > settle::PrePayment) return;
+    if (settle::splitIsStale(method, methodAmount, cash, collected)) methodChosen(settle::Cash, {});
 }
 
 void PrescriptionCheckoutForm::takeOutOfStock(db::Connection& c, const QDateTime& now)

@@ -47,6 +47,8 @@ public:
     void open();
     // "付款方式": index into methodTexts().
     void methodChosen(int index, const PaymentDialog& paymentDialog);
+    // "实收金额" edited: a split the payment dialog made for another amount is dropped.
+    void collectedChanged();
     // "确定": one transaction, or nothing.
     Ending settle();
 

@@ -184,6 +184,36 @@ private Q_SLOTS:
         QCOMPARE(paymentRecords(*c), QStringLiteral("%1 method 2 later 1 total %2 collected %2 other %2 cash 0 voucher -").arg(id).arg(due));
     }
 
+    // 实收金额 typed after the payment dialog split 60 (all by bank card): the split is dropped
+    // back to cash; typed back to what was split, it stays.
+    void staleSplit_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<double>("typed");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s changed", qPrintable(b)) << b << 50.0;
+            QTest::addRow("%s unchanged", qPrintable(b)) << b << 60.0;
+        }
+    }
+    void staleSplit()
+    {
+        QFETCH(QString, backend);
+        QFETCH(double, typed);
+        auto c = clinic(backend, QStringLiteral("5"));
+        const qint64 id = prescribe(c);
+        ScriptedPrompter prompter;
+        PrescriptionCheckoutForm f(c, inputs(id));
+        f.open();
+        f.methodChosen(settle::BankCard, [](const settle::PaymentForm::Inputs& p) { return answering(settle::BankCard, p.toCollect)(p); });
+        f.collected = typed;
+        f.collectedChanged();
+        const bool kept = typed == 60.0;
+        QCOMPARE(f.method, kept ? int(settle::BankCard) : int(settle::Cash));
+        QCOMPARE(f.settle(), PrescriptionCheckoutForm::Ending::Accept);
+        QCOMPARE(paymentRecords(*c), QStringLiteral("%1 method %2 later 1 total 60 collected %3 other %4 cash 0 voucher -")
+                                         .arg(id).arg(kept ? 2 : 0).arg(typed).arg(kept ? 60 : 0));
+    }
+
     // A voucher pays part: the record names it, the voucher holds less.
     void voucher_data() { testdb::addBackendRows(); }
     void voucher()
