@@ -194,6 +194,8 @@ void CheckoutForm::openAgain()
         if (!q.next()) return;
         refund = int(std::abs(q.integer(0)));
         doctor = q.text(1);
+        // The cashier who took the money stays on the record a re-settlement rewrites.
+        if (!q.isNull(u"收款人"_s)) cashier = q.text(2);
         discount.mode = q.isNull(u"Discout_Type"_s) ? DiscountOff : int(q.integer(3));
         discount.value = q.isNull(u"Discout"_s) ? 1.0 : q.number(4);
         discount.note = q.text(5);
@@ -204,6 +206,9 @@ void CheckoutForm::openAgain()
         otherFree = q.number(11);
         otherFreeNote = q.text(12);
     });
+    // The stored 其它优惠 can be seen and changed again wherever the clinic offers it.
+    otherFreeVisible = settings.OtherFreeYesNo;
+    if (otherFreeVisible) quietly([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
     discounted = collected;
     if ((discount.mode == NoDiscount && discount.value == 0.0) ||
         (discount.value == 1.0 && discount.mode == DiscountOff)) {

@@ -310,9 +310,13 @@ class TestCheckout : public QObject
         QCOMPARE(db::toNumber(k.value(u"SELECT PrePay_Money FROM PrePayReg_Table WHERE IsFromFeeFlag=?"_s, {f.paySheet})),
                  0.1 * f.collected);
 
-        // Again: the stored payment comes back, is changed and written over the same record.
+        // Again: the stored payment comes back, is changed and written over the same record; its
+        // cashier and 其它优惠 are shown as stored.
+        db::execute(*k.c, u"UPDATE 病历收费单 SET 收款人=? WHERE ReceiptID=?"_s, {u"李收款"_s, id});
         CheckoutForm g = k.form(id, 1);
         g.open();
+        QCOMPARE(g.cashier, u"李收款"_s);
+        QVERIFY(g.otherFreeVisible);
         QCOMPARE(g.paySheet, f.paySheet);
         QCOMPARE(g.settleNote, u"首次"_s);
         QCOMPARE(g.collected, f.collected);
