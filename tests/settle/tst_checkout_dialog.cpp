@@ -271,6 +271,9 @@ class TestCheckoutDialog : public QObject
             QCOMPARE(h.pay(0, state), 0);
             QCOMPARE(messagesOf(run).value(0), kSettledText);
         }
+        // Money paid back is stored negative.
+        for (const QString& column : {u"总计应收费用"_s, u"实收费用"_s, u"收款金额"_s})
+            QCOMPARE(db::toNumber(h.value(u"SELECT "_s + column + u" FROM 病历收费单"_s)), -200.0);
         QCOMPARE(db::toNumber(h.value(u"SELECT Grade_value FROM Grade_Record_table"_s)), -20.0);
         QCOMPARE(db::toNumber(h.value(u"SELECT VIP_grade_value FROM PrePay_Table WHERE ID=?"_s, {h.account})), 30.0);
         {
