@@ -7,6 +7,7 @@
 #include "settle/PaymentRecord.h"
 #include "settle/Voucher.h"
 #include <QDate>
+#include <QSet>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -27,10 +28,29 @@ struct StepFailed {
 // Half a fen: amounts compare to the fen, never on the last bits of a double.
 constexpr double kHalfFen = 0.005;
 
+// The money columns of the receipt and of its payment record. Whatever a checkout worked out
+// (0.9 × 17.40 is 15.659999999999998 in doubles), what is stored is the amount to the fen, so
+// that sums, the arrears read back at the next checkout and the statements agree with the
+// receipt. Rates (Discout) are not amounts and keep their decimals.
+const QSet<QString> kAmountColumns{
+    u"合计"_s,         u"挂号费"_s,   u"检查费"_s,   u"治疗费"_s,      u"镶牙费"_s,          u"放射费"_s,
+    u"整畸费"_s,       u"其它费用"_s, u"注射费"_s,   u"中药费"_s,      u"西药费"_s,          u"手术费"_s,
+    u"诊疗费"_s,       u"总计应收费用"_s, u"免收费用"_s, u"实收费用"_s, u"余额"_s,            u"收款金额"_s,
+    u"原欠金额"_s,     u"OtherFreeFee"_s, u"MoneyCard_Value"_s, u"MoneyCard_UsedValue"_s,
+    u"OtherTypePayedMoney"_s, u"CashMoney"_s};
+
+db::FieldValues toTheFen(db::FieldValues fields)
+{
+    for (auto& [column, value] : fields)
+        if (kAmountColumns.contains(column) && !value.isNull() && value.typeId() == QMetaType::Double)
+            value = money::round2(value.toDouble());
+    return fields;
+}
+
 void markPaid(db::Connection& c, const SettlementRequest& r)
 {
     db::FieldValues fields{{u"付款"_s, u"已付"_s}};
-    fields.append(r.receiptFields);
+    fields.append(toTheFen(r.receiptFields));
     // A first settlement only takes a receipt that is still unpaid: when another desk settled
     // it meanwhile, no row changes and this settlement must not write a second payment.
     const db::Where which = r.resettle ? db::Where{u"ID=?"_s, {r.receiptId}}
@@ -49,7 +69,7 @@ void markPaid(db::Connection& c, const SettlementRequest& r)
 qint64 writeRecord(db::Connection& c, const SettlementRequest& r)
 {
     try {
-        return WritePaymentRecord(c, r.resettle, r.caseNumber, r.receiptId, r.paymentFields, r.settledRecord);
+        return WritePaymentRecord(c, r.resettle, r.caseNumber, r.receiptId, toTheFen(r.paymentFields), r.settledRecord);
     } catch (const SettledElsewhere& e) {
         throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, QString::fromUtf8(e.what())};
     } catch (const db::Error& e) {
@@ -83,7 +103,7 @@ double usablePrePayment(db::Connection& c, qint32 account, bool resettle, qint64
 void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 paySheet)
 {
     const double amount = money::round2(r.methodAmount);
-    if (amount > 0.0) {
+    if (money::toFen(amount) > 0) {
         bool found = false;
         double usable = 0.0;
         try {
@@ -98,16 +118,17 @@ void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 payShee
         if (r.prepayAccount <= 0 || !found)
             throw StepFailed{SettlementFailure::PrePayShort, kPrePayShort.arg(money::format2(amount)),
                              u"no prepaid account %1"_s.arg(r.prepayAccount)};
-        if (usable + kHalfFen < amount)
+        if (money::toFen(usable) < money::toFen(amount))
             throw StepFailed{SettlementFailure::PrePayShort, kPrePayShort.arg(money::format2(amount)),
-                             u"usable %1, needed %2"_s.arg(usable).arg(amount)};
+                             u"usable %1, needed %2"_s.arg(money::format2(usable), money::format2(amount))};
     }
-    if (!prepay::RecordPrePayUse(c, r.resettle ? 1 : 0, 1, r.patientNumber, r.methodAmount, r.cashier, r.date,
+    // The use is booked as charged, to the fen: the account's balance is a sum of these.
+    if (!prepay::RecordPrePayUse(c, r.resettle ? 1 : 0, 1, r.patientNumber, amount, r.cashier, r.date,
                                  QString(), qint32(paySheet), r.prepayAccount))
         throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, u"prepayment use not booked"_s};
 }
 
-// Why a guarded debit touched nothing, in the words of the voucher check.
+// Why a guarded debit touched nothing (or why it was not tried), in the words of the voucher check.
 StepFailed voucherRefusal(db::Connection& c, const VoucherDebit& v, double amount, const QDate& today)
 {
     db::Query q(c, u"SELECT * FROM PreferManagement_table WHERE ID=?"_s, {v.id});
@@ -118,9 +139,15 @@ StepFailed voucherRefusal(db::Connection& c, const VoucherDebit& v, double amoun
     if (q.integer(u"Card_Is_HaveExpire"_s) == 1 && q.dateTime(u"Card_Expire_Date"_s) < QDateTime(today, QTime(0, 0)))
         return {SettlementFailure::VoucherUnusable, kVoucherExpired, {}};
     if (q.isNull(u"Card_Left_Fee"_s))
-        return {SettlementFailure::VoucherShort, kVoucherShort, u"voucher %1 holds no balance (NULL)"_s.arg(v.id)};
+        return {SettlementFailure::VoucherShort, kVoucherNoBalance, u"voucher %1 holds no balance (NULL)"_s.arg(v.id)};
+    const double left = q.number(u"Card_Left_Fee"_s);
+    if (money::toFen(left) <= 0)
+        return {SettlementFailure::VoucherShort, kVoucherEmpty, u"voucher %1 holds %2"_s.arg(v.id).arg(money::format2(left))};
+    if (money::toFen(amount) <= 0)
+        return {SettlementFailure::VoucherShort, kVoucherShort,
+                u"a voucher pays a positive amount, not %1"_s.arg(money::format2(amount))};
     return {SettlementFailure::VoucherShort, kVoucherShort,
-            u"voucher holds %1, needed %2"_s.arg(q.number(u"Card_Left_Fee"_s)).arg(amount)};
+            u"voucher holds %1, needed %2"_s.arg(money::format2(left), money::format2(amount))};
 }
 
 // Takes the amount off the voucher where it still stands; returns what the voucher holds after.
@@ -128,12 +155,10 @@ double debitVoucher(db::Connection& c, const SettlementRequest& r)
 {
     const VoucherDebit& v = r.voucher;
     const double amount = money::round2(v.amount);
-    // A voucher pays only what it holds, and only a positive amount: a negative one would raise
-    // its balance while the record says it paid.
-    if (money::toFen(amount) <= 0)
-        throw StepFailed{SettlementFailure::VoucherShort, kVoucherShort,
-                         u"a voucher pays a positive amount, not %1"_s.arg(money::format2(amount))};
     const QDate today = (r.date.isValid() ? r.date : c.serverTime()).date();
+    // A voucher pays only a positive amount it holds: a negative one would raise its balance
+    // while the record says it paid.
+    if (money::toFen(amount) <= 0) throw voucherRefusal(c, v, amount, today);
     int changed = 0;
     try {
         // The balance left is stored to the fen (200 - 35.60 - 48.30 is 116.10, not
@@ -208,7 +233,8 @@ SettlementResult Settle(db::Connection& c, const SettlementRequest& r)
     if (!result.ok) {
         // The database kept the old value: the card must say so too.
         if (cardWritten)
-            db::WriteICCard(icCardContent(r.voucher.number, result.voucherLeft + money::round2(r.voucher.amount)));
+            db::WriteICCard(icCardContent(
+                r.voucher.number, money::fromFen(money::toFen(result.voucherLeft) + money::toFen(r.voucher.amount))));
         result.paySheet = 0;
         result.voucherLeft = 0.0;
     }

@@ -20,6 +20,7 @@ VoucherRecord LoadVoucher(db::Connection& c, const QString& number)
     v.id = q.integer(u"ID"_s);
     v.number = q.text(u"Card_Cover_Code"_s);
     v.kind = int(q.integer(u"Card_Kind_Type"_s));
+    v.hasBalance = !q.isNull(u"Card_Left_Fee"_s);
     v.left = q.number(u"Card_Left_Fee"_s);
     v.hasExpiry = int(q.integer(u"Card_Is_HaveExpire"_s));
     v.expiry = q.dateTime(u"Card_Expire_Date"_s);
@@ -36,6 +37,9 @@ std::optional<QString> VerifyVoucher(const VoucherRecord& v, const QDate& today,
     if (!v.found || v.state == 0 || v.state == 3) return kVoucherNotIssued;
     if (v.hasExpiry == 1 && (!v.expiry.isValid() || v.expiry < QDateTime(today, QTime(0, 0))))
         return kVoucherExpired;
+    // Before the password: there is no point asking for it when the voucher cannot pay.
+    if (!v.hasBalance) return kVoucherNoBalance;
+    if (money::toFen(v.left) <= 0) return kVoucherEmpty;
     if (v.needsPassword == 1) {
         const std::optional<QString> typed = askPassword ? askPassword() : std::nullopt;
         if (!typed) return kNoPassword;

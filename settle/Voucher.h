@@ -18,6 +18,10 @@ inline const QString kCardDisagrees = QStringLiteral("消费卡中的信息和�
 // Said when the voucher no longer covers what this settlement takes off it (another desk spent
 // it meanwhile): nothing is settled.
 inline const QString kVoucherShort = QStringLiteral("该消费券/卡的余额已不足本次付款，不能结帐，请重新选择付款方式！");
+// A voucher pays only a positive amount it holds: one without a recorded balance (left empty by
+// whoever issued it) or holding nothing is not accepted, rather than "paying" 0 or a negative sum.
+inline const QString kVoucherNoBalance = QStringLiteral("该消费券/卡没有余额记录，不能使用！");
+inline const QString kVoucherEmpty = QStringLiteral("该消费券/卡已没有可用余额，不能使用！");
 
 struct VoucherRecord {
     bool found = false;
@@ -25,6 +29,7 @@ struct VoucherRecord {
     QString number; // Card_Cover_Code
     int kind = 0;   // Card_Kind_Type; 1 = IC card
     double left = 0.0;
+    bool hasBalance = false; // Card_Left_Fee is not NULL
     int hasExpiry = 0;
     QDateTime expiry;
     int needsPassword = 0;
@@ -36,7 +41,7 @@ struct VoucherRecord {
 VoucherRecord LoadVoucher(db::Connection& c, const QString& number);
 
 // The checks before a voucher is accepted, in the clinic's order: issued and not taken back,
-// not expired (a voucher expiring today still counts), the password (askPassword returns
+// not expired (a voucher expiring today still counts), a balance above 0, the password (askPassword returns
 // nothing when the cashier cancels), and for an IC card the balance on the card. Returns the
 // message of the first check that fails, nothing when the voucher may be used.
 std::optional<QString> VerifyVoucher(const VoucherRecord& v, const QDate& today,

@@ -2,12 +2,14 @@
 // prepayment and vouchers spent by guarded updates, an IC card rewritten, and nothing kept of a
 // settlement that failed anywhere. Two desks settling at once are two processes.
 #include "SettleFixture.h"
+#include "common/Money.h"
 #include "common/Prompter.h"
 #include "settle/PaymentForm.h"
 #include "settle/SettlementExtras.h"
 #include "settle/Voucher.h"
 #include <QCoreApplication>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
 #include <cstdio>
@@ -116,6 +118,36 @@ class TestSettlement : public QObject
                  method == Voucher ? 1 : 0);
     }
 
+    // The receipt guard reads 付款 as the look-ups that offered the receipt do, trailing blanks
+    // (a padded column of an older host) ignored: what a list shows as unpaid can be settled.
+    void unpaidAsTheLookUpsReadIt_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("settles");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s padded unpaid", qPrintable(b)) << b << u"未付  "_s << true;
+            QTest::addRow("%s padded paid", qPrintable(b)) << b << u"已付 "_s << false;
+            QTest::addRow("%s leading blank", qPrintable(b)) << b << u" 未付"_s << false;
+        }
+    }
+    void unpaidAsTheLookUpsReadIt()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, stored);
+        QFETCH(bool, settles);
+        Clinic k(backend);
+        const qint64 id = k.receipt(100);
+        db::execute(*k.c, u"UPDATE 收费收据表 SET 付款=? WHERE ID=?"_s, {stored, id});
+        const qint64 listed =
+            k.count(u"SELECT COUNT(*) FROM 收费收据表 WHERE ID=? AND rtrim(付款)='未付'"_s, {id});
+        QCOMPARE(listed, settles ? 1 : 0);
+        const SettlementResult done = Settle(*k.c, request(id, 100, Cash, 0));
+        QCOMPARE(done.ok, settles);
+        QCOMPARE(k.records(id), settles ? 1 : 0);
+        QCOMPARE(k.paid(id), settles ? u"已付"_s : stored);
+    }
+
     // Every refusal leaves the receipt, the record, the voucher and the account as they were.
     void refusals_data()
     {
@@ -194,6 +226,60 @@ class TestSettlement : public QObject
         QCOMPARE(card.content, u"A1CA020021A2CAA2MA20.000000A3MA"_s);
     }
 
+    // Whatever a checkout worked out in doubles, the settlement stores amounts to the fen: the
+    // payment record, the receipt's total, the prepayment use and the voucher's balance, over
+    // amounts made of fen prices, rates and part payments.
+    void everythingStoredToTheFen_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("method");
+        for (const QString& b : testdb::backends())
+            for (int m : {int(PrePayment), int(Voucher), int(BankCard)})
+                QTest::addRow("%s method %d", qPrintable(b), m) << b << m;
+    }
+    void everythingStoredToTheFen()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, method);
+        Clinic k(backend);
+        const qint32 account = k.account(u"P1"_s, 100000);
+        const qint64 voucher = k.voucher(u"V1"_s, 100000);
+        const double voucherBefore = k.voucherLeft(voucher);
+        QRandomGenerator random(20241205);
+        const QList<double> rates{0.95, 0.9, 0.85, 0.7, 0.33, 0.333};
+        qint64 debitedFen = 0;
+        for (int i = 0; i < 12; ++i) {
+            const double price = random.bounded(1, 100000) / 100.0;
+            const double amount = rates[i % rates.size()] * price; // e.g. 0.9 × 17.40 = 15.659999999999998
+            const double methodAmount = amount * (i % 3 == 0 ? 1.0 : 0.45);
+            const qint64 id = k.receipt(price);
+            SettlementRequest r = request(id, amount, method, methodAmount, 101, false, voucher);
+            r.receiptFields.append({u"合计"_s, amount});
+            r.prepayAccount = account;
+            r.voucher = {voucher, u"V1"_s, 0, methodAmount};
+            const SettlementResult done = Settle(*k.c, r);
+            QVERIFY2(done.ok, qPrintable(done.message + u' ' + done.detail));
+            debitedFen += money::toFen(methodAmount);
+
+            db::Query q(*k.c, u"SELECT 总计应收费用, 实收费用, 余额, 收款金额, 原欠金额, OtherTypePayedMoney, CashMoney"
+                               " FROM 病历收费单 WHERE ReceiptID=?"_s, {id});
+            q.exec();
+            QVERIFY(q.next());
+            QList<double> stored;
+            for (int column = 0; column < 7; ++column) stored << q.number(column);
+            stored << db::toNumber(k.value(u"SELECT 合计 FROM 收费收据表 WHERE ID=?"_s, {id}));
+            QCOMPARE(money::toFen(stored[5]), money::toFen(methodAmount));
+            if (method == PrePayment)
+                stored << db::toNumber(k.value(u"SELECT Payed_Money FROM PrePayUseReg_Table WHERE PaySheetID=?"_s,
+                                               {done.paySheet}));
+            if (method == Voucher) stored << k.voucherLeft(voucher) << done.voucherLeft;
+            for (const double v : stored) QVERIFY2(v == money::round2(v), qPrintable(QString::number(v, 'g', 17)));
+        }
+        // What the record says was paid is exactly what left the account or the voucher.
+        if (method == PrePayment) QCOMPARE(money::toFen(k.prepayUsed(account)), debitedFen);
+        if (method == Voucher) QCOMPARE(money::toFen(voucherBefore) - money::toFen(k.voucherLeft(voucher)), debitedFen);
+    }
+
     // The balance a voucher keeps is stored to the fen, and the card written from it is one the
     // next verification accepts: 200 - 35.60 - 48.30 is 116.10 exactly, not 116.10000000000001.
     void voucherBalanceExactToTheFen_data() { testdb::addBackendRows(); }
@@ -242,10 +328,13 @@ class TestSettlement : public QObject
         QTest::addColumn<QString>("backend");
         QTest::addColumn<QVariant>("balance");
         QTest::addColumn<double>("amount");
+        QTest::addColumn<QString>("message");
         for (const QString& b : testdb::backends()) {
-            QTest::addRow("%s negative balance", qPrintable(b)) << b << QVariant(-50.0) << -50.0;
-            QTest::addRow("%s nothing to pay", qPrintable(b)) << b << QVariant(80.0) << 0.0;
-            QTest::addRow("%s no balance", qPrintable(b)) << b << QVariant() << 30.0;
+            QTest::addRow("%s negative balance", qPrintable(b)) << b << QVariant(-50.0) << -50.0 << kVoucherEmpty;
+            QTest::addRow("%s nothing to pay", qPrintable(b)) << b << QVariant(80.0) << 0.0 << kVoucherShort;
+            QTest::addRow("%s a negative amount", qPrintable(b)) << b << QVariant(80.0) << -20.0 << kVoucherShort;
+            QTest::addRow("%s no balance", qPrintable(b)) << b << QVariant() << 30.0 << kVoucherNoBalance;
+            QTest::addRow("%s no balance, nothing to pay", qPrintable(b)) << b << QVariant() << 0.0 << kVoucherNoBalance;
         }
     }
     void voucherPaysOnlyWhatItHolds()
@@ -253,6 +342,7 @@ class TestSettlement : public QObject
         QFETCH(QString, backend);
         QFETCH(QVariant, balance);
         QFETCH(double, amount);
+        QFETCH(QString, message);
         Clinic k(backend);
         const qint64 id = k.receipt(100);
         const qint64 voucher = k.voucher(u"V1"_s, 10);
@@ -261,7 +351,7 @@ class TestSettlement : public QObject
         r.voucher = {voucher, u"V1"_s, 0, amount};
         const SettlementResult done = Settle(*k.c, r);
         QVERIFY(!done.ok);
-        QCOMPARE(done.message, kVoucherShort);
+        QCOMPARE(done.message, message);
         QCOMPARE(k.paid(id), u"未付"_s);
         QCOMPARE(k.records(id), 0);
         QCOMPARE(db::scalar(*k.c, u"SELECT Card_Left_Fee FROM PreferManagement_table WHERE ID=?"_s, {voucher}).isNull(),
@@ -499,18 +589,26 @@ class TestSettlement : public QObject
         QTest::addColumn<double>("onCard");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("usable") << 2 << 99 << QString() << 0.0 << 0 << QString();
-        QTest::newRow("issued, first use") << 1 << 99 << QString() << 0.0 << 0 << QString();
-        QTest::newRow("not issued") << 0 << 99 << QString() << 0.0 << 0 << kVoucherNotIssued;
-        QTest::newRow("taken back") << 3 << 99 << QString() << 0.0 << 0 << kVoucherNotIssued;
-        QTest::newRow("expires today") << 2 << 0 << QString() << 0.0 << 0 << QString();
-        QTest::newRow("expired yesterday") << 2 << -1 << QString() << 0.0 << 0 << kVoucherExpired;
-        QTest::newRow("password cancelled") << 2 << 99 << u"-"_s << 0.0 << 0 << kNoPassword;
-        QTest::newRow("wrong password") << 2 << 99 << u"abc"_s << 0.0 << 0 << kWrongPassword;
-        QTest::newRow("case matters") << 2 << 99 << u"PW"_s << 0.0 << 0 << kWrongPassword;
-        QTest::newRow("right password") << 2 << 99 << u"pw"_s << 0.0 << 0 << QString();
-        QTest::newRow("card agrees") << 2 << 99 << QString() << 150.0 << 1 << QString();
-        QTest::newRow("card disagrees") << 2 << 99 << QString() << 140.0 << 1 << kCardDisagrees;
+        QTest::addColumn<QVariant>("left"); // Card_Left_Fee; NULL: none recorded
+        QTest::newRow("usable") << 2 << 99 << QString() << 0.0 << 0 << QString() << QVariant(150.0);
+        QTest::newRow("issued, first use") << 1 << 99 << QString() << 0.0 << 0 << QString() << QVariant(150.0);
+        QTest::newRow("not issued") << 0 << 99 << QString() << 0.0 << 0 << kVoucherNotIssued << QVariant(150.0);
+        QTest::newRow("taken back") << 3 << 99 << QString() << 0.0 << 0 << kVoucherNotIssued << QVariant(150.0);
+        QTest::newRow("expires today") << 2 << 0 << QString() << 0.0 << 0 << QString() << QVariant(150.0);
+        QTest::newRow("expired yesterday") << 2 << -1 << QString() << 0.0 << 0 << kVoucherExpired << QVariant(150.0);
+        QTest::newRow("password cancelled") << 2 << 99 << u"-"_s << 0.0 << 0 << kNoPassword << QVariant(150.0);
+        QTest::newRow("wrong password") << 2 << 99 << u"abc"_s << 0.0 << 0 << kWrongPassword << QVariant(150.0);
+        QTest::newRow("case matters") << 2 << 99 << u"PW"_s << 0.0 << 0 << kWrongPassword << QVariant(150.0);
+        QTest::newRow("right password") << 2 << 99 << u"pw"_s << 0.0 << 0 << QString() << QVariant(150.0);
+        QTest::newRow("card agrees") << 2 << 99 << QString() << 150.0 << 1 << QString() << QVariant(150.0);
+        QTest::newRow("card disagrees") << 2 << 99 << QString() << 140.0 << 1 << kCardDisagrees << QVariant(150.0);
+        // A voucher pays only a positive amount it holds; the password is not asked for in vain.
+        QTest::newRow("no balance recorded") << 2 << 99 << u"-"_s << 0.0 << 0 << kVoucherNoBalance << QVariant();
+        QTest::newRow("nothing left") << 2 << 99 << u"-"_s << 0.0 << 0 << kVoucherEmpty << QVariant(0.0);
+        QTest::newRow("less than a fen left") << 2 << 99 << QString() << 0.0 << 0 << kVoucherEmpty << QVariant(0.004);
+        QTest::newRow("below zero") << 2 << 99 << QString() << 0.0 << 0 << kVoucherEmpty << QVariant(-50.0);
+        QTest::newRow("a fen left") << 2 << 99 << QString() << 0.0 << 0 << QString() << QVariant(0.01);
+        QTest::newRow("expired before empty") << 2 << -1 << QString() << 0.0 << 0 << kVoucherExpired << QVariant();
     }
     void verifyVoucher()
     {
@@ -520,11 +618,13 @@ class TestSettlement : public QObject
         QFETCH(double, onCard);
         QFETCH(int, kind);
         QFETCH(QString, refusal);
+        QFETCH(QVariant, left);
         const QDate today(2024, 3, 5);
         VoucherRecord v;
         v.found = true;
         v.state = state;
-        v.left = 150;
+        v.hasBalance = !left.isNull();
+        v.left = left.toDouble();
         v.kind = kind;
         v.hasExpiry = expiresInDays == 99 ? 0 : 1;
         v.expiry = QDateTime(today.addDays(expiresInDays), QTime(0, 0));
@@ -608,6 +708,39 @@ class TestSettlement : public QObject
         QCOMPARE(f.okEnabled, ok);
         QCOMPARE(f.split.amount, amount);
         QCOMPARE(f.split.cash, cash);
+    }
+
+    // The payment dialog does not accept a voucher without a recorded balance or holding nothing:
+    // it would "pay" 0 or a negative amount. The cashier is told why and OK stays off.
+    void paymentFormRefusesAVoucherThatCannotPay_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QVariant>("left");
+        QTest::addColumn<QString>("message");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s no balance", qPrintable(b)) << b << QVariant() << kVoucherNoBalance;
+            QTest::addRow("%s nothing left", qPrintable(b)) << b << QVariant(0.0) << kVoucherEmpty;
+            QTest::addRow("%s below zero", qPrintable(b)) << b << QVariant(-50.0) << kVoucherEmpty;
+        }
+    }
+    void paymentFormRefusesAVoucherThatCannotPay()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QVariant, left);
+        QFETCH(QString, message);
+        Clinic k(backend);
+        const qint64 voucher = k.voucher(u"V1"_s, 10);
+        db::execute(*k.c, u"UPDATE PreferManagement_table SET Card_Left_Fee=? WHERE ID=?"_s, {left, voucher});
+        PaymentForm::Inputs in;
+        in.toCollect = 100;
+        in.patientNumber = u"P1"_s;
+        in.method = Voucher;
+        PaymentForm f(k.c, in);
+        f.open();
+        f.split.voucherNumber = u"V1"_s;
+        f.verify({});
+        QCOMPARE(messages_.shown, QStringList{message});
+        QVERIFY(!f.okEnabled);
     }
 
     void readCard_data()
