@@ -5,6 +5,7 @@
 #include "db/Query.h"
 #include "rx/PrescriptionCheckoutForm.h"
 #include "rx/PrescriptionForm.h"
+#include "settle/Settlement.h"
 #include "tests/app/ScriptRun.h"
 #include "tests/receipt/ScriptedPrompter.h"
 #include "tests/rx/PrescriptionClinic.h"
@@ -179,6 +180,36 @@ private Q_SLOTS:
         QCOMPARE(db::toText(db::scalar(host.db(), QStringLiteral("SELECT 付款 FROM 收费收据表 WHERE ID=?"), {receipt})), paid);
         QCOMPARE(paymentRecords(host.db()), record);
         QCOMPARE(withdrawals(host.db()), taken);
+    }
+
+    // A settlement flag other than 0 and 1 is refused before the dialog opens: no medicine leaves
+    // stock, nothing is settled.
+    void otherSettlementFlagsRefused_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("flag");
+        for (const QString& b : testdb::backends())
+            for (int flag : {-1, 2, 5, 2147483647}) QTest::addRow("%s %d", qPrintable(b), flag) << b << flag;
+    }
+    void otherSettlementFlagsRefused()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, flag);
+        Host host(backend, false);
+        for (const char* name : {"阿莫西林", "布洛芬", "板蓝根"}) addBatches(host.db(), QString::fromUtf8(name), spec, QStringLiteral("10"));
+        const qint64 receipt = prescribe(host);
+        ScriptRun run(QJsonArray{});
+        int32_t id = static_cast<int32_t>(receipt), settledFlag = 4, dateLock = 0;
+        QCOMPARE(int(RescriptionReceiptPay(flag, host.conn, "P7", 7, &id, "", "D01", "", "张三", 0.0, "收款员",
+                                           &settledFlag, 1, &dateLock)),
+                 0);
+        QCOMPARE(messagesOf(run), QStringList{settle::kBadSettlementFlag});
+        QVERIFY(run.events(QStringLiteral("open")).isEmpty());
+        QCOMPARE(int(settledFlag), 4);
+        QCOMPARE(db::toText(db::scalar(host.db(), QStringLiteral("SELECT 付款 FROM 收费收据表 WHERE ID=?"), {receipt})),
+                 QStringLiteral("未付"));
+        QCOMPARE(paymentRecords(host.db()), QString());
+        QCOMPARE(withdrawals(host.db()), QString());
     }
 };
 

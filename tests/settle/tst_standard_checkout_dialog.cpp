@@ -6,6 +6,7 @@
 #include "db/Query.h"
 #include "db/Schema.h"
 #include "receipt/StandardItemWriter.h"
+#include "settle/Settlement.h"
 #include "tests/app/ScriptRun.h"
 #include "tests/support/TestDb.h"
 #include <QJsonDocument>
@@ -93,6 +94,34 @@ private Q_SLOTS:
         QTEST(messagesOf(run), "messages");
         QTEST(db::toText(db::scalar(host.db(), QStringLiteral("SELECT 付款 FROM 收费收据表 WHERE ID=?"), {id})), "paid");
         QCOMPARE(qint64(receiptId), got ? id : 0); // the unpaid receipt of the case was found and handed back
+    }
+
+    // A settlement flag other than 0 and 1 is refused before the dialog opens, nothing written.
+    void otherSettlementFlagsRefused_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("flag");
+        for (const QString& b : testdb::backends())
+            for (int flag : {-1, 2, 5, 2147483647}) QTest::addRow("%s %d", qPrintable(b), flag) << b << flag;
+    }
+    void otherSettlementFlagsRefused()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, flag);
+        Host host(backend);
+        const qint64 id = addReceipt(host.db());
+        bool shown = false;
+        app::Dialog::setShownHook([&](app::Dialog&) { shown = true; });
+        ScriptRun run(steps(R"([])"));
+        int32_t receiptId = int32_t(id), state = 9, dateLock = 0;
+        QCOMPARE(int(StandartPay(flag, host.conn, 7, &receiptId, "王医生", "口腔科", "D01", "张三", "P1", "收款员", 0.0,
+                                 &state, 1, &dateLock)),
+                 0);
+        QVERIFY(!shown);
+        QCOMPARE(messagesOf(run), QStringList{settle::kBadSettlementFlag});
+        QCOMPARE(int(state), 9);
+        QCOMPARE(db::toText(db::scalar(host.db(), QStringLiteral("SELECT 付款 FROM 收费收据表 WHERE ID=?"), {id})), u"未付");
+        QCOMPARE(db::toInteger(db::scalar(host.db(), QStringLiteral("SELECT count(*) FROM 病历收费单"))), 0);
     }
 
     // View mode: the receipt is shown, "结   帐" is not there, nothing is written.
