@@ -1,4 +1,6 @@
 #include "settle/PaymentMethods.h"
+#include "common/Money.h"
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -26,13 +28,12 @@ QString paymentMethodLabel(int method)
 void SplitOver(PaymentSplit& split, double toCollect, double available)
 {
     split.available = available;
-    if (available < toCollect) {
-        split.amount = available;
-        split.cash = toCollect - available;
-    } else {
-        split.amount = toCollect;
-        split.cash = 0.0;
-    }
+    // In fen: the method never pays more than it holds (to the fen shown), and what it pays and
+    // the cash add up to exactly what is collected, so the stored parts agree with the whole.
+    const qint64 collect = money::toFen(toCollect);
+    const qint64 paid = std::min(money::toFen(available), collect);
+    split.amount = money::fromFen(paid);
+    split.cash = money::fromFen(collect - paid);
 }
 
 } // namespace settle

@@ -38,7 +38,7 @@ struct PaymentSplit {
     double icBalance = 0.0;
 };
 
-// The method pays what it can of toCollect, up to available; cash pays the rest.
+// The method pays what it can of toCollect, up to available; cash pays the rest (both to the fen).
 void SplitOver(PaymentSplit& split, double toCollect, double available);
 
 } // namespace settle

@@ -710,6 +710,33 @@ class TestSettlement : public QObject
         QCOMPARE(f.split.cash, cash);
     }
 
+    // The payment dialog's split is made in fen: the method pays at most what it holds, and the
+    // method's part and the cash add up to exactly what is collected, for amounts computed in
+    // doubles (rates of fen prices) and balances with sub-fen remainders alike.
+    void splitAddsUpToTheFen()
+    {
+        QRandomGenerator random(7);
+        const QList<double> rates{1.0, 0.95, 0.9, 0.85, 0.7, 0.333};
+        for (int i = 0; i < 2000; ++i) {
+            const double toCollect = rates[i % rates.size()] * (random.bounded(1, 1000000) / 100.0);
+            const double available = i % 4 == 0 ? toCollect * rates[(i / 4) % rates.size()]
+                                                : random.bounded(0, 1000000) / 100.0 + (i % 2) * 0.005;
+            PaymentSplit split;
+            SplitOver(split, toCollect, available);
+            const QString where = u"%1 of %2"_s.arg(available, 0, 'g', 17).arg(toCollect, 0, 'g', 17);
+            QVERIFY2(money::toFen(split.amount) + money::toFen(split.cash) == money::toFen(toCollect), qPrintable(where));
+            QVERIFY2(money::toFen(split.amount) <= money::toFen(available), qPrintable(where));
+            QVERIFY2(split.cash >= 0.0, qPrintable(where));
+            QVERIFY2(split.amount == money::round2(split.amount) && split.cash == money::round2(split.cash),
+                     qPrintable(where));
+        }
+        // 0.9 × 17.40 is 15.659999999999998: a balance of 15.66 covers it, nothing left for cash.
+        PaymentSplit split;
+        SplitOver(split, 0.9 * 17.40, 15.66);
+        QCOMPARE(split.cash, 0.0);
+        QVERIFY(split.amount == 15.66);
+    }
+
     // The payment dialog does not accept a voucher without a recorded balance or holding nothing:
     // it would "pay" 0 or a negative amount. The cashier is told why and OK stays off.
     void paymentFormRefusesAVoucherThatCannotPay_data()
