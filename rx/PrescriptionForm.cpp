@@ -245,7 +245,7 @@ qint32 PrescriptionForm::writeHeader(db::Connection& c)
                {QStringLiteral("IsPrescriptionFlag"), 2},
                {QStringLiteral("护士"), header.nurse}};
         // A prescription settled at the cashier's meanwhile is not written over.
-        guard = QStringLiteral("ID=? AND 付款='未付' AND IsPrescriptionFlag=2");
+        guard = QStringLiteral("ID=? AND rtrim(付款)='未付' AND IsPrescriptionFlag=2");
     } else {
         table = QStringLiteral("无病历收费单");
         row = {{QStringLiteral("病历号"), caseNumber_},

@@ -8,6 +8,7 @@ namespace walkin {
 
 SheetKind kindOfSheet(db::Connection& c, qint64 id)
 {
+    // Only the schema's own twelve column names go into the text; the ID is bound.
     QStringList amounts;
     for (int i = 0; i < receipt::CategoryCount; ++i)
         amounts << u"coalesce(%1,0)<>0"_s.arg(receipt::categoryColumn(i));

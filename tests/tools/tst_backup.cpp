@@ -5,6 +5,7 @@
 #include "tests/support/TestDb.h"
 #include "tools/calvane/Backup.h"
 #include <QDateTime>
+#include <QSqlDriver>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,7 +37,7 @@ QMap<QString, QStringList> contents(db::Connection& c)
     QMap<QString, QStringList> all;
     for (const QString& table : c.database().tables(QSql::Tables)) {
         if (table.startsWith(QLatin1String("sqlite_"))) continue;
-        db::Query q(c, QStringLiteral("SELECT * FROM \"%1\"").arg(table));
+        db::Query q(c, QStringLiteral("SELECT * FROM %1").arg(c.database().driver()->escapeIdentifier(table, QSqlDriver::TableName)));
         q.exec();
         QStringList rows;
         while (q.next()) {
