@@ -1,5 +1,6 @@
 #include "app/LastError.h"
 #include "common/Prompter.h"
+#include "db/Error.h"
 #include <string>
 
 namespace {
@@ -17,6 +18,20 @@ void refuseCall(const char* name, const QString& message)
 {
     setLastError(name, message);
     Prompter::current().inform(message);
+}
+bool passesBeforeDialog(const char* name, const std::function<QString()>& check)
+{
+    QString refusal;
+    try {
+        refusal = check();
+    } catch (const db::Error& e) {
+        refuseCall(name, QStringLiteral("发生错误!"));
+        setLastError(name, e.message());
+        return false;
+    }
+    if (refusal.isEmpty()) return true;
+    refuseCall(name, refusal);
+    return false;
 }
 const char* lastErrorText() { return lastError.c_str(); }
 } // namespace app

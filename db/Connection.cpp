@@ -90,7 +90,7 @@ std::shared_ptr<Connection> Connection::open(const QString& url)
 
 Connection::~Connection()
 {
-    statements_.clear(); // prepared statements must go before their database
+    dropStatements(); // prepared statements must go before their database
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(name_);
@@ -119,10 +119,7 @@ void Connection::returnStatement(const QString& sql, QSqlQuery&& statement)
     // growing with statements that are built from varying column lists.
     constexpr int limit = 256;
     statement.finish();
-    if (cachedCount_ >= limit) {
-        statements_.clear();
-        cachedCount_ = 0;
-    }
+    if (cachedCount_ >= limit) dropStatements();
     statements_[sql].append(std::move(statement));
     ++cachedCount_;
 }
@@ -166,17 +163,7 @@ bool Connection::ensureAlive(QString* why)
         QSqlQuery probe(db_);
         if (db_.isOpen() && probe.exec(QStringLiteral("SELECT 1"))) return true;
     }
-    // Statements prepared on the old session are gone with it; the driver's complaint that it
-    // cannot free them on a dead session says nothing a host needs to hear.
-    {
-        static QtMessageHandler previous = nullptr;
-        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            if (previous && !text.startsWith(QLatin1String("Unable to free statement"))) previous(type, context, text);
-        });
-        statements_.clear();
-        qInstallMessageHandler(previous);
-    }
-    cachedCount_ = 0;
+    dropStatements();
     failedDepth_ = 0;
     db_.close();
     if (!db_.open()) {
@@ -185,6 +172,20 @@ bool Connection::ensureAlive(QString* why)
     }
     QSqlQuery(db_).exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
     return true;
+}
+
+void Connection::dropStatements()
+{
+    // On a session that is gone (a server restarted or stopped) the driver complains, once for
+    // every prepared statement, that it cannot free it: hundreds of lines that say nothing a
+    // host needs to hear, the statements having gone with the session anyway.
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (previous && !text.startsWith(QLatin1String("Unable to free statement"))) previous(type, context, text);
+    });
+    statements_.clear();
+    qInstallMessageHandler(previous);
+    cachedCount_ = 0;
 }
 
 void Connection::execute(const QString& sql)

@@ -67,6 +67,7 @@ public:
 private:
     friend class Transaction;
     Connection() = default;
+    void dropStatements();
 
     QSqlDatabase db_;
     QString name_;

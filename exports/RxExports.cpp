@@ -7,6 +7,7 @@
 #include "rx/PrescriptionDialog.h"
 #include "rx/StockSwitch.h"
 #include "settle/Settlement.h"
+#include "settle/StoredAmounts.h"
 
 extern "C" {
 
@@ -51,6 +52,10 @@ int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const c
             app::refuseCall("RescriptionReceiptPay", settle::kBadSettlementFlag);
             return 0;
         }
+        if (!app::passesBeforeDialog("RescriptionReceiptPay", [&] {
+                return settle::StoredAmountsRefusal(*conn->connection, app::read(receipt_id));
+            }))
+            return 0;
         rx::PrescriptionCheckoutForm::Inputs in;
         in.resettle = resettle;
         in.patientNumber = app::text(patient_number);

@@ -5,6 +5,7 @@
 #include "settle/CheckoutDialog.h"
 #include "settle/StandardCheckoutDialog.h"
 #include "settle/StandardReceiptPick.h"
+#include "settle/StoredAmounts.h"
 #include "db/Error.h"
 
 namespace {
@@ -42,6 +43,10 @@ int32_t ReceiptPay(int32_t resettle, CalvaneConnection* conn, const char* patien
             app::refuseCall("ReceiptPay", settle::kBadSettlementFlag);
             return 0;
         }
+        if (!app::passesBeforeDialog("ReceiptPay", [&] {
+                return settle::StoredAmountsRefusal(*conn->connection, app::read(receipt_id));
+            }))
+            return 0;
         settle::CheckoutForm::Inputs in;
         in.resettle = resettle;
         in.patientNumber = app::text(patient_number);
@@ -84,6 +89,9 @@ int32_t StandartPay(int32_t resettle, CalvaneConnection* conn, int32_t case_numb
             app::refuseCall("StandartPay", pick.refusal);
             return 0;
         }
+        if (!app::passesBeforeDialog("StandartPay",
+                                     [&] { return settle::StoredAmountsRefusal(*conn->connection, pick.receiptId); }))
+            return 0;
         settle::StandardCheckoutForm::Inputs in =
             standardCheckoutInputs(resettle, case_number, receipt_id, doctor, department, doctor_number, patient,
                                    patient_number, cashier);

@@ -41,7 +41,7 @@ void ReceiptEditForm::open()
     quietly([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
     quietly([&] { departments = db::InitCombox(c, u"科室表"_s, u"科室"_s); });
     if (loadMode_ == 1) {
-        quietly([&] {
+        receiptRead_([&] {
             loaded_ = loadReceiptWithPayment(c, fields.id);
             if (!loaded_) return;
             const QDateTime date = fields.date;
@@ -69,6 +69,11 @@ ReceiptEditForm::Ending ReceiptEditForm::settle()
 {
     Prompter& prompter = Prompter::current();
     failure_.clear();
+    if (receiptRead_.failed()) {
+        failure_ = receiptRead_.failure();
+        prompter.inform(receiptRead_.message());
+        return Ending::Stay;
+    }
     if (fields.doctorName.isEmpty()) {
         prompter.inform(u"医生信息不应为空!"_s);
         return Ending::Stay;

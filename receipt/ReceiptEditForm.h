@@ -1,4 +1,5 @@
 #pragma once
+#include "common/OpeningRead.h"
 #include "db/Connection.h"
 #include "receipt/ReceiptEdit.h"
 #include <QStringList>
@@ -48,6 +49,7 @@ private:
     int loadMode_ = 1;
     int hideSettle_ = 1;
     std::optional<ReceiptWithPayment> loaded_;
+    OpeningRead receiptRead_;
     QString failure_;
 };
 

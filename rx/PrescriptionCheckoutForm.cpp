@@ -72,13 +72,13 @@ void PrescriptionCheckoutForm::open()
     db::Connection& c = *connection_;
     quietly([&] { date = c.serverTime(); });
     dateEnabled = in_.dateFixed != 1;
-    quietly([&] {
+    receiptRead_([&] {
         MedicineLineList lines;
         total = ShowMedicineList(c, FeeDocument::Receipt, static_cast<qint32>(in_.receiptId), lines, &rows);
     });
     collected = total;
     quietly([&] { nurses = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); });
-    quietly([&] {
+    receiptRead_([&] {
         db::Query q(c, QStringLiteral("SELECT * FROM 收费收据表 WHERE ID=?"), {in_.receiptId});
         q.exec();
         if (!q.next()) return;
@@ -95,7 +95,7 @@ void PrescriptionCheckoutForm::open()
     amountDue = refund ? -std::abs(total) : total;
     collected = amountDue;
     if (in_.resettle == 1) {
-        quietly([&] { settledRecord_ = settle::LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
+        receiptRead_([&] { settledRecord_ = settle::LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
         // The method of the settlement being changed: a change of method is judged against it.
         quietly([&] {
             db::Query q(c, QStringLiteral("SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"),
@@ -184,6 +184,15 @@ void PrescriptionCheckoutForm::collectedChanged()
 
 void PrescriptionCheckoutForm::takeOutOfStock(db::Connection& c, const QDateTime& now)
 {
+    try {
+        takeLinesOutOfStock(c, now);
+    } catch (const NegativeStock& e) {
+        throw settle::SettlementRefused(e.message);
+    }
+}
+
+void PrescriptionCheckoutForm::takeLinesOutOfStock(db::Connection& c, const QDateTime& now)
+{
     if (!stockKept(c)) return;
     // Only what has not left the stock yet: a re-settlement never takes a line twice.
     QList<qint32> rowIds;
@@ -209,6 +218,11 @@ PrescriptionCheckoutForm::Ending PrescriptionCheckoutForm::settle()
 {
     shortLines.clear();
     failureDetail.clear();
+    if (receiptRead_.failed()) {
+        failureDetail = receiptRead_.failure();
+        Prompter::current().inform(receiptRead_.message());
+        return Ending::Stay;
+    }
     db::Connection& c = *connection_;
     const bool voucher = method == settle::Voucher;
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/OpeningRead.h"
 #include "db/Connection.h"
 #include "rx/MedicineLineList.h"
 #include "rx/Stock.h"
@@ -85,11 +86,13 @@ public:
 private:
     void showMethod();
     void takeOutOfStock(db::Connection& c, const QDateTime& now);
+    void takeLinesOutOfStock(db::Connection& c, const QDateTime& now);
 
     db::ConnectionPtr connection_;
     Inputs in_;
     int previousMethod_ = 0;
     std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
+    OpeningRead receiptRead_; // the receipt, its lines and, for a re-settlement, its payment record
 };
 
 } // namespace rx

@@ -4,6 +4,7 @@
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
+#include <stdexcept>
 #include <vector>
 
 namespace rx {
@@ -103,6 +104,11 @@ double InputMedicineList(MedicineLineList& lines, const MedicineLine& line)
 void AMDDetailMedicineRecord(db::Connection& c, FeeDocument kind, MedicineLineList& lines, MedicineLineList& removed,
                              qint32 documentId)
 {
+    // Lines belong to a fee document: stored under 0 or a negative ID they would be orphans that
+    // no list shows and no checkout settles.
+    if (documentId <= 0 && !lines.empty())
+        throw std::invalid_argument(
+            QStringLiteral("处方明细必须属于一张单据，单据编号 %1 不正确，没有保存").arg(documentId).toStdString());
     std::vector<qint32> rowIds;
     rowIds.reserve(static_cast<size_t>(lines.size()));
     // Inside a caller's save the rows exist only once the caller commits; the lists are then

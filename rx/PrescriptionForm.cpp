@@ -308,6 +308,10 @@ PrescriptionForm::Ending PrescriptionForm::save()
         failure = QString::fromUtf8(e.what());
         stockFailure();
         if (!shortLines.isEmpty()) return Ending::Shortage;
+    } catch (const NegativeStock& e) {
+        failure = e.message;
+        prompter.inform(e.message);
+        return Ending::Stay;
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
     }

@@ -25,7 +25,7 @@ const BatchStatements& statementsFor(const db::Connection& c)
         const QString where = db::sameText(QStringLiteral("名称")) + QStringLiteral(" AND ") +
                               db::sameText(QStringLiteral("规格")) +
                               (sqlite ? QStringLiteral(" AND ExpireDate>(?||'')") : QStringLiteral(" AND ExpireDate>?"));
-        return BatchStatements{QStringLiteral("SELECT Sum(现存数量) AS TotalNum FROM 材料库存表 WHERE ") + where,
+        return BatchStatements{QStringLiteral("SELECT Sum(现存数量) AS TotalNum, Min(现存数量) AS Least FROM 材料库存表 WHERE ") + where,
                                QStringLiteral("SELECT 库存编号,现存数量,ExpireDate FROM 材料库存表 WHERE ") + where +
                                    QStringLiteral(" ORDER BY 库存编号")};
     };
@@ -44,6 +44,7 @@ std::optional<double> onHand(db::Connection& c, const MedicineLine& l, const QSt
     db::Query q(c, statementsFor(c).sum, {l.name, l.spec, bound});
     q.exec();
     if (!q.next() || q.value(0).isNull()) return std::nullopt;
+    if (q.number(1) < 0.0) throw NegativeStock(l, q.number(1));
     return q.number(0);
 }
 
@@ -133,6 +134,17 @@ StockShortfall::StockShortfall(const MedicineLine& line, double missing)
 {
 }
 
+static QString negativeStockText(const MedicineLine& line, double held)
+{
+    return QStringLiteral("药品“%1 %2”的库存数量为负数（%3），库存记录有误，请先更正库存!")
+        .arg(line.name, line.spec, QString::number(held));
+}
+
+NegativeStock::NegativeStock(const MedicineLine& line, double held)
+    : std::runtime_error(negativeStockText(line, held).toStdString()), message(negativeStockText(line, held))
+{
+}
+
 void TakeOutOfStock(db::Connection& c, const MedicineLineList& lines, int storedCount, const StockTaker& who,
                     const QDateTime& now)
 {
@@ -153,7 +165,8 @@ void TakeOutOfStock(db::Connection& c, const MedicineLineList& lines, int stored
             // By position: the columns are the three selected above.
             if (q.value(0).isNull()) continue;
             const Batch b{q.integer(0), q.number(1), q.value(2)};
-            // An empty (or miscounted negative) batch has nothing to give and gets no row.
+            if (b.quantity < 0.0) throw NegativeStock(l, b.quantity);
+            // An empty batch has nothing to give and gets no row.
             const double taken = takeFromBatch(c, b, remaining);
             if (taken <= 0.0) continue;
             recordWithdrawal(c, l, b, taken, who, nowText);

@@ -20,6 +20,8 @@ struct ShortLine {
     std::optional<double> onHand; // 现有数量; none: no good batch at all ("库存中不存在！")
 };
 
+// The stock check and the stock-out throw NegativeStock for a medicine with a negative batch.
+
 // The stock total check before a save: true when every new line is covered by the whole units
 // its good batches hold together (a total of 2.7 does not cover 2.5).
 bool StockCovers(db::Connection& c, const MedicineLineList& lines, int storedCount, const QDateTime& now);
@@ -35,6 +37,15 @@ struct StockShortfall : std::runtime_error {
     QString name;
     QString spec;
     double missing;
+};
+
+// A good batch of a line's medicine holds less than nothing: the stock records are wrong, and
+// neither the check nor the stock-out can count on them (a batch of −3 beside one of 5 would
+// make 2 on hand, or be passed over). Refused with the cashier's message until the stock is
+// corrected.
+struct NegativeStock : std::runtime_error {
+    NegativeStock(const MedicineLine& line, double held);
+    QString message;
 };
 
 struct StockTaker {

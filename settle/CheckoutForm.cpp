@@ -90,7 +90,7 @@ void CheckoutForm::open()
     quietly([&] { departments = db::InitCombox(c, u"科室表"_s, u"科室"_s); });
     quietly([&] { nurses = db::InitCombox(c, u"护士表"_s, u"护士"_s); });
 
-    quietly([&] {
+    receiptRead_([&] {
         db::Query q(c, u"SELECT * FROM 收费收据表 WHERE ID=?"_s, {in_.receiptId});
         q.exec();
         if (!q.next()) return;
@@ -165,7 +165,7 @@ void CheckoutForm::openFirst()
 void CheckoutForm::openAgain()
 {
     db::Connection& c = *connection_;
-    quietly([&] { settledRecord_ = LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
+    receiptRead_([&] { settledRecord_ = LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
     quietly([&] {
         db::Query q(c, u"SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"_s,
                     {in_.caseNumber, in_.receiptId});
@@ -395,6 +395,11 @@ CheckoutForm::Ending CheckoutForm::settle()
 {
     Prompter& prompter = Prompter::current();
     failureDetail.clear();
+    if (receiptRead_.failed()) {
+        failureDetail = receiptRead_.failure();
+        prompter.inform(receiptRead_.message());
+        return Ending::Stay;
+    }
     if (doctor.isEmpty()) {
         prompter.inform(kNoDoctor);
         return Ending::Stay;

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/OpeningRead.h"
 #include "db/Connection.h"
 #include "settle/PaymentRecord.h"
 #include "receipt/FeeCategories.h"
@@ -51,7 +52,8 @@ public:
     CheckoutForm(db::ConnectionPtr connection, const Inputs& inputs);
 
     // Loads the receipt, the arrears, the discount and, for a re-settlement, the stored payment.
-    // Read failures leave what was filled; the dialog opens regardless.
+    // Read failures leave what was filled; the dialog opens regardless, but one of the receipt
+    // or its payment record stops the settlement with its cause.
     void open();
 
     void categoryLeft();                  // a category field was left: "合   计"
@@ -135,6 +137,7 @@ private:
     Inputs in_;
     double cumulativeFees_ = 0.0;
     std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
+    OpeningRead receiptRead_; // the receipt and, for a re-settlement, its payment record
 };
 
 } // namespace settle

@@ -5,6 +5,7 @@
 #include "db/Transaction.h"
 #include "prepay/PrePayUse.h"
 #include "settle/PaymentRecord.h"
+#include "settle/StoredAmounts.h"
 #include "settle/Voucher.h"
 #include <QDate>
 #include <QSet>
@@ -45,6 +46,20 @@ db::FieldValues toTheFen(db::FieldValues fields)
         if (kAmountColumns.contains(column) && !value.isNull() && value.typeId() == QMetaType::Double)
             value = money::round2(value.toDouble());
     return fields;
+}
+
+// What the checkout showed was judged before its dialog opened; judged again here, before the
+// receipt's own amounts are written over, on the rows as they now stand.
+void checkStoredAmounts(db::Connection& c, const SettlementRequest& r)
+{
+    if (r.receiptTable != u"收费收据表"_s) return;
+    QString refusal;
+    try {
+        refusal = StoredAmountsRefusal(c, r.receiptId);
+    } catch (const db::Error& e) {
+        throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, e.message()};
+    }
+    if (!refusal.isEmpty()) throw StepFailed{SettlementFailure::StoredAmounts, refusal, {}};
 }
 
 void markPaid(db::Connection& c, const SettlementRequest& r)
@@ -188,6 +203,7 @@ SettlementResult Settle(db::Connection& c, const SettlementRequest& r)
     bool cardWritten = false;
     try {
         db::Transaction tx(c);
+        checkStoredAmounts(c, r);
         markPaid(c, r);
         result.paySheet = writeRecord(c, r);
         if (r.method == PrePayment) usePrePayment(c, r, result.paySheet);

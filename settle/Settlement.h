@@ -15,7 +15,7 @@
 //   const settle::SettlementResult done = settle::Settle(connection, r);
 //   if (!done.ok) Prompter::current().inform(done.message);   // nothing was written
 //
-// Settle runs one transaction: the receipt turns paid (a first settlement only if it is still
+// Settle runs one transaction: the receipt's stored amounts are judged (StoredAmounts.h), the receipt turns paid (a first settlement only if it is still
 // unpaid: another desk that was first wins and this one fails with "收据结帐失败!"), the payment
 // record is written, a prepayment use is booked after checking the account again under a lock,
 // the voucher's value is reduced by a guarded relative update (never below 0; a voucher that no
@@ -82,6 +82,7 @@ struct SettlementRefused : std::runtime_error {
 enum class SettlementFailure {
     None,
     ReceiptNotUnpaid, // first settlement: the receipt was no longer unpaid (or is gone)
+    StoredAmounts,    // the receipt's rows hold an amount that is not one (StoredAmounts.h)
     PaymentRecord,
     PrePayShort,      // the account no longer covers the amount
     VoucherShort,     // the voucher no longer covers the amount

@@ -85,7 +85,7 @@ void StandardCheckoutForm::open()
             receiptId = db::toInteger(db::scalar(
                 c, u"SELECT ID FROM 收费收据表 WHERE 病历号=? AND rtrim(付款)='未付' ORDER BY ID"_s, {caseNumber}));
         });
-    quietly([&] { lines = receipt::loadStandardItems(c, receipt::ReceiptKind::CaseRecord, receiptId); });
+    receiptRead_([&] { lines = receipt::loadStandardItems(c, receipt::ReceiptKind::CaseRecord, receiptId); });
     total = SumItems(lines.lines()).undiscounted;
     int mode = DiscountOff;
     quietly([&] {
@@ -150,7 +150,7 @@ void StandardCheckoutForm::openFirst()
 void StandardCheckoutForm::openAgain()
 {
     db::Connection& c = *connection_;
-    quietly([&] { settledRecord_ = LoadSettledRecord(c, caseNumber, receiptId); });
+    receiptRead_([&] { settledRecord_ = LoadSettledRecord(c, caseNumber, receiptId); });
     quietly([&] {
         db::Query q(c, u"SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=?"_s, {caseNumber, receiptId});
         q.exec();
@@ -361,6 +361,11 @@ void StandardCheckoutForm::doctorChosen(int index, const QString& entryText)
 StandardCheckoutForm::Ending StandardCheckoutForm::settle()
 {
     if (viewOnly_) return Ending::Stay;
+    if (receiptRead_.failed()) {
+        failureDetail = receiptRead_.failure();
+        Prompter::current().inform(receiptRead_.message());
+        return Ending::Stay;
+    }
     db::Connection& c = *connection_;
     const QString arrearsNote = u"原欠款%1"_s.arg(money::format2(oldArrears));
     QString note = receiptNote;

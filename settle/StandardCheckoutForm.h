@@ -1,4 +1,5 @@
 #pragma once
+#include "common/OpeningRead.h"
 #include "db/Connection.h"
 #include "receipt/StandardItems.h"
 #include "settle/CheckoutForm.h"
@@ -117,6 +118,7 @@ private:
 
     db::ConnectionPtr connection_;
     std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
+    OpeningRead receiptRead_; // the receipt's lines and, for a re-settlement, its payment record
     bool viewOnly_ = false;
     int dateFixed_ = 0;
 };

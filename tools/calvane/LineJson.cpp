@@ -53,6 +53,11 @@ bool lineFromJson(const QJsonObject& json, OwnedLine& out, QString* error)
                 *error = QStringLiteral("line field %1: not a text").arg(key);
                 return false;
             }
+            // A host's text ends at its first NUL: the line would be stored cut short.
+            if (it->toString().contains(QChar(0))) {
+                *error = QStringLiteral("line field %1: holds a NUL character").arg(key);
+                return false;
+            }
             out.texts[text] = it->toString().toUtf8();
             *textField(out.line, text) = out.texts[text].constData();
         } else if (double* number = numberField(out.line, key)) {
