@@ -55,7 +55,9 @@ struct StockShort : settle::SettlementRefused {
 } // namespace
 
 PrescriptionCheckoutForm::PrescriptionCheckoutForm(db::ConnectionPtr connection, const Inputs& inputs)
-    : connection_(std::move(connection)), in_(inputs)
+    : settle::CheckoutCore(std::move(connection), inputs.resettle == 1, Kept::AllButCashAndPrePayment,
+                           settle::RuralInsurance),
+      in_(inputs)
 {
     patientName = inputs.patientName;
     patientNumber = inputs.patientNumber;
@@ -94,93 +96,20 @@ void PrescriptionCheckoutForm::open()
     // What is due is the receipt's 合计; a refund pays it back, so it is due as a negative amount.
     amountDue = refund ? -std::abs(total) : total;
     collected = amountDue;
-    if (in_.resettle == 1) {
-        receiptRead_([&] { settledRecord_ = settle::LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
-        // The method of the settlement being changed: a change of method is judged against it.
-        quietly([&] {
-            db::Query q(c, QStringLiteral("SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"),
-                        {in_.caseNumber, in_.receiptId});
-            q.exec();
-            if (!q.next()) return;
-            settledMethod = static_cast<int>(q.integer(QStringLiteral("MoneyPayed_type")));
-            methodAmount = q.number(QStringLiteral("OtherTypePayedMoney"));
-            cash = q.number(QStringLiteral("CashMoney"));
-            paySheet = static_cast<qint32>(q.integer(QStringLiteral("病历收费编号")));
-            voucherId = q.integer(QStringLiteral("PreferID"));
-        });
+    // A re-settlement starts from the payment as it was settled, on what is due now.
+    if (in_.resettle == 1 && loadSettledPayment(in_.caseNumber, in_.receiptId)) {
+        collected = amountDue;
+        dropStaleSplit();
     }
-    method = previousMethod_ = settledMethod;
     showMethod();
-}
-
-void PrescriptionCheckoutForm::showMethod()
-{
-    paymentVisible = method != settle::Cash;
-    paymentLabel = settle::paymentMethodLabel(method);
-    if (!paymentVisible) methodAmount = cash = 0.0;
 }
 
 void PrescriptionCheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
 {
-    // Judged first: a refused change leaves the settlement's amounts as they were.
-    if (in_.resettle == 1 && (index > settle::PrePayment || settledMethod > settle::PrePayment)) {
-        Prompter::current().inform(kMethodLocked);
-        method = settledMethod;
-        return;
-    }
-    if (index <= settle::Cash || index >= settle::RuralInsurance) {
-        method = previousMethod_ = settle::Cash;
-        voucherId = 0;
-        cardKind = 0;
-        showMethod();
-        return;
-    }
-    if (index == settle::PrePayment) {
-        qint32 use = 1;
-        int refused = 1;
-        quietly([&] {
-            refused = prepay::GetPrePayInfo1(*connection_, in_.resettle, use, patientNumber, account, paySheet);
-        });
-        if (refused != 0) {
-            method = previousMethod_;
-            return;
-        }
-    }
-    settle::PaymentForm::Inputs p;
-    p.toCollect = amountDue;
-    p.patientNumber = patientNumber;
-    p.resettle = in_.resettle;
-    p.account = account;
-    p.paySheet = paySheet;
-    p.method = index;
-    p.cash = cash;
-    p.arrears = arrearsLeft;
-    const std::optional<PaymentAnswer> answer = paymentDialog ? paymentDialog(p) : std::nullopt;
-    if (!answer) {
-        method = previousMethod_;
-        return;
-    }
-    const settle::PaymentSplit& s = answer->split;
-    method = previousMethod_ = index;
-    voucherId = index == settle::Voucher ? s.voucherId : 0;
-    cardKind = index == settle::Voucher ? s.cardKind : 0;
-    voucherNumber = index == settle::Voucher ? s.voucherNumber : QString();
-    if (index == settle::PrePayment) {
-        account = answer->account;
-        paySheet = answer->paySheet;
-    }
-    methodAmount = s.amount;
-    cash = s.cash;
-    collected = cash + methodAmount;
-    showMethod();
+    chooseMethod(index, paymentDialog, amountDue, patientNumber, arrearsLeft);
 }
 
-void PrescriptionCheckoutForm::collectedChanged()
-{
-    // A method other than cash or prepayment is locked on a re-settlement: it stays as settled.
-    if (in_.resettle == 1 && settledMethod > settle::PrePayment) return;
-    if (settle::splitIsStale(method, methodAmount, cash, collected)) methodChosen(settle::Cash, {});
-}
+void PrescriptionCheckoutForm::collectedChanged() { dropStaleSplit(); }
 
 void PrescriptionCheckoutForm::takeOutOfStock(db::Connection& c, const QDateTime& now)
 {
@@ -217,18 +146,12 @@ void PrescriptionCheckoutForm::takeLinesOutOfStock(db::Connection& c, const QDat
 PrescriptionCheckoutForm::Ending PrescriptionCheckoutForm::settle()
 {
     shortLines.clear();
-    failureDetail.clear();
-    if (receiptRead_.failed()) {
-        failureDetail = receiptRead_.failure();
-        Prompter::current().inform(receiptRead_.message());
-        return Ending::Stay;
-    }
+    if (!readyToSettle()) return Ending::Stay;
     db::Connection& c = *connection_;
     const bool voucher = method == settle::Voucher;
 
     settle::SettlementRequest r;
-    r.resettle = in_.resettle == 1;
-    r.settledRecord = settledRecord_;
+    fillRequest(r);
     r.receiptId = in_.receiptId;
     r.caseNumber = in_.caseNumber;
     r.receiptFields = {{QStringLiteral("病人姓名"), patientName}, {QStringLiteral("合计"), total},
@@ -248,22 +171,17 @@ PrescriptionCheckoutForm::Ending PrescriptionCheckoutForm::settle()
                        {QStringLiteral("CashMoney"), cash},
                        {QStringLiteral("GetLaterLeftMoneyFlag"), 1}};
     if (voucher) r.paymentFields.append({QStringLiteral("PreferID"), voucherId});
-    r.method = method;
-    r.methodAmount = methodAmount;
     r.patientNumber = patientNumber;
     r.cashier = cashier;
     r.date = date;
-    r.prepayAccount = account;
-    r.voucher = {voucherId, voucherNumber, cardKind, methodAmount};
     r.inTransaction = [&](db::Connection& tc, qint64) { takeOutOfStock(tc, tc.serverTime()); };
 
     const settle::SettlementResult done = settle::Settle(c, r);
-    if (!done.ok) {
+    if (!done.ok && !shortLines.isEmpty()) {
         failureDetail = done.detail.isEmpty() ? done.message : done.detail;
-        if (!shortLines.isEmpty()) return Ending::Shortage;
-        Prompter::current().inform(done.message);
-        return Ending::Stay;
+        return Ending::Shortage; // the stock check shows what is short
     }
+    if (!tookPayment(done)) return Ending::Stay;
     state = 1;
     Prompter::current().inform(kPrescriptionSettled);
     return Ending::Accept;

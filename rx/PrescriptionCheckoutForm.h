@@ -1,5 +1,5 @@
 #pragma once
-#include "common/OpeningRead.h"
+#include "settle/CheckoutCore.h"
 #include "db/Connection.h"
 #include "rx/MedicineLineList.h"
 #include "rx/Stock.h"
@@ -13,12 +13,12 @@
 namespace rx {
 
 inline const QString kPrescriptionSettled = QStringLiteral("收据结帐成功!");
-inline const QString kMethodLocked = QStringLiteral("结帐形式非现金或者预付费，不能修改！");
+inline const QString& kMethodLocked = settle::kMethodKept;
 
 // The prescription checkout ("处方结帐") without its widgets: settles a case-record
 // prescription through the shared settlement and takes its medicines out of stock in the same
 // transaction. No discount, no arrears, no fee categories.
-class PrescriptionCheckoutForm {
+class PrescriptionCheckoutForm : public settle::CheckoutCore {
 public:
     struct Inputs {
         int resettle = 0; // 1: an existing settlement of this receipt is changed
@@ -33,14 +33,6 @@ public:
     };
     enum class Ending { Stay, Accept, Shortage };
 
-    // What the payment dialog answered, and the account and record it worked with.
-    struct PaymentAnswer {
-        settle::PaymentSplit split;
-        qint32 account = 0;
-        qint32 paySheet = 0;
-    };
-    // Opens the payment dialog; nothing when it was cancelled.
-    using PaymentDialog = std::function<std::optional<PaymentAnswer>(const settle::PaymentForm::Inputs&)>;
 
     PrescriptionCheckoutForm(db::ConnectionPtr connection, const Inputs& inputs);
 
@@ -62,37 +54,19 @@ public:
     QStringList nurses;
     double total = 0.0;       // 合计
     double amountDue = 0.0;   // 合计, negative for a refund receipt
-    double collected = 0.0;   // 实收金额
     double arrearsLeft = 0.0; // 现欠款 (never shown)
-    int method = 0;           // 付款方式
-    double methodAmount = 0.0; // 收款金额
-    double cash = 0.0;         // 现金交款
-    bool paymentVisible = false;
-    QString paymentLabel;
     QList<QStringList> rows; // the prescription list
     qint32 state = 0;
     QList<ShortLine> shortLines; // after Ending::Shortage
-    QString failureDetail;       // why the last checkout failed, for the host
 
     // Kept while the dialog is open.
     bool refund = false;   // FeeIO: the receipt pays money back
-    int settledMethod = 0; // of the existing settlement, read from its payment record
-    qint32 account = 0;
-    qint32 paySheet = 0;
-    qint64 voucherId = 0;
-    int cardKind = 0;
-    QString voucherNumber;
 
 private:
-    void showMethod();
     void takeOutOfStock(db::Connection& c, const QDateTime& now);
     void takeLinesOutOfStock(db::Connection& c, const QDateTime& now);
 
-    db::ConnectionPtr connection_;
     Inputs in_;
-    int previousMethod_ = 0;
-    std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
-    OpeningRead receiptRead_; // the receipt, its lines and, for a re-settlement, its payment record
 };
 
 } // namespace rx

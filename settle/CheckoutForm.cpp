@@ -49,8 +49,9 @@ double wholeYuanArrears(double arrears)
 } // namespace
 
 CheckoutForm::CheckoutForm(db::ConnectionPtr connection, const Inputs& inputs)
-    : patientName(inputs.patientName), patientNumber(inputs.patientNumber), doctorNumber(inputs.doctorNumber),
-      cashier(inputs.cashier), state(inputs.state), connection_(std::move(connection)), in_(inputs)
+    : CheckoutCore(std::move(connection), inputs.resettle == 1, Kept::Voucher, PaymentMethodCount),
+      patientName(inputs.patientName), patientNumber(inputs.patientNumber), doctorNumber(inputs.doctorNumber),
+      cashier(inputs.cashier), state(inputs.state), in_(inputs)
 {
 }
 
@@ -72,12 +73,7 @@ void CheckoutForm::recomputeDiscount()
     dropStaleSplit();
 }
 
-void CheckoutForm::dropStaleSplit()
-{
-    // A voucher spent by the first settlement stays: that payment cannot be changed here.
-    if (in_.resettle == 1 && method == Voucher) return;
-    if (splitIsStale(method, methodAmount, cash, collected)) methodChosen(Cash, {});
-}
+void CheckoutForm::collectedBySplit() { arrearsLeft = arrearsAfter(discounted, collected, otherFree); }
 
 void CheckoutForm::open()
 {
@@ -165,24 +161,13 @@ void CheckoutForm::openFirst()
 void CheckoutForm::openAgain()
 {
     db::Connection& c = *connection_;
-    receiptRead_([&] { settledRecord_ = LoadSettledRecord(c, in_.caseNumber, in_.receiptId); });
-    quietly([&] {
-        db::Query q(c, u"SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=? ORDER BY 病历收费编号"_s,
-                    {in_.caseNumber, in_.receiptId});
-        q.exec();
-        if (!q.next()) return;
-        oldArrears = q.number(u"原欠金额"_s);
-        amountDue = q.number(u"实收费用"_s);
-        collected = q.number(u"收款金额"_s);
-        arrearsLeft = q.number(u"余额"_s);
-        method = previousMethod = int(q.integer(u"MoneyPayed_type"_s));
-        methodAmount = q.number(u"OtherTypePayedMoney"_s);
-        cash = q.number(u"CashMoney"_s);
-        paySheet = qint32(q.integer(u"病历收费编号"_s));
-        arrearsLater = q.integer(u"GetLaterLeftMoneyFlag"_s) == 1;
-        settleNote = q.text(u"备注"_s);
-        voucherId = q.integer(u"PreferID"_s);
-    });
+    if (loadSettledPayment(in_.caseNumber, in_.receiptId)) {
+        oldArrears = db::toNumber(settledValue(u"原欠金额"_s));
+        amountDue = db::toNumber(settledValue(u"实收费用"_s));
+        arrearsLeft = db::toNumber(settledValue(u"余额"_s));
+        arrearsLater = db::toInteger(settledValue(u"GetLaterLeftMoneyFlag"_s)) == 1;
+        settleNote = db::toText(settledValue(u"备注"_s));
+    }
     quietly([&] { FillDiscountTypeList(c, settings, patientNumber, discount.list); });
     quietly([&] {
         db::Query q(c, u"SELECT 收费收据表.FeeIO,收费收据表.医生姓名,病历收费单.收款人,Discout_Type,Discout,Discout_Note,"
@@ -232,12 +217,7 @@ void CheckoutForm::openAgain()
             discount.label = kCardLabel;
         }
     }
-    if (method != Cash) {
-        paymentVisible = true;
-        paymentLabel = paymentMethodLabel(method);
-    }
-    // A voucher was spent when the receipt was first settled: that payment cannot be changed.
-    methodEnabled = method != Voucher;
+    showMethod();
 }
 
 // A refund receipt pays its categories back: its total, and so what is due and collected,
@@ -323,63 +303,7 @@ void CheckoutForm::discountSwitched(bool on)
 
 void CheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
 {
-    if (index <= Cash || index >= PaymentMethodCount) {
-        method = previousMethod = Cash;
-        paymentVisible = false;
-        methodAmount = cash = 0.0;
-        voucherId = 0;
-        cardKind = 0;
-        return;
-    }
-    if (in_.resettle == 1 && index == Voucher) {
-        Prompter::current().inform(kVoucherLocked);
-        method = previousMethod;
-        return;
-    }
-    if (index == PrePayment) {
-        qint32 use = 1;
-        int refused = 1;
-        quietly([&] { refused = prepay::GetPrePayInfo1(*connection_, in_.resettle, use, patientNumber, account, paySheet); });
-        if (refused != 0) {
-            method = previousMethod;
-            return;
-        }
-    }
-    PaymentForm::Inputs p;
-    p.toCollect = collected;
-    p.patientNumber = patientNumber;
-    p.resettle = in_.resettle;
-    p.account = account;
-    p.paySheet = paySheet;
-    p.method = index;
-    p.cash = cash;
-    p.arrears = arrearsLeft;
-    const std::optional<PaymentAnswer> answer = paymentDialog ? paymentDialog(p) : std::nullopt;
-    if (!answer) {
-        method = previousMethod;
-        return;
-    }
-    const PaymentSplit& s = answer->split;
-    method = previousMethod = index;
-    if (index == Voucher) {
-        voucherId = s.voucherId;
-        cardKind = s.cardKind;
-        voucherNumber = s.voucherNumber;
-        voucherLeftAfter = s.available - s.amount;
-    } else {
-        voucherId = 0;
-        cardKind = 0;
-    }
-    if (index == PrePayment) {
-        account = answer->account;
-        paySheet = answer->paySheet;
-    }
-    cash = s.cash;
-    methodAmount = s.amount;
-    collected = cash + methodAmount;
-    arrearsLeft = arrearsAfter(discounted, collected, otherFree);
-    paymentVisible = true;
-    paymentLabel = paymentMethodLabel(index);
+    chooseMethod(index, paymentDialog, collected, patientNumber, arrearsLeft);
 }
 
 void CheckoutForm::doctorChosen(int index, const QString& entryText)
@@ -394,12 +318,7 @@ void CheckoutForm::doctorChosen(int index, const QString& entryText)
 CheckoutForm::Ending CheckoutForm::settle()
 {
     Prompter& prompter = Prompter::current();
-    failureDetail.clear();
-    if (receiptRead_.failed()) {
-        failureDetail = receiptRead_.failure();
-        prompter.inform(receiptRead_.message());
-        return Ending::Stay;
-    }
+    if (!readyToSettle()) return Ending::Stay;
     if (doctor.isEmpty()) {
         prompter.inform(kNoDoctor);
         return Ending::Stay;
@@ -437,21 +356,16 @@ CheckoutForm::Ending CheckoutForm::settle()
     p.voucherId = voucherId;
 
     SettlementRequest r;
-    r.resettle = in_.resettle == 1;
-    r.settledRecord = settledRecord_;
+    fillRequest(r);
     r.receiptId = in_.receiptId;
     r.caseNumber = in_.caseNumber;
     r.receiptFields = {{u"收款人"_s, cashier}, {u"备注"_s, receiptNote}, {u"日期"_s, date},
                        {u"医生姓名"_s, doctor}, {u"科室"_s, department}, {u"医生编号"_s, doctorNumber},
                        {u"护士"_s, nurse}};
     r.paymentFields = CheckoutPaymentFields(p);
-    r.method = method;
-    r.methodAmount = methodAmount;
     r.patientNumber = patientNumber;
     r.cashier = cashier;
     r.date = date;
-    r.prepayAccount = account;
-    r.voucher = {voucherId, voucherNumber, cardKind, methodAmount};
     // Points and the conversion into prepayment belong to the settlement: any of them failing
     // takes the whole settlement back, and a settlement never stands without its points.
     SettlementBookings b;
@@ -471,14 +385,7 @@ CheckoutForm::Ending CheckoutForm::settle()
     b.conversion.receiptId = in_.receiptId;
     r.inTransaction = [&b](db::Connection& tc, qint64 sheet) { BookWithSettlement(tc, b, sheet); };
 
-    const SettlementResult done = Settle(c, r);
-    if (!done.ok) {
-        failureDetail = done.detail.isEmpty() ? done.message : done.detail;
-        prompter.inform(done.message);
-        return Ending::Stay;
-    }
-    paySheet = qint32(done.paySheet);
-    if (method == Voucher && !r.resettle) voucherLeftAfter = done.voucherLeft;
+    if (!tookPayment(Settle(c, r))) return Ending::Stay;
     printEnabled = true;
     prompter.inform(kSettled);
     return Ending::Accept;

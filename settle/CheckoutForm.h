@@ -1,5 +1,5 @@
 #pragma once
-#include "common/OpeningRead.h"
+#include "settle/CheckoutCore.h"
 #include "db/Connection.h"
 #include "settle/PaymentRecord.h"
 #include "receipt/FeeCategories.h"
@@ -19,13 +19,13 @@ namespace settle
 
 inline const QString kNoDoctor = QStringLiteral("医生信息不应为空!");
 inline const QString kSettled = QStringLiteral("收据结帐成功!");
-inline const QString kVoucherLocked = QStringLiteral("结帐形式消费券/卡，已经失效，不能修改！");
+inline const QString& kVoucherLocked = kVoucherKept;
 inline const QString kRefundText = QStringLiteral("退费收据");
 
 // The checkout of a category receipt ("收费结帐") without its widgets: the fields it shows,
 // which controls are shown and enabled, and what each handler does. The dialog takes the
 // fields from its controls, calls a handler, and shows the fields again.
-class CheckoutForm {
+class CheckoutForm : public CheckoutCore {
 public:
     struct Inputs {
         int resettle = 0; // 1: the receipt was settled before and its payment record is rewritten
@@ -39,15 +39,6 @@ public:
         qint32 state = 0; // the settlement state integer handed back to the host
     };
     enum class Ending { Stay, Accept };
-
-    // What the payment dialog answered: the split and the account and record it worked with.
-    struct PaymentAnswer {
-        PaymentSplit split;
-        qint32 account = 0;
-        qint32 paySheet = 0;
-    };
-    // Opens the payment dialog; nothing when it was cancelled.
-    using PaymentDialog = std::function<std::optional<PaymentAnswer>(const PaymentForm::Inputs&)>;
 
     CheckoutForm(db::ConnectionPtr connection, const Inputs& inputs);
 
@@ -80,7 +71,6 @@ public:
     bool arrearsLater = false;   // "原欠款暂不结帐"
     double amountDue = 0.0;      // "应收金额"
     double discounted = 0.0;     // "折后金额"
-    double collected = 0.0;      // "实收金额"
     double arrearsLeft = 0.0;    // "现欠款(元)"
     DiscountState discount;      // "折  扣", "折扣说明", the type list
     bool switchOn = true;        // "收费优惠"
@@ -88,9 +78,6 @@ public:
     QString otherFreeReason;
     double otherFree = 0.0;      // "优惠金额"
     QString otherFreeNote;       // "优惠备注"
-    int method = Cash;           // "付款方式"
-    double methodAmount = 0.0;   // "收款金额"
-    double cash = 0.0;           // "现金交款"
     QString receiptNote;         // "备   注"
     QString settleNote;          // "结帐备注"
     QString doctor, department, nurse;
@@ -105,25 +92,13 @@ public:
     bool discountVisible = false;     // "折  扣", "折后金额", "折扣说明", the list, their labels
     bool discountEnabled = true;
     bool otherFreeVisible = false;
-    bool paymentVisible = false;      // "收款金额", "现金交款" and their labels
-    QString paymentLabel;             // the label of "收款金额"
-    bool methodEnabled = true;
     bool printEnabled = false;        // "打  印", "打印预览" after a settlement
 
     // Kept while the dialog is open.
     int refund = 0;
-    qint32 account = 0;
-    qint32 paySheet = 0;
     double usablePrePay = 0.0;
-    qint64 voucherId = 0;
-    int cardKind = 0;
-    QString voucherNumber;
-    double voucherLeftAfter = 0.0;
-    int previousMethod = Cash;
     DiscountSettings settings;
     qint32 state = 0;
-    // Why the last settlement failed, in the database's words (for the host's error record).
-    QString failureDetail;
 
 private:
     void openFirst();
@@ -131,13 +106,10 @@ private:
     DiscountChoiceInputs choiceInputs() const;
     ReceiptAmounts receiptAmounts() const;
     void recomputeDiscount(); // algorithm of the receipt-wide discount, into "折后金额" and "实收金额"
-    void dropStaleSplit();    // what is collected changed: a split made for another amount goes
+    void collectedBySplit() override;
 
-    db::ConnectionPtr connection_;
     Inputs in_;
     double cumulativeFees_ = 0.0;
-    std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
-    OpeningRead receiptRead_; // the receipt and, for a re-settlement, its payment record
 };
 
 } // namespace settle

@@ -62,7 +62,8 @@ db::FieldValues CheckoutPaymentFields(const PaymentRecord& r)
 namespace {
 // What a settlement took and how: a re-settlement must still find these as it loaded them.
 const QStringList kSettledWith{u"病历号"_s, u"ReceiptID"_s, u"MoneyPayed_type"_s, u"收款金额"_s,
-                               u"OtherTypePayedMoney"_s, u"CashMoney"_s, u"PreferID"_s, u"实收费用"_s, u"余额"_s};
+                               u"OtherTypePayedMoney"_s, u"CashMoney"_s, u"PreferID"_s, u"实收费用"_s, u"余额"_s,
+                               u"原欠金额"_s, u"GetLaterLeftMoneyFlag"_s, u"备注"_s};
 } // namespace
 
 std::optional<db::LoadedRow> LoadSettledRecord(db::Connection& c, qint64 caseNumber, qint64 receiptId)

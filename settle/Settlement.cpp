@@ -62,6 +62,38 @@ void checkStoredAmounts(db::Connection& c, const SettlementRequest& r)
     if (!refusal.isEmpty()) throw StepFailed{SettlementFailure::StoredAmounts, refusal, {}};
 }
 
+// The payment record says what was taken and how; the settlement takes exactly that. A method
+// other than cash and the cash beside it add up to what is collected, the method takes what the
+// record says it paid, and cash alone records nothing paid by a method. Judged in fen.
+std::optional<double> fieldAmount(const db::FieldValues& fields, const QString& column)
+{
+    for (const auto& [name, value] : fields)
+        if (name == column) return value.isNull() ? 0.0 : value.toDouble();
+    return std::nullopt;
+}
+
+void checkSplit(const SettlementRequest& r)
+{
+    const auto collected = fieldAmount(r.paymentFields, u"收款金额"_s);
+    if (!collected) return; // a record that does not say what it collected
+    const qint64 method = money::toFen(fieldAmount(r.paymentFields, u"OtherTypePayedMoney"_s).value_or(0.0));
+    const qint64 cash = money::toFen(fieldAmount(r.paymentFields, u"CashMoney"_s).value_or(0.0));
+    const qint64 whole = money::toFen(*collected);
+    QString why;
+    if (r.method == Cash) {
+        if (method != 0 || (cash != 0 && cash != whole)) why = u"cash settlement records %1 paid by a method and %2 in cash of %3"_s;
+    } else if (method + cash != whole) {
+        why = u"method %1 and cash %2 do not add up to the %3 collected"_s;
+    } else if (method != money::toFen(r.methodAmount) || (r.method == Voucher && method != money::toFen(r.voucher.amount))) {
+        why = u"the record says %1 by the method, the settlement would take "_s + money::format2(r.methodAmount)
+            + u" (cash %2, collected %3)"_s;
+    }
+    if (why.isEmpty()) return;
+    throw StepFailed{SettlementFailure::Split, kSplitDisagrees,
+                     why.arg(money::format2(money::fromFen(method)), money::format2(money::fromFen(cash)),
+                             money::format2(*collected))};
+}
+
 void markPaid(db::Connection& c, const SettlementRequest& r)
 {
     db::FieldValues fields{{u"付款"_s, u"已付"_s}};
@@ -202,6 +234,7 @@ SettlementResult Settle(db::Connection& c, const SettlementRequest& r)
     SettlementResult result;
     bool cardWritten = false;
     try {
+        checkSplit(r);
         db::Transaction tx(c);
         checkStoredAmounts(c, r);
         markPaid(c, r);

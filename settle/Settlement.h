@@ -29,6 +29,7 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 namespace settle
@@ -42,6 +43,9 @@ inline bool isSettlementFlag(int flag) { return flag == 0 || flag == 1; }
 inline const QString kPaymentRecordFailed = QStringLiteral("进行收费登记时发生错误!");
 inline const QString kVoucherRecordFailed = QStringLiteral("修改记录不成功!");
 inline const QString kICCardWriteFailed = QStringLiteral("IC卡写入失败，本次结帐没有完成！");
+// The payment's parts do not add up to what is collected, or the method would take another
+// amount than the record says: nothing is settled.
+inline const QString kSplitDisagrees = QStringLiteral("收款金额与付款方式、现金交款的金额不符，没有结帐！");
 inline const QString kPrePayShort = QStringLiteral("该患者可使用的预付费金额不足%1元，不能结帐！");
 
 // What a voucher payment takes off the voucher.
@@ -83,6 +87,7 @@ enum class SettlementFailure {
     None,
     ReceiptNotUnpaid, // first settlement: the receipt was no longer unpaid (or is gone)
     StoredAmounts,    // the receipt's rows hold an amount that is not one (StoredAmounts.h)
+    Split,            // the record's method, cash and collected do not agree with what is taken
     PaymentRecord,
     PrePayShort,      // the account no longer covers the amount
     VoucherShort,     // the voucher no longer covers the amount

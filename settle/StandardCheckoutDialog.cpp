@@ -165,6 +165,8 @@ void StandardCheckoutDialog::showFields()
     showAmount(ui_->collectedEdit, f.collected);
     showAmount(ui_->arrearsLeftEdit, f.arrearsLeft);
     ui_->methodCombo->setCurrentIndex(f.method);
+    ui_->methodCombo->setEnabled(f.methodEnabled);
+    if (!f.paymentLabel.isEmpty()) ui_->methodAmountLabel->setText(f.paymentLabel);
     for (QWidget* w : std::initializer_list<QWidget*>{ui_->methodAmountLabel, ui_->methodAmountEdit, ui_->cashLabel,
                                                       ui_->cashEdit})
         w->setVisible(f.paymentVisible);

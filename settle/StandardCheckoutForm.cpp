@@ -57,7 +57,8 @@ db::FieldValues standardPaymentFields(const PaymentRecord& p)
 } // namespace
 
 StandardCheckoutForm::StandardCheckoutForm(db::ConnectionPtr connection, const Inputs& in)
-    : connection_(std::move(connection)), viewOnly_(in.viewOnly), dateFixed_(in.dateFixed)
+    : CheckoutCore(std::move(connection), in.resettle == 1, Kept::Voucher, PaymentMethodCount),
+      viewOnly_(in.viewOnly), dateFixed_(in.dateFixed)
 {
     resettle = in.resettle == 1 ? 1 : 0;
     caseNumber = in.caseNumber;
@@ -150,24 +151,14 @@ void StandardCheckoutForm::openFirst()
 void StandardCheckoutForm::openAgain()
 {
     db::Connection& c = *connection_;
-    receiptRead_([&] { settledRecord_ = LoadSettledRecord(c, caseNumber, receiptId); });
-    quietly([&] {
-        db::Query q(c, u"SELECT * FROM 病历收费单 WHERE 病历号=? AND ReceiptID=?"_s, {caseNumber, receiptId});
-        q.exec();
-        if (!q.next()) return;
-        oldArrears = q.number(u"原欠金额"_s);
-        amountDue = q.number(u"实收费用"_s);
-        collected = discounted = q.number(u"收款金额"_s);
-        arrearsLeft = q.number(u"余额"_s);
-        method = int(q.integer(u"MoneyPayed_type"_s));
-        methodAmount = q.number(u"OtherTypePayedMoney"_s);
-        cash = q.number(u"CashMoney"_s);
-        paySheet = qint32(q.integer(u"病历收费编号"_s));
-        arrearsLater = q.integer(u"GetLaterLeftMoneyFlag"_s) == 1;
-        voucherId = q.integer(u"PreferID"_s);
-    });
+    if (loadSettledPayment(caseNumber, receiptId)) {
+        oldArrears = db::toNumber(settledValue(u"原欠金额"_s));
+        amountDue = db::toNumber(settledValue(u"实收费用"_s));
+        discounted = collected;
+        arrearsLeft = db::toNumber(settledValue(u"余额"_s));
+        arrearsLater = db::toInteger(settledValue(u"GetLaterLeftMoneyFlag"_s)) == 1;
+    }
     arrearsLaterVisible = oldArrears != 0.0;
-    paymentVisible = method != Cash;
     quietly([&] {
         db::Query q(c,
                     u"SELECT 收费收据表.FeeIO,收费收据表.护士,Doctor_Discout,Doctor_Discout_Value,收费收据表.医生姓名,"
@@ -257,11 +248,7 @@ void StandardCheckoutForm::recompute()
     dropStaleSplit();
 }
 
-void StandardCheckoutForm::dropStaleSplit()
-{
-    if (resettle == 1 && method == Voucher) return;
-    if (splitIsStale(method, methodAmount, cash, collected)) methodChosen(Cash, {});
-}
+void StandardCheckoutForm::collectedBySplit() { arrearsLeft = arrearsAfter(discounted, collected, otherFree); }
 
 void StandardCheckoutForm::discountChosen(int entry)
 {
@@ -313,40 +300,7 @@ void StandardCheckoutForm::discountSwitched(bool on)
 
 void StandardCheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
 {
-    if (index == Cash) {
-        method = Cash;
-        methodAmount = cash = 0.0;
-        paymentVisible = false;
-        return;
-    }
-    // No prepayment to use: the refusal is said and the method stays as it was, so the record
-    // never claims a payment from prepayment that took nothing.
-    if (index == PrePayment) {
-        qint32 use = 1;
-        int refused = 1;
-        quietly([&] { refused = prepay::GetPrePayInfo1(*connection_, resettle, use, patientNumber, account, paySheet); });
-        if (refused != 0) return;
-    }
-    if (!paymentDialog) return;
-    PaymentForm::Inputs in;
-    in.toCollect = collected;
-    in.patientNumber = patientNumber;
-    in.resettle = resettle;
-    in.account = account;
-    in.paySheet = paySheet;
-    in.method = index;
-    in.cash = cash;
-    in.arrears = arrearsLeft;
-    const std::optional<PaymentAnswer> answer = paymentDialog(in);
-    if (!answer) return; // the method stays as it was
-    method = answer->split.method;
-    methodAmount = answer->split.amount;
-    cash = answer->split.cash;
-    voucherId = answer->split.voucherId;
-    voucherNumber = answer->split.voucherNumber;
-    cardKind = answer->split.cardKind;
-    account = answer->account;
-    paymentVisible = true;
+    chooseMethod(index, paymentDialog, collected, patientNumber, arrearsLeft);
 }
 
 void StandardCheckoutForm::doctorChosen(int index, const QString& entryText)
@@ -360,12 +314,7 @@ void StandardCheckoutForm::doctorChosen(int index, const QString& entryText)
 
 StandardCheckoutForm::Ending StandardCheckoutForm::settle()
 {
-    if (viewOnly_) return Ending::Stay;
-    if (receiptRead_.failed()) {
-        failureDetail = receiptRead_.failure();
-        Prompter::current().inform(receiptRead_.message());
-        return Ending::Stay;
-    }
+    if (viewOnly_ || !readyToSettle()) return Ending::Stay;
     db::Connection& c = *connection_;
     const QString arrearsNote = u"原欠款%1"_s.arg(money::format2(oldArrears));
     QString note = receiptNote;
@@ -400,8 +349,7 @@ StandardCheckoutForm::Ending StandardCheckoutForm::settle()
     p.voucherId = voucherId;
 
     SettlementRequest r;
-    r.resettle = resettle == 1;
-    r.settledRecord = settledRecord_;
+    fillRequest(r);
     r.receiptId = receiptId;
     r.caseNumber = caseNumber;
     r.receiptFields = {{u"病人姓名"_s, patientName},
@@ -414,13 +362,9 @@ StandardCheckoutForm::Ending StandardCheckoutForm::settle()
                        {u"医生编号"_s, doctorNumber},
                        {u"护士"_s, nurse}};
     r.paymentFields = standardPaymentFields(p);
-    r.method = method;
-    r.methodAmount = methodAmount;
     r.patientNumber = patientNumber;
     r.cashier = cashier;
     r.date = date;
-    r.prepayAccount = account;
-    r.voucher = {voucherId, voucherNumber, cardKind, methodAmount};
     // Points, the conversion into prepayment and the lines with their discounts belong to the
     // settlement: any of them failing takes the whole settlement back.
     SettlementBookings b;
@@ -443,15 +387,9 @@ StandardCheckoutForm::Ending StandardCheckoutForm::settle()
         BookWithSettlement(tc, b, sheet);
         receipt::saveStandardItems(tc, receipt::ReceiptKind::CaseRecord, receiptId, lines);
     };
-    const SettlementResult done = Settle(c, r);
-    if (!done.ok) {
-        failureDetail = done.detail.isEmpty() ? done.message : done.detail;
-        if (!done.message.isEmpty()) Prompter::current().inform(done.message);
-        return Ending::Stay;
-    }
+    if (!tookPayment(Settle(c, r))) return Ending::Stay;
     lines.markSaved({});
     receiptNote = note;
-    paySheet = qint32(done.paySheet);
     settled = 1;
     printEnabled = true;
     Prompter::current().inform(settledText);

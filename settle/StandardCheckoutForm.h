@@ -1,5 +1,4 @@
 #pragma once
-#include "common/OpeningRead.h"
 #include "db/Connection.h"
 #include "receipt/StandardItems.h"
 #include "settle/CheckoutForm.h"
@@ -18,7 +17,7 @@ namespace settle {
 // The checkout of a standard-item receipt ("收费结帐") without its widgets: the receipt's lines
 // with their discounts, the doctor's approved discount, and one settlement transaction that
 // also books points per fee item, converts fees into prepayment and saves the lines back.
-class StandardCheckoutForm {
+class StandardCheckoutForm : public CheckoutCore {
 public:
     struct Inputs {
         int resettle = 0; // 1: settled before, its payment record is rewritten
@@ -30,9 +29,6 @@ public:
         bool viewOnly = false; // StandartPayResult: looked at and printed, never settled
     };
     enum class Ending { Stay, Accept };
-    // The payment dialog of every checkout.
-    using PaymentAnswer = CheckoutForm::PaymentAnswer;
-    using PaymentDialog = CheckoutForm::PaymentDialog;
 
     StandardCheckoutForm(db::ConnectionPtr connection, const Inputs& inputs);
 
@@ -61,7 +57,6 @@ public:
     bool arrearsLater = false; // "原欠款暂不结帐"
     double amountDue = 0.0;    // "应收金额"
     double discounted = 0.0;   // "折后金额"
-    double collected = 0.0;    // "实收金额"
     double arrearsLeft = 0.0;  // "现欠款(元)"
     DiscountState discount;
     bool switchOn = true;
@@ -69,9 +64,6 @@ public:
     QString otherFreeReason;
     double otherFree = 0.0;
     QString otherFreeNote;
-    int method = Cash;
-    double methodAmount = 0.0;
-    double cash = 0.0;
     QString receiptNote;  // "备注"
     QString settleNote;   // "结帐备注"
     QString doctor, department, nurse;
@@ -90,7 +82,6 @@ public:
     bool discountFieldVisible = true; // "折  扣" itself: the lines' own rates hide it
     bool switchVisible = false;
     bool otherFreeVisible = false;
-    bool paymentVisible = false;
     bool settleVisible = true;      // "结   帐"
     bool printEnabled = false;
 
@@ -98,15 +89,9 @@ public:
     qint64 receiptId = 0;
     qint64 caseNumber = 0;
     int resettle = 0;
-    qint32 account = 0;
-    qint32 paySheet = 0;
     double usablePrePay = 0.0;
-    qint64 voucherId = 0;
-    int cardKind = 0;
-    QString voucherNumber;
     DiscountSettings settings;
     int settled = 0;          // the result flag: 1 once settled
-    QString failureDetail;    // the database's words for a failed settlement
 
 private:
     void openFirst();
@@ -114,11 +99,8 @@ private:
     void applyDoctorDiscount();
     DiscountChoiceInputs choiceInputs() const;
     void recompute(); // evaluating the discount over the lines into the amounts
-    void dropStaleSplit(); // what is collected changed: a split made for another amount goes
+    void collectedBySplit() override;
 
-    db::ConnectionPtr connection_;
-    std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
-    OpeningRead receiptRead_; // the receipt's lines and, for a re-settlement, its payment record
     bool viewOnly_ = false;
     int dateFixed_ = 0;
 };
