@@ -113,6 +113,12 @@ inline settle::SettlementRequest request(qint64 receiptId, double amount, int me
     return r;
 }
 
+inline void setField(db::FieldValues& fields, const QString& column, const QVariant& value)
+{
+    for (auto& f : fields)
+        if (f.first == column) f.second = value;
+}
+
 // A card reader that holds its card in memory; `broken` refuses every write.
 struct MemoryCard : db::ICCardDevice {
     QString content;

@@ -156,10 +156,12 @@ class TestSettlement : public QObject
         QTest::addColumn<QString>("message");
         const QStringList cases{u"already paid"_s, u"receipt gone"_s, u"voucher short"_s, u"voucher taken back"_s,
                                 u"voucher expired"_s, u"prepayment short"_s, u"no account"_s, u"caller refuses"_s,
-                                u"caller fails"_s, u"card unwritable"_s};
+                                u"caller fails"_s, u"card unwritable"_s, u"split short"_s, u"debit differs"_s,
+                                u"cash with a method amount"_s};
         const QStringList said{kReceiptNotSettled, kReceiptNotSettled, kVoucherShort, kVoucherNotIssued,
                                kVoucherExpired, kPrePayShort.arg(u"100.00"_s), kPrePayShort.arg(u"100.00"_s),
-                               u"库存不足"_s, kPaymentRecordFailed, kICCardWriteFailed};
+                               u"库存不足"_s, kPaymentRecordFailed, kICCardWriteFailed, kSplitDisagrees,
+                               kSplitDisagrees, kSplitDisagrees};
         for (const QString& b : testdb::backends())
             for (int i = 0; i < cases.size(); ++i)
                 QTest::addRow("%s %s", qPrintable(b), qPrintable(cases[i])) << b << cases[i] << said[i];
@@ -193,6 +195,10 @@ class TestSettlement : public QObject
         if (kase == u"already paid"_s)
             db::execute(*k.c, u"UPDATE 收费收据表 SET 付款='已付' WHERE ID=?"_s, {id});
         if (kase == u"receipt gone"_s) r.receiptId = r.receiptId + 1000;
+        // What the record says it took must be what is taken, to the fen.
+        if (kase == u"split short"_s) settletest::setField(r.paymentFields, u"CashMoney"_s, 19.99);
+        if (kase == u"debit differs"_s) r.voucher.amount = 80.01;
+        if (kase == u"cash with a method amount"_s) r.method = Cash;
         const QString paidBefore = k.paid(id);
 
         const SettlementResult done = Settle(*k.c, r);

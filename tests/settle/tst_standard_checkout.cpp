@@ -381,6 +381,73 @@ private Q_SLOTS:
         else QCOMPARE(k.voucherLeft(voucher), 100.0 - spentMeanwhile - (settles ? 80.0 : 0.0));
     }
 
+    // A receipt first paid by voucher is re-settled: the voucher's payment stays (another method
+    // is refused with the locked message and the list is disabled), a new amount is made up in
+    // cash, and the voucher is debited once, by the first settlement.
+    void resettlementKeepsTheVoucher_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<double>("collectedAgain");
+        QTest::addColumn<bool>("settles");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s: more collected, cash makes it up", qPrintable(b)) << b << 95.0 << true;
+            QTest::addRow("%s: less than the voucher paid", qPrintable(b)) << b << 60.0 << false;
+        }
+    }
+    void resettlementKeepsTheVoucher()
+    {
+        QFETCH(QString, backend);
+        QFETCH(double, collectedAgain);
+        QFETCH(bool, settles);
+        Clinic k(backend);
+        const qint64 id = standardReceipt(k, {{"洁治", 80, 1}, {"拍片", 20, 1}});
+        const qint64 voucher = k.voucher(QStringLiteral("V1"), 100.0);
+        const auto payByVoucher = [&](const PaymentForm::Inputs& in) {
+            StandardCheckoutForm::PaymentAnswer a;
+            a.split.method = Voucher;
+            a.split.amount = 70.0;
+            a.split.cash = in.toCollect - 70.0;
+            a.split.available = 100.0;
+            a.split.voucherId = voucher;
+            a.split.voucherNumber = QStringLiteral("V1");
+            return std::optional(a);
+        };
+        {
+            StandardCheckoutForm first(k.c, inputs(id));
+            first.open();
+            first.methodChosen(Voucher, payByVoucher);
+            ScriptedPrompter prompter;
+            QCOMPARE(first.settle(), StandardCheckoutForm::Ending::Accept);
+        }
+        QCOMPARE(k.voucherLeft(voucher), 30.0);
+
+        StandardCheckoutForm again(k.c, inputs(id, 1));
+        again.open();
+        QCOMPARE(again.method, int(Voucher));
+        QVERIFY(!again.methodEnabled);
+        ScriptedPrompter prompter;
+        bool opened = false;
+        for (const int other : {int(Cash), int(BankCard), int(Voucher)})
+            again.methodChosen(other, [&](const PaymentForm::Inputs& in) { opened = true; return payByVoucher(in); });
+        QVERIFY(!opened);
+        QCOMPARE(prompter.shown, QStringList(3, kVoucherKept));
+        QCOMPARE(again.method, int(Voucher));
+        QCOMPARE(again.methodAmount, 70.0);
+
+        again.collected = collectedAgain;
+        again.collectedChanged();
+        QCOMPARE(again.method, int(Voucher));
+        QCOMPARE(again.cash, collectedAgain - 70.0);
+        prompter.shown.clear();
+        QCOMPARE(again.settle() == StandardCheckoutForm::Ending::Accept, settles);
+        if (!settles) QCOMPARE(prompter.shown, QStringList{kKeptPaymentExceeds.arg(u"消费券/卡"_s, u"70.00"_s)});
+        QCOMPARE(k.voucherLeft(voucher), 30.0);
+        QCOMPARE(db::toNumber(paymentColumn(k, id, "MoneyPayed_type")), double(Voucher));
+        QCOMPARE(db::toNumber(paymentColumn(k, id, "OtherTypePayedMoney")), 70.0);
+        QCOMPARE(db::toNumber(paymentColumn(k, id, "CashMoney")), settles ? collectedAgain - 70.0 : 30.0);
+        QCOMPARE(db::toNumber(paymentColumn(k, id, "收款金额")), settles ? collectedAgain : 100.0);
+    }
+
     // Prepayment is offered only while the patient has some to use: otherwise the refusal is
     // said, no payment dialog opens and the method stays as it was.
     void prepaymentRefused_data()
