@@ -54,11 +54,14 @@ double GetPrePayTotalMoney(db::Connection& c, qint32 account, QString* failure)
 
 double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 paySheet, QString* failure)
 {
-    // No bonus amounts here: PreferMoney is not read at all.
+    // The bonus counts as in the whole balance: a settlement that spent bonus money must find
+    // it again when it is re-settled, or an unchanged re-settlement would be refused.
     const double in = sumOf(c, deposits, {account}, failure);
+    const double inBonus = sumOf(c, depositBonus, {account}, failure);
     const double out = sumOf(c, withdrawals, {account}, failure);
+    const double outBonus = sumOf(c, withdrawalBonus, {account}, failure);
     const double used = sumOf(c, otherUses, {account, paySheet}, failure);
-    return in - out - used;
+    return (inBonus + in) - (out + outBonus) - used;
 }
 
 } // namespace prepay

@@ -13,8 +13,8 @@ namespace prepay {
 // Deposits and their bonus, less withdrawals and their bonus, less every use.
 double GetPrePayTotalMoney(db::Connection& c, qint32 account, QString* failure = nullptr);
 
-// Deposits less withdrawals (bonus amounts left out) less the uses of every payment record
-// other than paySheet: what the account held before that settlement, for re-settling it.
+// Deposits and their bonus, less withdrawals and their bonus, less the uses of every payment
+// record other than paySheet: what the account held before that settlement, for re-settling it.
 double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 paySheet,
                                    QString* failure = nullptr);
 

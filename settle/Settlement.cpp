@@ -125,15 +125,14 @@ qint64 writeRecord(db::Connection& c, const SettlementRequest& r)
 }
 
 // What the account holds for this settlement, by the balance rules of the prepayment check: all
-// movements and bonuses less every use for a first settlement; deposits less withdrawals less the
-// other settlements' uses for a re-settlement. One statement, and unlike the dialog's reading a
-// sum that cannot be read fails the settlement instead of counting 0.
+// movements and bonuses less every use, a re-settlement leaving out its own record's use. One
+// statement, and unlike the dialog's reading a sum that cannot be read fails the settlement
+// instead of counting 0.
 double usablePrePayment(db::Connection& c, qint32 account, bool resettle, qint64 paySheet)
 {
-    const QString movements = resettle
-        ? u"COALESCE(SUM(CASE WHEN PrePay_IO=0 THEN PrePay_Money WHEN PrePay_IO=1 THEN -PrePay_Money END),0)"_s
-        : u"COALESCE(SUM(CASE WHEN PrePay_IO=0 THEN COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)"
-          " WHEN PrePay_IO=1 THEN -(COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)) END),0)"_s;
+    const QString movements =
+        u"COALESCE(SUM(CASE WHEN PrePay_IO=0 THEN COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)"
+        " WHEN PrePay_IO=1 THEN -(COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)) END),0)"_s;
     const QString uses = resettle ? u" AND PaySheetID<>?"_s : QString();
     db::Query q(c, u"SELECT (SELECT "_s + movements + u" FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO IN (0,1))"
                        " - (SELECT COALESCE(SUM(Payed_Money),0) FROM PrePayUseReg_Table WHERE PrePayer_ID=?"_s + uses

@@ -409,6 +409,27 @@ class TestSettlement : public QObject
             QCOMPARE(k.count(u"SELECT PreferID FROM 病历收费单 WHERE ReceiptID=?"_s, {id}), voucher);
     }
 
+    // A first settlement paid 120 from an account of 100 deposited with 20 bonus: re-settling it
+    // unchanged finds the same 120, its own use left out.
+    void resettlementCountsTheBonusItSpent_data() { testdb::addBackendRows(); }
+    void resettlementCountsTheBonusItSpent()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        const qint64 id = k.receipt(120);
+        const qint32 account = k.account(u"P1"_s, 100);
+        db::execute(*k.c, u"UPDATE PrePayReg_Table SET PreferMoney=20 WHERE PrePayer_ID=?"_s, {account});
+        SettlementRequest first = request(id, 120, PrePayment, 120);
+        first.prepayAccount = account;
+        QVERIFY(Settle(*k.c, first).ok);
+        SettlementRequest again = request(id, 120, PrePayment, 120, 101, true);
+        again.settledRecord = LoadSettledRecord(*k.c, 101, id);
+        again.prepayAccount = account;
+        const SettlementResult two = Settle(*k.c, again);
+        QVERIFY2(two.ok, qPrintable(two.message + u' ' + two.detail));
+        QCOMPARE(k.prepayUsed(account), 120.0);
+    }
+
     // A re-settlement opened before another desk settled or re-settled the receipt rewrites
     // nothing: it is guarded by the record as it loaded it, and nothing it would reverse or
     // charge moves (here: the voucher's settlement turned into cash elsewhere, then this desk's
