@@ -35,8 +35,6 @@ template <typename F> void quietly(F&& f)
     }
 }
 
-bool rateMode(int mode) { return (mode >= NoDiscount && mode <= CurrentFee) || mode == MemberPoints; }
-
 // Arrears of less than a whole yuan are let off.
 // Less than a whole yuan either way is let off; judged in fen, so that a yuan computed a hair
 // short in doubles (0.9999999999999982) is still a yuan owed.
@@ -168,6 +166,7 @@ void CheckoutForm::openAgain()
         arrearsLater = db::toInteger(settledValue(u"GetLaterLeftMoneyFlag"_s)) == 1;
         settleNote = db::toText(settledValue(u"备注"_s));
     }
+    double cardUsed = 0.0;
     quietly([&] { FillDiscountTypeList(c, settings, patientNumber, discount.list); });
     quietly([&] {
         db::Query q(c, u"SELECT 收费收据表.FeeIO,收费收据表.医生姓名,病历收费单.收款人,Discout_Type,Discout,Discout_Note,"
@@ -186,6 +185,7 @@ void CheckoutForm::openAgain()
         discount.note = q.text(5);
         discount.cardName = q.text(6);
         discount.cardValue = q.number(7);
+        cardUsed = q.number(8);
         settings.CardOnlyForDisctItem = q.integer(9) == 1;
         otherFreeReason = q.text(10);
         otherFree = q.number(11);
@@ -194,9 +194,7 @@ void CheckoutForm::openAgain()
     // The stored 其它优惠 can be seen and changed again wherever the clinic offers it.
     otherFreeVisible = settings.OtherFreeYesNo;
     if (otherFreeVisible) quietly([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
-    discounted = collected;
-    if ((discount.mode == NoDiscount && discount.value == 0.0) ||
-        (discount.value == 1.0 && discount.mode == DiscountOff)) {
+    if ((discount.mode == NoDiscount && discount.value == 0.0) || discount.mode == DiscountOff) {
         discount.value = 1.0;
         discount.mode = DiscountOff;
     }
@@ -205,18 +203,15 @@ void CheckoutForm::openAgain()
     } else {
         discountVisible = true;
         discount.list.selected = -1;
-        if (rateMode(discount.mode)) {
-            discount.value = money::round4(discount.value);
-            discounted = money::round3(amountDue * discount.value);
-        } else if (discount.mode == MoneyCardAmount) {
-            discounted = amountDue - discount.cardValue;
-            if (discounted < 0.0) {
-                discount.value = amountDue;
-                collected = discounted = 0.0;
-            }
+        if (discount.mode == MoneyCardAmount) {
+            // The part of the card this receipt used; Discout holds no rate in this mode.
+            discount.value = cardUsed;
             discount.label = kCardLabel;
         }
     }
+    // What is due is worked out again as the first settlement did: the old arrears are neither
+    // discounted nor dropped by reopening, and what is still owed stays owed.
+    discounted = ReceiptDiscountedAmount(discount, receiptAmounts());
     showMethod();
 }
 
@@ -231,12 +226,12 @@ void CheckoutForm::categoryLeft()
 void CheckoutForm::collectedChanged(bool leaving)
 {
     const int m = discount.mode;
-    double x = 0.0;
-    if (m == MoneyCardAmount) x = amountDue - discount.value;
-    else if ((m >= DiscountOff && m <= CurrentFee) || (!leaving && (m == MemberPoints || m == FeeStandardItems)))
-        x = discount.value * amountDue;
-    else return;
-    arrearsLeft = wholeYuanArrears(x - otherFree - collected);
+    if (!(m == MoneyCardAmount || (m >= DiscountOff && m <= CurrentFee) ||
+          (!leaving && (m == MemberPoints || m == FeeStandardItems))))
+        return;
+    // Owed is what is due after the discount ("折后金额": the old arrears are never discounted)
+    // less what is let off and collected.
+    arrearsLeft = wholeYuanArrears(discounted - otherFree - collected);
     dropStaleSplit();
 }
 

@@ -154,7 +154,6 @@ void StandardCheckoutForm::openAgain()
     if (loadSettledPayment(caseNumber, receiptId)) {
         oldArrears = db::toNumber(settledValue(u"原欠金额"_s));
         amountDue = db::toNumber(settledValue(u"实收费用"_s));
-        discounted = collected;
         arrearsLeft = db::toNumber(settledValue(u"余额"_s));
         arrearsLater = db::toInteger(settledValue(u"GetLaterLeftMoneyFlag"_s)) == 1;
     }
@@ -197,6 +196,9 @@ void StandardCheckoutForm::openAgain()
         discount.list.selected = -1;
         discountVisible = typeListVisible = discount.mode != DiscountOff;
     }
+    // What is due is worked out again as the first settlement did; what was collected and what
+    // is still owed stay as they were settled.
+    workOutDue();
 }
 
 void StandardCheckoutForm::applyDoctorDiscount()
@@ -223,7 +225,7 @@ DiscountChoiceInputs StandardCheckoutForm::choiceInputs() const
     return in;
 }
 
-void StandardCheckoutForm::recompute()
+void StandardCheckoutForm::workOutDue()
 {
     auto& items = lines.lines();
     if (discount.mode == FeeStandardItems) {
@@ -232,7 +234,7 @@ void StandardCheckoutForm::recompute()
         // A refund receipt pays money back whatever rates its lines carry, and old arrears left
         // for later stay out here as under every other discount.
         const double lineTotal = refund == 1 ? -t.discounted : t.discounted;
-        discounted = collected = (arrearsLater ? 0.0 : oldArrears) + lineTotal - otherFree;
+        discounted = amountDue = (arrearsLater ? 0.0 : oldArrears) + lineTotal - otherFree;
     } else {
         double v = money::round4(discount.value);
         double t = ApplyDiscountToItems(items, v, settings.CardOnlyForDisctItem);
@@ -242,8 +244,14 @@ void StandardCheckoutForm::recompute()
         if (refund == 1) t = -t;
         if (!arrearsLater) t += oldArrears;
         t -= otherFree;
-        discounted = collected = amountDue = t;
+        discounted = amountDue = t;
     }
+}
+
+void StandardCheckoutForm::recompute()
+{
+    workOutDue();
+    collected = discounted;
     arrearsLeft = 0.0;
     dropStaleSplit();
 }

@@ -98,7 +98,8 @@ private:
     void openAgain();
     void applyDoctorDiscount();
     DiscountChoiceInputs choiceInputs() const;
-    void recompute(); // evaluating the discount over the lines into the amounts
+    void workOutDue(); // the discount over the lines into "折后金额" and "应收金额"
+    void recompute();  // and what is collected follows it
     void collectedBySplit() override;
 
     bool viewOnly_ = false;

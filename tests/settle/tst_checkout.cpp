@@ -333,6 +333,63 @@ class TestCheckout : public QObject
         QCOMPARE(db::toNumber(k.value(u"SELECT PrePay_Money FROM PrePayReg_Table WHERE IsFromFeeFlag=?"_s, {f.paySheet})), 10.0);
     }
 
+    // A re-settlement works out what is due as the first settlement did: a part payment's debt
+    // stays owed, and old arrears are not discounted by reopening a rate. The receipt is re-settled
+    // by cheque for what was collected; what is owed must come out as it was.
+    void resettlementKeepsWhatIsOwed_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<double>("arrears");    // old arrears
+        QTest::addColumn<bool>("rankRate");     // the member's 0.9, or no discount
+        QTest::addColumn<double>("collected");  // typed at the first settlement
+        QTest::addColumn<double>("due");        // "折后金额"
+        QTest::addColumn<double>("owed");       // "现欠款"
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s: 150 paid of 200", qPrintable(b)) << b << 0.0 << false << 150.0 << 200.0 << 50.0;
+            QTest::addRow("%s: 0.9 with arrears 100", qPrintable(b)) << b << 100.0 << true << 280.0 << 280.0 << 0.0;
+            QTest::addRow("%s: 0.9 with arrears, part paid", qPrintable(b)) << b << 100.0 << true << 250.0 << 280.0 << 30.0;
+        }
+    }
+    void resettlementKeepsWhatIsOwed()
+    {
+        QFETCH(QString, backend);
+        QFETCH(double, arrears);
+        QFETCH(bool, rankRate);
+        QFETCH(double, collected);
+        QFETCH(double, due);
+        QFETCH(double, owed);
+        Desk k(backend, arrears);
+        if (!rankRate) db::execute(*k.c, u"DELETE FROM DiscountSet_table"_s);
+        const qint64 id = k.receipt(200);
+        ScriptedPrompter prompter;
+        {
+            CheckoutForm f = k.form(id);
+            f.open();
+            QCOMPARE(f.discounted, due);
+            f.collected = collected;
+            f.collectedChanged(false);
+            QCOMPARE(f.arrearsLeft, owed);
+            QCOMPARE(f.settle(), CheckoutForm::Ending::Accept);
+        }
+        CheckoutForm g = k.form(id, 1);
+        g.open();
+        QCOMPARE(g.discounted, due);
+        QCOMPARE(g.collected, collected);
+        QCOMPARE(g.arrearsLeft, owed);
+        g.methodChosen(Cheque, [](const PaymentForm::Inputs& in) {
+            CheckoutForm::PaymentAnswer a;
+            a.split.method = Cheque;
+            a.split.amount = in.toCollect;
+            return std::optional(a);
+        });
+        QCOMPARE(g.method, int(Cheque));
+        QCOMPARE(g.arrearsLeft, owed);
+        QCOMPARE(g.settle(), CheckoutForm::Ending::Accept);
+        for (const auto& [column, amount] :
+             {std::pair{u"收款金额"_s, collected}, {u"OtherTypePayedMoney"_s, collected}, {u"余额"_s, owed}})
+            QCOMPARE(db::toNumber(k.value(u"SELECT "_s + column + u" FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), amount);
+    }
+
     void settledElsewhere_data() { testdb::addBackendRows(); }
     void settledElsewhere()
     {

@@ -300,16 +300,21 @@ private Q_SLOTS:
     // rates included).
     void oldArrearsLeftForLater_data()
     {
+        QTest::addColumn<QString>("backend");
         QTest::addColumn<int>("doctorType");
         QTest::addColumn<double>("withArrears");
         QTest::addColumn<double>("later");
-        QTest::newRow("the lines' own rates") << 2 << 105.0 << 80.0;
-        QTest::newRow("an approved rate") << 0 << 105.0 << 80.0;
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s: the lines' own rates", qPrintable(b)) << b << 2 << 105.0 << 80.0;
+            QTest::addRow("%s: an approved rate", qPrintable(b)) << b << 0 << 105.0 << 80.0;
+        }
     }
     void oldArrearsLeftForLater()
     {
+        QFETCH(QString, backend);
         QFETCH(int, doctorType);
-        Clinic k(QStringLiteral("sqlite"));
+        QFETCH(double, later);
+        Clinic k(backend);
         db::AddRecord(*k.c, QStringLiteral("病历卡表"), {{QStringLiteral("病历号"), 7}, {QStringLiteral("病人编号"), QStringLiteral("P1")}}, {});
         db::AddRecord(*k.c, QStringLiteral("病历收费单"),
                       {{QStringLiteral("病历号"), 7}, {QStringLiteral("ReceiptID"), 999}, {QStringLiteral("余额"), 25.0},
@@ -326,6 +331,43 @@ private Q_SLOTS:
         QTEST(form.collected, "later");
         form.arrearsLaterChanged(false);
         QTEST(form.collected, "withArrears");
+        // Settled with the arrears left for later: what is due is what is collected, in every mode.
+        form.arrearsLaterChanged(true);
+        QCOMPARE(form.amountDue, later);
+        ScriptedPrompter prompter;
+        QCOMPARE(form.settle(), StandardCheckoutForm::Ending::Accept);
+        QCOMPARE(db::toNumber(paymentColumn(k, id, "实收费用")), later);
+        QCOMPARE(db::toNumber(paymentColumn(k, id, "收款金额")), later);
+    }
+
+    // A part payment's debt stays owed through a re-settlement: 150 paid of 200, then 160 typed
+    // leaves 40 owed.
+    void resettlementKeepsWhatIsOwed_data() { testdb::addBackendRows(); }
+    void resettlementKeepsWhatIsOwed()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        const qint64 id = standardReceipt(k, {{"洁治", 200, 1}});
+        ScriptedPrompter prompter;
+        {
+            StandardCheckoutForm first(k.c, inputs(id));
+            first.open();
+            first.collected = 150.0;
+            first.collectedChanged();
+            QCOMPARE(first.arrearsLeft, 50.0);
+            QCOMPARE(first.settle(), StandardCheckoutForm::Ending::Accept);
+        }
+        StandardCheckoutForm again(k.c, inputs(id, 1));
+        again.open();
+        QCOMPARE(again.discounted, 200.0);
+        QCOMPARE(again.collected, 150.0);
+        QCOMPARE(again.arrearsLeft, 50.0);
+        again.collected = 160.0;
+        again.collectedChanged();
+        QCOMPARE(again.arrearsLeft, 40.0);
+        QCOMPARE(again.settle(), StandardCheckoutForm::Ending::Accept);
+        QCOMPARE(db::toNumber(paymentColumn(k, id, "余额")), 40.0);
+        QCOMPARE(db::toNumber(paymentColumn(k, id, "收款金额")), 160.0);
     }
 
     // Prepayment and vouchers are checked again inside the settlement and move by guarded
