@@ -390,6 +390,95 @@ class TestCheckout : public QObject
             QCOMPARE(db::toNumber(k.value(u"SELECT "_s + column + u" FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), amount);
     }
 
+    // A receipt of 200 less 50 from a money card, re-settled by cheque: the card's 50 is read
+    // back from what the record says it used (its Discout holds no rate), so nothing turns into a
+    // debt and the card amount is written again.
+    void resettlementKeepsTheMoneyCard_data() { testdb::addBackendRows(); }
+    void resettlementKeepsTheMoneyCard()
+    {
+        QFETCH(QString, backend);
+        Desk k(backend, 0.0);
+        const qint64 id = k.receipt(200);
+        ScriptedPrompter prompter;
+        {
+            CheckoutForm f = k.form(id);
+            f.open();
+            f.discount.mode = MoneyCardAmount;
+            f.discount.cardName = u"代金卡"_s;
+            f.discount.cardValue = 80.0;
+            f.discountValueTyped(50.0);
+            QCOMPARE(f.collected, 150.0);
+            QCOMPARE(f.settle(), CheckoutForm::Ending::Accept);
+        }
+        CheckoutForm g = k.form(id, 1);
+        g.open();
+        QCOMPARE(g.discount.mode, int(MoneyCardAmount));
+        QCOMPARE(g.discount.value, 50.0);
+        QCOMPARE(g.discounted, 150.0);
+        g.methodChosen(Cheque, [](const PaymentForm::Inputs& in) {
+            CheckoutForm::PaymentAnswer a;
+            a.split.method = Cheque;
+            a.split.amount = in.toCollect;
+            return std::optional(a);
+        });
+        QCOMPARE(g.arrearsLeft, 0.0);
+        QCOMPARE(g.settle(), CheckoutForm::Ending::Accept);
+        for (const auto& [column, amount] : {std::pair{u"MoneyCard_UsedValue"_s, 50.0}, {u"余额"_s, 0.0}, {u"收款金额"_s, 150.0}})
+            QCOMPARE(db::toNumber(k.value(u"SELECT "_s + column + u" FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), amount);
+    }
+
+    // Paid 200 from prepayment, re-settled with 20 let off: the split made for 200 goes, and the
+    // account is charged what is paid from it now (180 when prepayment is chosen again, nothing
+    // when the rest is paid in cash).
+    void resettlementPrepaymentFollowsTheAmount_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("prepaidAgain");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s: prepayment again", qPrintable(b)) << b << true;
+            QTest::addRow("%s: cash now", qPrintable(b)) << b << false;
+        }
+    }
+    void resettlementPrepaymentFollowsTheAmount()
+    {
+        QFETCH(QString, backend);
+        QFETCH(bool, prepaidAgain);
+        Desk k(backend, 0.0);
+        db::execute(*k.c, u"DELETE FROM DiscountSet_table"_s);
+        db::AddRecord(*k.c, u"DiscountSet_table"_s, {{u"DiscoutYesNo"_s, 1}, {u"OtherFreeYesNo"_s, 1}}, {});
+        const qint32 account = k.account(u"P1"_s, 300);
+        const qint64 id = k.receipt(200);
+        const auto fromPrepayment = [account](const PaymentForm::Inputs& in) {
+            CheckoutForm::PaymentAnswer a;
+            a.split.method = PrePayment;
+            a.split.amount = in.toCollect;
+            a.account = account;
+            return std::optional(a);
+        };
+        ScriptedPrompter prompter;
+        {
+            CheckoutForm f = k.form(id);
+            f.open();
+            f.methodChosen(PrePayment, fromPrepayment);
+            QCOMPARE(f.settle(), CheckoutForm::Ending::Accept);
+        }
+        QCOMPARE(k.prepayUsed(account), 200.0);
+        CheckoutForm g = k.form(id, 1);
+        g.open();
+        QCOMPARE(g.method, int(PrePayment));
+        g.otherFree = 20.0;
+        g.otherFreeChanged();
+        QCOMPARE(g.collected, 180.0);
+        QCOMPARE(g.method, int(Cash));
+        if (prepaidAgain) g.methodChosen(PrePayment, fromPrepayment);
+        QCOMPARE(g.settle(), CheckoutForm::Ending::Accept);
+        const double paid = prepaidAgain ? 180.0 : 0.0;
+        QCOMPARE(k.prepayUsed(account), paid);
+        for (const auto& [column, amount] : {std::pair{u"收款金额"_s, 180.0}, {u"OtherTypePayedMoney"_s, paid},
+                                             {u"MoneyPayed_type"_s, prepaidAgain ? 1.0 : 0.0}})
+            QCOMPARE(db::toNumber(k.value(u"SELECT "_s + column + u" FROM 病历收费单 WHERE ReceiptID=?"_s, {id})), amount);
+    }
+
     void settledElsewhere_data() { testdb::addBackendRows(); }
     void settledElsewhere()
     {
