@@ -21,13 +21,17 @@ bool CheckoutCore::keeps(int m) const
     return kept_ == Kept::Voucher ? m == Voucher : m > PrePayment;
 }
 
-bool CheckoutCore::methodLocked() const { return resettling_ && keeps(settledMethod); }
+bool CheckoutCore::methodLocked() const
+{
+    return resettling_ && keeps(settledMethod);
+}
 
 void CheckoutCore::showMethod()
 {
     paymentVisible = method != Cash;
     paymentLabel = paymentMethodLabel(method);
-    if (!paymentVisible) methodAmount = cash = 0.0;
+    if (!paymentVisible)
+        methodAmount = cash = 0.0;
     methodEnabled = !methodLocked();
 }
 
@@ -83,7 +87,8 @@ void CheckoutCore::chooseMethod(int index, const PaymentDialog& paymentDialog, d
     voucherId = voucher ? s.voucherId : 0;
     cardKind = voucher ? s.cardKind : 0;
     voucherNumber = voucher ? s.voucherNumber : QString();
-    if (voucher) voucherLeftAfter = money::fromFen(money::toFen(s.available) - money::toFen(s.amount));
+    if (voucher)
+        voucherLeftAfter = money::fromFen(money::toFen(s.available) - money::toFen(s.amount));
     if (index == PrePayment) {
         account = answer->account;
         paySheet = answer->paySheet;
@@ -97,7 +102,8 @@ void CheckoutCore::chooseMethod(int index, const PaymentDialog& paymentDialog, d
 
 void CheckoutCore::dropStaleSplit()
 {
-    if (!splitIsStale(method, methodAmount, cash, collected)) return;
+    if (!splitIsStale(method, methodAmount, cash, collected))
+        return;
     // A payment that stays keeps what it took; cash makes up the rest of the new amount.
     if (methodLocked() && method == settledMethod) {
         cash = money::fromFen(money::toFen(collected) - money::toFen(methodAmount));
@@ -109,7 +115,8 @@ void CheckoutCore::dropStaleSplit()
 bool CheckoutCore::loadSettledPayment(qint64 caseNumber, qint64 receiptId)
 {
     receiptRead_([&] { settledRecord_ = LoadSettledRecord(*connection_, caseNumber, receiptId); });
-    if (!settledRecord_) return false;
+    if (!settledRecord_)
+        return false;
     method = previousMethod = settledMethod = int(db::toInteger(settledValue(u"MoneyPayed_type"_s)));
     collected = db::toNumber(settledValue(u"收款金额"_s));
     methodAmount = db::toNumber(settledValue(u"OtherTypePayedMoney"_s));
@@ -155,15 +162,34 @@ void CheckoutCore::fillRequest(SettlementRequest& r) const
     r.voucher = {voucherId, voucherNumber, cardKind, r.methodAmount};
 }
 
+SettlementBookings CheckoutCore::bookings(const PointsBooking& who, qint64 caseNumber) const
+{
+    SettlementBookings b;
+    b.who = who;
+    b.firstSettlement = !resettling_;
+    b.conversion.resettle = resettling_;
+    b.conversion.method = method;
+    b.conversion.cash = cash;
+    b.conversion.collected = collected;
+    b.conversion.patientNumber = who.patientNumber;
+    b.conversion.patientName = who.patientName;
+    b.conversion.cashier = who.cashier;
+    b.conversion.caseNumber = caseNumber;
+    b.conversion.receiptId = who.receiptId;
+    return b;
+}
+
 bool CheckoutCore::tookPayment(const SettlementResult& done)
 {
     if (!done.ok) {
         failureDetail = done.detail.isEmpty() ? done.message : done.detail;
-        if (!done.message.isEmpty()) Prompter::current().inform(done.message);
+        if (!done.message.isEmpty())
+            Prompter::current().inform(done.message);
         return false;
     }
     paySheet = qint32(done.paySheet);
-    if (method == Voucher && !resettling_) voucherLeftAfter = done.voucherLeft;
+    if (method == Voucher && !resettling_)
+        voucherLeftAfter = done.voucherLeft;
     return true;
 }
 

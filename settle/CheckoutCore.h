@@ -5,6 +5,7 @@
 #include "settle/PaymentForm.h"
 #include "settle/PaymentMethods.h"
 #include "settle/Settlement.h"
+#include "settle/SettlementExtras.h"
 #include <QString>
 #include <functional>
 #include <optional>
@@ -31,8 +32,9 @@ inline const QString kMethodKept = QStringLiteral("结帐形式非现金或者�
 // %1: the method, %2: what it took.
 inline const QString kKeptPaymentExceeds = QStringLiteral("实收金额少于%1已付的%2元，不能结帐！");
 
-class CheckoutCore {
-public:
+class CheckoutCore
+{
+  public:
     // What the payment dialog answered: the split and the account and record it worked with.
     struct PaymentAnswer {
         PaymentSplit split;
@@ -47,25 +49,25 @@ public:
     // True while the method list may not be changed (a re-settlement of a payment that stays).
     bool methodLocked() const;
 
-    double collected = 0.0;     // "实收金额"
-    int method = Cash;          // "付款方式"
-    double methodAmount = 0.0;  // "收款金额": paid by the method (0 for cash)
-    double cash = 0.0;          // "现金交款" beside the method (0 for cash)
+    double collected = 0.0;      // "实收金额"
+    int method = Cash;           // "付款方式"
+    double methodAmount = 0.0;   // "收款金额": paid by the method (0 for cash)
+    double cash = 0.0;           // "现金交款" beside the method (0 for cash)
     bool paymentVisible = false; // "收款金额", "现金交款" and their labels
-    QString paymentLabel;       // the label of "收款金额"
+    QString paymentLabel;        // the label of "收款金额"
     bool methodEnabled = true;
-    qint32 account = 0;         // the prepaid account
-    qint32 paySheet = 0;        // the payment record (病历收费编号)
+    qint32 account = 0;  // the prepaid account
+    qint32 paySheet = 0; // the payment record (病历收费编号)
     qint64 voucherId = 0;
     int cardKind = 0;
     QString voucherNumber;
     double voucherLeftAfter = 0.0;
     int previousMethod = Cash;
-    int settledMethod = Cash;   // a re-settlement: the method of the record being rewritten
+    int settledMethod = Cash; // a re-settlement: the method of the record being rewritten
     // Why the last settlement failed, in the database's words (for the host's error record).
     QString failureDetail;
 
-protected:
+  protected:
     // Which payments a re-settlement keeps: a spent voucher (category and standard-item
     // checkouts), or every method but cash and prepayment (prescriptions).
     enum class Kept { Voucher, AllButCashAndPrePayment };
@@ -73,8 +75,8 @@ protected:
     CheckoutCore(db::ConnectionPtr connection, bool resettling, Kept kept, int methodsOffered);
 
     // "付款方式" chose `index`: toCollect is what the payment dialog splits.
-    void chooseMethod(int index, const PaymentDialog& paymentDialog, double toCollect,
-                      const QString& patientNumber, double arrears);
+    void chooseMethod(int index, const PaymentDialog& paymentDialog, double toCollect, const QString& patientNumber,
+                      double arrears);
     // Called after a new split set what is collected; a form works out its arrears here.
     virtual void collectedBySplit() {}
     // What is collected changed: see the rules above.
@@ -89,16 +91,19 @@ protected:
     bool readyToSettle();
     // The payment part of the request: method, amount, account, voucher, the record as loaded.
     void fillRequest(SettlementRequest& r) const;
+    // The points (a first settlement only) and the fee-to-prepayment conversion of this
+    // payment, booked inside the settlement; the form adds its points lines.
+    SettlementBookings bookings(const PointsBooking& who, qint64 caseNumber) const;
     // After Settle: keeps what a host needs; false (and the message shown) when it failed.
     bool tookPayment(const SettlementResult& done);
     void showMethod();
 
     db::ConnectionPtr connection_;
-    OpeningRead receiptRead_; // what the checkout settles on: a failed read stops the settlement
+    OpeningRead receiptRead_;                    // what the checkout settles on: a failed read stops the settlement
     std::optional<db::LoadedRow> settledRecord_; // a re-settlement: the record as it stood
     bool resettling_ = false;
 
-private:
+  private:
     bool keeps(int m) const;
     Kept kept_;
     int methodsOffered_;

@@ -363,21 +363,10 @@ CheckoutForm::Ending CheckoutForm::settle()
     r.date = date;
     // Points and the conversion into prepayment belong to the settlement: any of them failing
     // takes the whole settlement back, and a settlement never stands without its points.
-    SettlementBookings b;
+    SettlementBookings b = bookings({patientNumber, discount.member.memberCode, patientName, cashier, date, in_.receiptId}, in_.caseNumber);
     for (int i = 0; i < receipt::CategoryCount; ++i) b.points.append({labels[i], amounts[i]});
     b.discount = discount.value;
     b.refund = refund == 1;
-    b.who = {patientNumber, discount.member.memberCode, patientName, cashier, date, in_.receiptId};
-    b.firstSettlement = in_.resettle == 0;
-    b.conversion.resettle = in_.resettle == 1;
-    b.conversion.method = method;
-    b.conversion.cash = cash;
-    b.conversion.collected = collected;
-    b.conversion.patientNumber = patientNumber;
-    b.conversion.patientName = patientName;
-    b.conversion.cashier = cashier;
-    b.conversion.caseNumber = in_.caseNumber;
-    b.conversion.receiptId = in_.receiptId;
     r.inTransaction = [&b](db::Connection& tc, qint64 sheet) { BookWithSettlement(tc, b, sheet); };
 
     if (!tookPayment(Settle(c, r))) return Ending::Stay;

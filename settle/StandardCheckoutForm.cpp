@@ -375,22 +375,11 @@ StandardCheckoutForm::Ending StandardCheckoutForm::settle()
     r.date = date;
     // Points, the conversion into prepayment and the lines with their discounts belong to the
     // settlement: any of them failing takes the whole settlement back.
-    SettlementBookings b;
+    SettlementBookings b = bookings({patientNumber, discount.member.memberCode, patientName, cashier, date, receiptId}, caseNumber);
     b.feeItemType = 1;
     for (const receipt::StandardItem& line : lines.lines()) b.points.append({line.name, line.undiscountedAmount});
     b.discount = discount.value;
     b.refund = refund == 1;
-    b.who = {patientNumber, discount.member.memberCode, patientName, cashier, date, receiptId};
-    b.firstSettlement = resettle == 0;
-    b.conversion.resettle = resettle == 1;
-    b.conversion.method = method;
-    b.conversion.cash = cash;
-    b.conversion.collected = collected;
-    b.conversion.patientNumber = patientNumber;
-    b.conversion.patientName = patientName;
-    b.conversion.cashier = cashier;
-    b.conversion.caseNumber = caseNumber;
-    b.conversion.receiptId = receiptId;
     r.inTransaction = [&](db::Connection& tc, qint64 sheet) {
         BookWithSettlement(tc, b, sheet);
         receipt::saveStandardItems(tc, receipt::ReceiptKind::CaseRecord, receiptId, lines);
