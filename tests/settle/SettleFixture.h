@@ -5,6 +5,7 @@
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
+#include "settle/CheckoutForm.h"
 #include "settle/PaymentRecord.h"
 #include "settle/Settlement.h"
 #include "tests/support/TestDb.h"
@@ -137,5 +138,40 @@ struct MemoryCard : db::ICCardDevice {
         return true;
     }
 };
+
+using namespace Qt::StringLiterals;
+
+// Patient P1 (case 101), member M1 of rank 银卡 (0.9); old arrears 50 from an earlier receipt;
+// a clinic that offers rank discounts (FeeItemYesNo 1) and the 其它优惠 controls.
+struct Desk : Clinic {
+    explicit Desk(const QString& backend, double arrears = 50.0) : Clinic(backend)
+    {
+        db::AddRecord(*c, u"主治医生表"_s, {{u"医生姓名"_s, u"李医生"_s}, {u"医生编号"_s, u"D2"_s}, {u"科室"_s, u"口腔科"_s}}, {});
+        db::AddRecord(*c, u"病历卡表"_s, {{u"病历号"_s, 101}, {u"病人编号"_s, u"P1"_s}}, {});
+        db::AddRecord(*c, u"病人简历表"_s,
+                      {{u"病人编号"_s, u"P1"_s}, {u"IS_VIP"_s, 1}, {u"VIP_Rank_Name"_s, u"银卡"_s}, {u"VIP_Code"_s, u"M1"_s}}, {});
+        db::AddRecord(*c, u"Discount_table"_s, {{u"DiscountName"_s, u"银卡"_s}, {u"DiscountValue"_s, 0.9}});
+        db::AddRecord(*c, u"DiscountSet_table"_s,
+                      {{u"DiscoutYesNo"_s, 1}, {u"VIPDiscoutYesNo"_s, 1}, {u"OtherFreeYesNo"_s, 1}, {u"FeeItemYesNo"_s, 1}}, {});
+        db::AddRecord(*c, u"优惠类型表"_s, {{u"优惠类型"_s, u"老人优惠"_s}}, {});
+        if (arrears != 0.0)
+            db::AddRecord(*c, u"病历收费单"_s, {{u"病历号"_s, 101}, {u"ReceiptID"_s, 0}, {u"余额"_s, arrears},
+                                                {u"日期"_s, kWhen.addDays(-10)}}, u"病历收费编号"_s);
+    }
+
+    settle::CheckoutForm form(qint64 receiptId, int resettle = 0)
+    {
+        settle::CheckoutForm::Inputs in;
+        in.resettle = resettle;
+        in.patientNumber = u"P1"_s;
+        in.caseNumber = 101;
+        in.receiptId = receiptId;
+        in.patientName = u"张三"_s;
+        in.cashier = u"王收款"_s;
+        in.state = 9;
+        return settle::CheckoutForm(c, in);
+    }
+};
+
 
 } // namespace settletest
