@@ -41,6 +41,18 @@ void PaymentForm::open()
     }
 }
 
+void PaymentForm::voucherNumberEdited()
+{
+    verifyEnabled = true;
+    okEnabled = false;
+    // The voucher debited and the card rewritten are the ones verified: never a number typed
+    // after the verification. A card read for the old number says nothing of the new one.
+    split.voucherId = 0;
+    split.cardKind = 0;
+    split.icBalance = 0.0;
+    split.available = 0.0;
+}
+
 void PaymentForm::readCard()
 {
     QString content = kSampleCardContent;

@@ -29,8 +29,9 @@ public:
     // Fills the dialog for its method; for prepayment checks the account (which says itself
     // when there is nothing to pay from).
     void open();
-    // The voucher number was typed over: it may be verified.
-    void voucherNumberEdited() { verifyEnabled = true; }
+    // The voucher number was typed over: it may be verified, and a verification made for the
+    // number before no longer holds (OK waits for the new number's).
+    void voucherNumberEdited();
     // "刷IC卡": reads the card; a malformed content is said and changes nothing else.
     void readCard();
     // "验证": checks the voucher; askPassword opens "密码验证" (nothing: cancelled).

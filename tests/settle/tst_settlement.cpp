@@ -797,6 +797,34 @@ class TestSettlement : public QObject
         QVERIFY(!f.okEnabled);
     }
 
+    // A verified voucher's number typed over: OK goes off and the verification is undone until
+    // the new number is verified, so voucher A is never debited under number B.
+    void typedOverAfterVerification_data() { testdb::addBackendRows(); }
+    void typedOverAfterVerification()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        k.voucher(u"V1"_s, 150);
+        const qint64 second = k.voucher(u"V2"_s, 60);
+        PaymentForm::Inputs in;
+        in.toCollect = 100;
+        in.method = Voucher;
+        PaymentForm f(k.c, in);
+        f.open();
+        f.split.voucherNumber = u"V1"_s;
+        f.verify({});
+        QVERIFY(f.okEnabled);
+        f.split.voucherNumber = u"V2"_s;
+        f.voucherNumberEdited();
+        QVERIFY(!f.okEnabled && f.verifyEnabled);
+        QCOMPARE(f.split.voucherId, 0);
+        f.verify({});
+        QVERIFY(f.okEnabled);
+        QCOMPARE(f.split.voucherId, second);
+        QCOMPARE(f.split.amount, 60.0);
+        QCOMPARE(f.split.cash, 40.0);
+    }
+
     void readCard_data()
     {
         QTest::addColumn<bool>("present");
