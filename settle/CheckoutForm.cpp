@@ -149,10 +149,7 @@ void CheckoutForm::openFirst()
         }
         switchVisible = true;
     }
-    quietly([&] {
-        const QVariant type = db::SelectFieldValue(c, u"SELECT ReceiptType FROM ReceiptType_Table"_s, {}, u"ReceiptType"_s);
-        discountEnabled = !(type.isValid() && db::toInteger(type) == 1);
-    });
+    quietly([&] { discountEnabled = !ReceiptTypeFixesDiscounts(c); });
     paymentVisible = false;
 }
 

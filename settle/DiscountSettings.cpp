@@ -1,5 +1,6 @@
 #include "settle/DiscountSettings.h"
 #include "db/Query.h"
+#include "db/RecordOps.h"
 #include "settle/DiscountMode.h"
 
 namespace settle
@@ -59,6 +60,13 @@ int LoadDiscountSettings(db::Connection& c, DiscountSettings& s, int& mode)
         s.FeeItemYesNo = static_cast<qint16>(q.integer(QStringLiteral("FeeItemYesNo")));
     mode = applyModeTable(s);
     return 0;
+}
+
+bool ReceiptTypeFixesDiscounts(db::Connection& c)
+{
+    const QVariant type =
+        db::SelectFieldValue(c, QStringLiteral("SELECT ReceiptType FROM ReceiptType_Table"), {}, QStringLiteral("ReceiptType"));
+    return type.isValid() && db::toInteger(type) == 1;
 }
 
 } // namespace settle

@@ -22,6 +22,10 @@ struct DiscountSettings {
 // Returns 0 when a row was read, 1 when the table is empty (s and mode untouched).
 int LoadDiscountSettings(db::Connection& c, DiscountSettings& s, int& mode);
 
+// The clinic's receipt type 1 prints receipts whose discount is fixed when they are written:
+// the checkouts then show the discount but do not let it be changed.
+bool ReceiptTypeFixesDiscounts(db::Connection& c);
+
 // The initial mode of s.FeeItemYesNo; forces the flag that family needs.
 int applyModeTable(DiscountSettings& s);
 

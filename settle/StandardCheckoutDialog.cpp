@@ -155,6 +155,9 @@ void StandardCheckoutDialog::showFields()
         w->setVisible(f.discountVisible);
     ui_->discountLabel->setVisible(f.discountVisible && f.discountFieldVisible);
     ui_->discountEdit->setVisible(f.discountVisible && f.discountFieldVisible);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui_->discountTypeCombo, ui_->discountEdit, ui_->discountNoteEdit,
+                                                      ui_->switchCheck})
+        w->setEnabled(f.discountEnabled);
     for (QWidget* w : std::initializer_list<QWidget*>{ui_->otherFreeReasonLabel, ui_->otherFreeReasonCombo,
                                                       ui_->otherFreeLabel, ui_->otherFreeEdit, ui_->otherFreeNoteLabel,
                                                       ui_->otherFreeNoteEdit})

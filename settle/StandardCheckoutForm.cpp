@@ -98,6 +98,8 @@ void StandardCheckoutForm::open()
     });
     if (resettle) openAgain();
     else openFirst();
+    // The built-in title unless the clinic set its own.
+    receiptTitle = settings::defaultReceiptTitle;
     quietly([&] { settings::readReceiptTitle(receiptTitle); });
     quietly([&] {
         account = prepay::FindPrePayAccount(c, patientNumber);
@@ -145,6 +147,7 @@ void StandardCheckoutForm::openFirst()
             discount.mode = DiscountOff;
         }
     }
+    quietly([&] { discountEnabled = !ReceiptTypeFixesDiscounts(c); });
     recompute();
 }
 

@@ -80,6 +80,7 @@ public:
     bool discountVisible = false;   // "折  扣", "折后金额", "折扣说明" and their labels
     bool typeListVisible = false;   // the clinic's discount-type list
     bool discountFieldVisible = true; // "折  扣" itself: the lines' own rates hide it
+    bool discountEnabled = true;    // the discount controls: off where receipts fix their discount
     bool switchVisible = false;
     bool otherFreeVisible = false;
     bool settleVisible = true;      // "结   帐"

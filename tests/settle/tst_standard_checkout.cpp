@@ -1,6 +1,7 @@
 // The checkout of standard-item receipts: discounts over the lines (a money card, a refund at a
 // rate, the doctor's approved rate), one settlement that saves the lines back, re-settlement,
 // one settlement per receipt with two cashiers in two processes, and the fee detail sheet.
+#include "common/Settings.h"
 #include "print/PrintRun.h"
 #include "print/RecordingCanvas.h"
 #include "receipt/StandardItemWriter.h"
@@ -338,6 +339,33 @@ private Q_SLOTS:
         QCOMPARE(form.settle(), StandardCheckoutForm::Ending::Accept);
         QCOMPARE(db::toNumber(paymentColumn(k, id, "实收费用")), later);
         QCOMPARE(db::toNumber(paymentColumn(k, id, "收款金额")), later);
+    }
+
+    // Where the clinic's receipts fix their discount (receipt type 1) the discount controls are
+    // off; the fee detail sheet carries the built-in title when the clinic set none; the label of
+    // "收款金额" names the method chosen.
+    void receiptTypeTitleAndLabel_data() { testdb::addBackendRows(); }
+    void receiptTypeTitleAndLabel()
+    {
+        QFETCH(QString, backend);
+        testdb::isolateSettings();
+        Clinic k(backend);
+        const qint64 id = standardReceipt(k, {{"洁治", 80, 1}});
+        for (const int type : {0, 1}) {
+            db::execute(*k.c, QStringLiteral("DELETE FROM ReceiptType_Table"));
+            db::AddRecord(*k.c, QStringLiteral("ReceiptType_Table"), {{QStringLiteral("ReceiptType"), type}}, {});
+            StandardCheckoutForm form(k.c, inputs(id));
+            form.open();
+            QCOMPARE(form.discountEnabled, type != 1);
+            QCOMPARE(form.detailSheet().title, settings::defaultReceiptTitle);
+            form.methodChosen(BankCard, [](const PaymentForm::Inputs& in) {
+                StandardCheckoutForm::PaymentAnswer a;
+                a.split.method = BankCard;
+                a.split.amount = in.toCollect;
+                return std::optional(a);
+            });
+            QCOMPARE(form.paymentLabel, paymentMethodLabel(BankCard));
+        }
     }
 
     // A part payment's debt stays owed through a re-settlement: 150 paid of 200, then 160 typed
