@@ -1,4 +1,5 @@
 #include "settle/SettlementExtras.h"
+#include <algorithm>
 #include "common/Money.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
@@ -78,7 +79,10 @@ std::optional<QString> ConvertFeeToPrepay(db::Connection& c, const FeeToPrepay& 
     if (flag.isNull() || db::toInteger(flag) != 0) return std::nullopt;
     const double rate = db::toNumber(management(c, u"FeeToPrepayDiscout"_s)) * 0.01;
     // Stored to the fen: 10 % of 33.33 is 3.33, not 3.333.
-    const double amount = money::round2(rate * (f.method == PrePayment ? f.cash : f.collected));
+    // A refund pays money back: it converts nothing (a negative deposit could take the account
+    // below what its owner has already spent), and a first settlement of nothing opens no account.
+    const double amount = std::max(0.0, money::round2(rate * (f.method == PrePayment ? f.cash : f.collected)));
+    if (!f.resettle && money::toFen(amount) <= 0) return std::nullopt;
     try {
         db::Transaction tx(c);
         if (f.resettle) {
