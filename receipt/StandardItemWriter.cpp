@@ -68,6 +68,23 @@ std::vector<qint64> saveStandardItems(db::Connection& c, ReceiptKind kind, qint6
     return newIds;
 }
 
+std::optional<db::LoadedRow> loadStandardReceiptRow(db::Connection& c, qint64 id)
+{
+    // What the receipt dialog shows and writes; 日期 is left out, it is set on every save.
+    static const QStringList columns{
+        QStringLiteral("病历号"),   QStringLiteral("病人姓名"), QStringLiteral("合计"),   QStringLiteral("医生编号"),
+        QStringLiteral("医生姓名"), QStringLiteral("备注"),     QStringLiteral("付款"),   QStringLiteral("科室"),
+        QStringLiteral("FeeIO"),    QStringLiteral("护士"),     QStringLiteral("Doctor_Discout"),
+        QStringLiteral("Doctor_Discout_Value")};
+    db::Query q(c,
+                QStringLiteral("SELECT ID,%1 FROM 收费收据表 WHERE ID=? AND rtrim(付款)='未付' AND IsPrescriptionFlag IS NULL")
+                    .arg(columns.join(QLatin1Char(','))),
+                {id});
+    q.exec();
+    if (!q.next()) return std::nullopt;
+    return db::LoadedRow::capture(q, QStringLiteral("收费收据表"), QStringLiteral("ID"), columns);
+}
+
 SavedLines writeStandardReceipt(db::Connection& c, const StandardReceiptHeader& h, const StandardItemList& items)
 {
     const settle::ItemTotals totals = totalsOf(items);
@@ -91,10 +108,11 @@ SavedLines writeStandardReceipt(db::Connection& c, const StandardReceiptHeader& 
         {QStringLiteral("Doctor_Discout_Value"), h.discountValue},
     };
     if (h.id > 0) {
-        // Settled, deleted or turned into a prescription receipt at another desk: keep it.
-        const db::Where unpaid{QStringLiteral("ID=? AND rtrim(付款)='未付' AND IsPrescriptionFlag IS NULL"), {h.id}};
-        if (db::ModefyRecord(c, QStringLiteral("收费收据表"), header, unpaid) == 0)
-            throw SaveConflict(QStringLiteral("receipt %1 is no longer an unpaid receipt").arg(h.id));
+        // Changed, settled, deleted or turned into a prescription receipt at another desk: keep it.
+        if (!h.loaded) throw SaveConflict(QStringLiteral("receipt %1 was not loaded before its edit").arg(h.id));
+        const db::Where unpaid{QStringLiteral("rtrim(付款)='未付' AND IsPrescriptionFlag IS NULL"), {}};
+        if (db::modifyIfUnchanged(c, *h.loaded, header, unpaid) != db::EditResult::Written)
+            throw SaveConflict(QStringLiteral("receipt %1 was changed at another desk or is no longer unpaid").arg(h.id));
         saved.id = h.id;
     } else {
         saved.id = db::AddRecord(c, QStringLiteral("收费收据表"), header);

@@ -1,6 +1,7 @@
 #pragma once
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/OptimisticEdit.h"
 #include "receipt/StandardItems.h"
 #include <vector>
 
@@ -37,7 +38,14 @@ struct StandardReceiptHeader {
     QString nurse;
     int discountType = -1;      // Doctor_Discout
     double discountValue = 1.0; // Doctor_Discout_Value
+    // An existing receipt: its row as the dialog loaded it (loadStandardReceiptRow). It is
+    // written only while it still stands so.
+    std::optional<db::LoadedRow> loaded;
 };
+
+// The row of an unpaid standard-item receipt as an edit loads it; nothing when there is no such
+// receipt (settled, deleted or a prescription receipt).
+std::optional<db::LoadedRow> loadStandardReceiptRow(db::Connection& c, qint64 id);
 
 struct SavedLines {
     qint64 id = 0;               // the receipt or sheet
@@ -47,7 +55,8 @@ struct SavedLines {
 
 // Stores the receipt unpaid ("未付") with 合计 = the lines' discounted total (negative on a
 // refund receipt), then its lines; one transaction. An existing receipt is written only while
-// it is still unpaid and no prescription receipt (else SaveConflict).
+// its row is as loaded, still unpaid and no prescription receipt, and its lines as loaded
+// (else SaveConflict): another desk's lines and 合计 are never overwritten unseen.
 SavedLines writeStandardReceipt(db::Connection& c, const StandardReceiptHeader& header,
                                 const StandardItemList& items);
 

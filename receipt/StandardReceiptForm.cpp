@@ -26,6 +26,30 @@ const QString failedWrite = QStringLiteral("提交记录时不成功!请重新�
 
 } // namespace
 
+// Only an unpaid receipt is edited here: a settled or prescription receipt opens as a new one,
+// so that a submit can never turn it back into an unpaid one. The row and its lines are kept as
+// loaded: a save writes them only while they still stand so.
+void StandardReceiptForm::loadReceipt()
+{
+    db::Connection& c = *connection_;
+    receiptRead_ = OpeningRead();
+    bool found = false;
+    receiptRead_([&] {
+        header.loaded = loadStandardReceiptRow(c, header.id);
+        if (!header.loaded) return;
+        found = true;
+        const db::LoadedRow& row = *header.loaded;
+        const QVariant type = row.value(QStringLiteral("Doctor_Discout"));
+        if (!type.isNull()) discountType = int(db::toInteger(type));
+        const QVariant rate = row.value(QStringLiteral("Doctor_Discout_Value"));
+        if (!rate.isNull()) entry.itemRate = db::toNumber(rate);
+        header.refund = db::toInteger(row.value(QStringLiteral("FeeIO"))) != 0 ? 1 : 0;
+        header.remark = db::toText(row.value(QStringLiteral("备注")));
+        items = loadStandardItems(c, ReceiptKind::CaseRecord, header.id);
+    });
+    if (!found && !receiptRead_.failed()) header.id = 0;
+}
+
 StandardReceiptForm::StandardReceiptForm(db::ConnectionPtr connection, const Inputs& in)
     : connection_(std::move(connection)), dateFixed_(in.dateFixed)
 {
@@ -46,27 +70,7 @@ void StandardReceiptForm::open()
     quietly([&] { LoadReceiptDate(c, header.date); });
     dateEnabled = dateFixed_ != 1;
 
-    if (header.id > 0) {
-        // Only an unpaid receipt is edited here: a settled or prescription receipt opens as a new
-        // one, so that a submit can never turn it back into an unpaid one.
-        bool found = false;
-        quietly([&] {
-            db::Query q(c,
-                        QStringLiteral("SELECT Doctor_Discout,Doctor_Discout_Value,FeeIO,备注 FROM 收费收据表 "
-                                       "WHERE ID=? AND rtrim(付款)='未付' AND IsPrescriptionFlag IS NULL"),
-                        {header.id});
-            q.exec();
-            if (!q.next()) return;
-            found = true;
-            if (!q.isNull(QStringLiteral("Doctor_Discout"))) discountType = int(q.integer(QStringLiteral("Doctor_Discout")));
-            if (!q.isNull(QStringLiteral("Doctor_Discout_Value")))
-                entry.itemRate = q.number(QStringLiteral("Doctor_Discout_Value"));
-            header.refund = q.integer(QStringLiteral("FeeIO")) != 0 ? 1 : 0;
-            header.remark = q.text(QStringLiteral("备注"));
-        });
-        if (found) quietly([&] { items = loadStandardItems(c, ReceiptKind::CaseRecord, header.id); });
-        else header.id = 0;
-    }
+    if (header.id > 0) loadReceipt();
     if (header.id == 0) {
         settle::DiscountSettings settings;
         int mode = -1;
@@ -273,6 +277,12 @@ StandardReceiptForm::Ending StandardReceiptForm::submit()
         prompter.inform(QStringLiteral("请填写医生、科室或医生编号!"));
         return Ending::Stay;
     }
+    if (receiptRead_.failed()) {
+        // Saving lines never read would overwrite the stored ones and their total.
+        lastFailure = receiptRead_.failure();
+        prompter.inform(receiptRead_.message());
+        return Ending::Stay;
+    }
     db::Connection& c = *connection_;
     try {
         refreshTotals();
@@ -285,7 +295,16 @@ StandardReceiptForm::Ending StandardReceiptForm::submit()
         const SavedLines saved = writeStandardReceipt(c, h, items);
         items.markSaved(saved.newIds);
         header.id = saved.id;
+        quietly([&] { header.loaded = loadStandardReceiptRow(c, saved.id); });
         return Ending::Accept;
+    } catch (const SaveConflict& e) {
+        // Another desk's work wins; it is shown so the cashier can redo theirs on top of it.
+        lastFailure = e.message();
+        prompter.inform(db::kChangedElsewhere);
+        loadReceipt();
+        refreshTotals();
+        listButtonsOff();
+        return Ending::Stay;
     } catch (const db::Error& e) {
         // The header and every line are rolled back together; the list stays as it was.
         lastFailure = e.message();

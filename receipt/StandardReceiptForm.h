@@ -1,4 +1,5 @@
 #pragma once
+#include "common/OpeningRead.h"
 #include "db/Connection.h"
 #include "receipt/Catalogue.h"
 #include "receipt/StandardItemWriter.h"
@@ -93,6 +94,7 @@ public:
     bool amountEditable() const { return discountType >= 0; }
 
 private:
+    void loadReceipt(); // the receipt being edited and its lines, as loaded
     double amountOf(double rate) const;
     StandardItem entryAsItem() const;
     void clearEntry(bool keepClass);
@@ -100,6 +102,7 @@ private:
     void listButtonsOff();
 
     db::ConnectionPtr connection_;
+    OpeningRead receiptRead_;
     QString patientNumber_;
     int dateFixed_ = 0;
 };

@@ -217,6 +217,7 @@ private Q_SLOTS:
 
         StandardReceiptHeader h = header();
         h.id = first.id;
+        h.loaded = loadStandardReceiptRow(*c, first.id);
         const SavedLines saved = writeStandardReceipt(*c, h, items);
         items.markSaved(saved.newIds);
         QCOMPARE(saved.id, first.id);
@@ -232,6 +233,7 @@ private Q_SLOTS:
         const QStringList expected{QStringLiteral("拔牙 100×2=200"), QStringLiteral("补牙 80×1=80")};
         QCOMPARE(stored(), expected);
         QCOMPARE(db::toNumber(db::scalar(*c, QStringLiteral("SELECT 合计 FROM 收费收据表"))), 280.0);
+        h.loaded = loadStandardReceiptRow(*c, first.id);
         writeStandardReceipt(*c, h, items);
         QCOMPARE(stored(), expected);
     }
@@ -262,6 +264,7 @@ private Q_SLOTS:
             const SavedLines s = walkin ? walkin::writeWalkinStandardSheet(*c, sheet, items) : writeStandardReceipt(*c, h, items);
             items = loadStandardItems(*c, walkin ? ReceiptKind::Walkin : ReceiptKind::CaseRecord, s.id);
             h.id = sheet.id = s.id;
+            if (!walkin) h.loaded = loadStandardReceiptRow(*c, s.id);
             sheet.loadedTotal = s.total;
             items.remove(0);
             StandardItem more = items.at(0);
@@ -296,7 +299,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("backend");
         QTest::addColumn<QString>("meanwhile");
         for (const QString& b : testdb::backends())
-            for (const char* m : {"settled", "deleted", "line changed", "line deleted"})
+            for (const char* m : {"settled", "deleted", "line changed", "line deleted", "header changed"})
                 QTest::newRow(qPrintable(b + QStringLiteral(": ") + QString::fromUtf8(m))) << b << QString::fromUtf8(m);
     }
     void staleEditIsRefused()
@@ -306,18 +309,20 @@ private Q_SLOTS:
         auto c = testdb::open(backend);
         const SavedLines first = storeTwoLines(*c);
         StandardItemList items = loadStandardItems(*c, ReceiptKind::CaseRecord, first.id);
+        StandardReceiptHeader h = header();
+        h.id = first.id;
+        h.loaded = loadStandardReceiptRow(*c, first.id);
         const QString ids = QString::number(first.newIds[0]);
         const QMap<QString, QString> statements{
             {QStringLiteral("settled"), QStringLiteral("UPDATE 收费收据表 SET 付款='已付'")},
             {QStringLiteral("deleted"), QStringLiteral("DELETE FROM 收费收据表")},
             {QStringLiteral("line changed"), QStringLiteral("UPDATE 收费明细表 SET 数量=5 WHERE ID=") + ids},
             {QStringLiteral("line deleted"), QStringLiteral("DELETE FROM 收费明细表 WHERE ID=") + ids},
+            {QStringLiteral("header changed"), QStringLiteral("UPDATE 收费收据表 SET 备注='另一台'")},
         };
         db::execute(*c, statements.value(meanwhile));
         const QString before = snapshot(*c);
         items.add(line("补牙", 80, 1));
-        StandardReceiptHeader h = header();
-        h.id = first.id;
         QVERIFY_THROWS_EXCEPTION(SaveConflict, writeStandardReceipt(*c, h, items));
         QCOMPARE(snapshot(*c), before);
     }
@@ -330,7 +335,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("kind");
         for (const QString& b : testdb::backends()) {
-            for (const char* a : {"requantify", "drop", "settle"})
+            for (const char* a : {"requantify", "drop", "settle", "add"})
                 QTest::newRow(qPrintable(b + QStringLiteral(": receipt, ") + QString::fromUtf8(a)))
                     << b << QString::fromUtf8(a) << 0;
             QTest::newRow(qPrintable(b + QStringLiteral(": walk-in sheet, requantify"))) << b << "requantify" << 1;
@@ -352,6 +357,9 @@ private Q_SLOTS:
 
         // This desk loads, the other desk saves, then this desk saves.
         StandardItemList mine = loadStandardItems(*d.c, k, stored.id);
+        StandardReceiptHeader h = header();
+        h.id = stored.id;
+        h.loaded = loadStandardReceiptRow(*d.c, stored.id);
         StandardItem edited = mine.at(0);
         edited.quantity = 7;
         edited.discountedAmount = 350;
@@ -362,11 +370,16 @@ private Q_SLOTS:
             sheet.id = stored.id;
             QVERIFY_THROWS_EXCEPTION(SaveConflict, walkin::writeWalkinStandardSheet(*d.c, sheet, mine));
         } else {
-            StandardReceiptHeader h = header();
-            h.id = stored.id;
+            mine.add(line("补牙", 80, 1));
             QVERIFY_THROWS_EXCEPTION(SaveConflict, writeStandardReceipt(*d.c, h, mine));
         }
         QCOMPARE(snapshot(*d.c), theirs);
+        // The other desk saved its receipt whole: the stored total is still that of the stored lines.
+        if (action == QLatin1String("add")) {
+            const StandardItemList stored = loadStandardItems(*d.c, k, h.id);
+            QCOMPARE(db::toNumber(db::scalar(*d.c, QStringLiteral("SELECT 合计 FROM 收费收据表 WHERE ID=?"), {h.id})),
+                     totalsOf(stored).discounted);
+        }
     }
 
     // The walk-in sheet: paid in full, its remark kept, lines as walk-in lines; the header comes
@@ -596,6 +609,53 @@ private Q_SLOTS:
         QCOMPARE(form.submit(), StandardReceiptForm::Ending::Stay);
         QCOMPARE(prompter.shown, QStringList{QStringLiteral("请填写医生、科室或医生编号!")});
         QCOMPARE(db::toInteger(db::scalar(*c, QStringLiteral("SELECT count(*) FROM 收费收据表"))), 0);
+    }
+
+    // The dialog's side of a stale edit: the save is refused with the common message and the
+    // receipt as the other desk left it is shown again; lines that could not be read at opening
+    // are never saved over.
+    void formRefusesStaleOrUnreadReceipt_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("unread");
+        for (const QString& b : testdb::backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(": changed at another desk"))) << b << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(": lines not read"))) << b << true;
+        }
+    }
+    void formRefusesStaleOrUnreadReceipt()
+    {
+        QFETCH(QString, backend);
+        QFETCH(bool, unread);
+        auto c = testdb::open(backend);
+        const SavedLines first = storeTwoLines(*c);
+        if (unread) c->execute(QStringLiteral("ALTER TABLE 收费明细表 RENAME TO 收费明细表_away"));
+        StandardReceiptForm form(c, {7, first.id, QStringLiteral("王医生"), QStringLiteral("口腔科"), QStringLiteral("D01"),
+                                     QStringLiteral("张三"), {}, when, {}, 0});
+        form.open();
+        if (unread) {
+            c->execute(QStringLiteral("ALTER TABLE 收费明细表_away RENAME TO 收费明细表"));
+        } else {
+            // Another desk adds a line to the receipt and saves it.
+            StandardReceiptHeader h = header();
+            h.id = first.id;
+            h.loaded = loadStandardReceiptRow(*c, first.id);
+            StandardItemList theirs = loadStandardItems(*c, ReceiptKind::CaseRecord, first.id);
+            theirs.add(line("洁牙", 60, 1));
+            writeStandardReceipt(*c, h, theirs);
+        }
+        const QString before = snapshot(*c);
+        form.items.add(line("补牙", 80, 1));
+        ScriptedPrompter prompter;
+        QCOMPARE(form.submit(), StandardReceiptForm::Ending::Stay);
+        QCOMPARE(snapshot(*c), before);
+        QCOMPARE(prompter.shown.size(), 1);
+        if (unread) {
+            QVERIFY2(prompter.shown[0].startsWith(QStringLiteral("发生错误!")), qPrintable(prompter.shown[0]));
+        } else {
+            QCOMPARE(prompter.shown[0], db::kChangedElsewhere);
+            QCOMPARE(form.items.size(), 3); // the other desk's receipt, shown again
+        }
     }
 };
 
