@@ -105,4 +105,17 @@ EditResult deleteIfUnchanged(Connection& c, const LoadedRow& row, const Where& a
     return outcome(c, row, DeleteRecord(c, row.table(), both(row.unchanged(c), also)));
 }
 
+Where stillAsRead(const QString& keyColumn, const QVariant& key, const FieldValues& read)
+{
+    checkIdentifier(keyColumn);
+    Where where{keyColumn + QStringLiteral("=?"), {key}};
+    for (const auto& [column, value] : read) {
+        checkIdentifier(column);
+        const bool number = value.typeId() != QMetaType::QString;
+        where.sql += QStringLiteral(" AND coalesce(%1,%2)=?").arg(column, number ? QStringLiteral("0") : QStringLiteral("''"));
+        where.values << value;
+    }
+    return where;
+}
+
 } // namespace db

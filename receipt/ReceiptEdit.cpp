@@ -3,7 +3,7 @@
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
-#include "receipt/RowGuard.h"
+#include "db/OptimisticEdit.h"
 
 using namespace Qt::StringLiterals;
 
@@ -84,7 +84,7 @@ bool saveReceiptWithPayment(db::Connection& c, ReceiptWithPayment& receipt, cons
     if (!loaded) {
         id = db::AddRecord(c, u"收费收据表"_s, row);
     } else {
-        if (db::ModefyRecord(c, u"收费收据表"_s, row, stillAsLoaded(u"ID"_s, loaded->id, loadedReceiptColumns(*loaded))) == 0)
+        if (db::ModefyRecord(c, u"收费收据表"_s, row, db::stillAsRead(u"ID"_s, loaded->id, loadedReceiptColumns(*loaded))) == 0)
             return false;
         if (loaded->hasPayment &&
             db::ModefyRecord(c, u"病历收费单"_s,
@@ -93,7 +93,7 @@ bool saveReceiptWithPayment(db::Connection& c, ReceiptWithPayment& receipt, cons
                               {u"收款人"_s, text(receipt.cashier)},
                               {u"日期"_s, receipt.date},
                               {u"收款金额"_s, receipt.received}},
-                             stillAsLoaded(u"病历收费编号"_s, loaded->paymentId,
+                             db::stillAsRead(u"病历收费编号"_s, loaded->paymentId,
                                            {{u"ReceiptID"_s, loaded->id},
                                             {u"收款金额"_s, loaded->received},
                                             {u"余额"_s, loaded->owed},

@@ -1,6 +1,7 @@
 #include "rx/PrescriptionDetail.h"
 #include "common/Money.h"
 #include "db/Error.h"
+#include "db/OptimisticEdit.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
@@ -37,6 +38,23 @@ db::FieldValues rowOf(const MedicineLine& l, FeeDocument kind, qint32 documentId
         {documentColumn(kind), documentId},
         {QStringLiteral("MedcineOutFlag"), kind == FeeDocument::WalkInSheet ? 1 : 0},
     };
+}
+
+// The row of a stored line: under its own document and, when the lines as loaded are given,
+// still as it was read (NULL read as 0 or "", as ShowMedicineList reads it).
+db::Where rowOfLine(const MedicineLine& l, FeeDocument kind, qint32 documentId, const MedicineLineList* asLoaded)
+{
+    if (asLoaded)
+        for (const MedicineLine& read : *asLoaded)
+            if (read.rowId == l.rowId)
+                return db::stillAsRead(QStringLiteral("ID"), l.rowId,
+                                       {{documentColumn(kind), documentId},
+                                        {QStringLiteral("名称"), read.name},
+                                        {QStringLiteral("规格"), read.spec},
+                                        {QStringLiteral("单价"), read.price},
+                                        {QStringLiteral("数量"), read.quantity},
+                                        {QStringLiteral("金额"), read.amount}});
+    return {QStringLiteral("ID=? AND %1=?").arg(documentColumn(kind)), {l.rowId, documentId}};
 }
 
 } // namespace
@@ -102,7 +120,7 @@ double InputMedicineList(MedicineLineList& lines, const MedicineLine& line)
 }
 
 void AMDDetailMedicineRecord(db::Connection& c, FeeDocument kind, MedicineLineList& lines, MedicineLineList& removed,
-                             qint32 documentId)
+                             qint32 documentId, const MedicineLineList* asLoaded)
 {
     // Lines belong to a fee document: stored under 0 or a negative ID they would be orphans that
     // no list shows and no checkout settles.
@@ -121,15 +139,19 @@ void AMDDetailMedicineRecord(db::Connection& c, FeeDocument kind, MedicineLineLi
             // Whether a stored line has left stock is the stock-out's to say: saving the lines
             // again keeps it, or a settled line would be taken out of stock a second time.
             row.removeIf([](const auto& f) { return f.first == QStringLiteral("MedcineOutFlag"); });
-            if (db::ModefyRecord(c, table, row, {QStringLiteral("ID=?"), {l.rowId}}) == 0)
-                throw db::Error(QStringLiteral("处方明细表 has no row %1 to change").arg(l.rowId));
+            if (db::ModefyRecord(c, table, row, rowOfLine(l, kind, documentId, asLoaded)) == 0) {
+                const QString why = QStringLiteral("处方明细表 row %1 was changed or removed at another desk").arg(l.rowId);
+                if (asLoaded) throw LinesChanged(why);
+                throw db::Error(why);
+            }
             rowIds.push_back(l.rowId);
         } else {
             rowIds.push_back(static_cast<qint32>(db::AddRecord(c, table, row)));
         }
     }
     for (const MedicineLine& l : removed)
-        if (l.rowId > 0) db::DeleteRecord(c, table, {QStringLiteral("ID=?"), {l.rowId}});
+        if (l.rowId > 0 && db::DeleteRecord(c, table, rowOfLine(l, kind, documentId, asLoaded)) == 0 && asLoaded)
+            throw LinesChanged(QStringLiteral("处方明细表 row %1 was changed or removed at another desk").arg(l.rowId));
     t.commit();
     if (!ownSave) return;
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "db/Connection.h"
+#include "db/Error.h"
 #include "rx/MedicineLineList.h"
 #include <QList>
 #include <QStringList>
@@ -33,7 +34,15 @@ double InputMedicineList(MedicineLineList& lines, const MedicineLine& line);
 // caller's): on a db::Error nothing is written and both lists are as they were. When it ran its
 // own transaction, the lines then carry their row IDs and the document's ID and `removed` is
 // empty; inside a caller's transaction (which may still roll back) both lists stay as they were.
+//
+// With `asLoaded` (the lines as a dialog loaded them), a stored line is changed or deleted only
+// while its row still holds what was loaded, and LinesChanged is thrown when another desk changed
+// or removed one meanwhile. Without it a line is still only changed or deleted under its own
+// document.
+struct LinesChanged : db::Error {
+    using db::Error::Error;
+};
 void AMDDetailMedicineRecord(db::Connection& c, FeeDocument kind, MedicineLineList& lines, MedicineLineList& removed,
-                             qint32 documentId);
+                             qint32 documentId, const MedicineLineList* asLoaded = nullptr);
 
 } // namespace rx

@@ -52,19 +52,39 @@ void PrescriptionForm::open()
     quietly([&] { nurses = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); });
     quietly([&] { tree = MedicineTree(c); });
 
+    loadDocument();
+}
+
+void PrescriptionForm::loadDocument()
+{
+    db::Connection& c = *connection_;
     const FeeDocument kind = isWalkIn() ? FeeDocument::WalkInSheet : FeeDocument::Receipt;
-    quietly([&] {
+    documentRead_ = OpeningRead();
+    lines_ = MedicineLineList();
+    removed_ = MedicineLineList();
+    documentRead_([&] {
         ShowMedicineList(c, kind, std::max(documentId_, 0), lines_, nullptr);
         header.total = lines_.total();
     });
+    loadedLines_ = lines_;
     storedCount_ = lines_.size();
+    selectedRow_ = -1;
     if (documentId_ <= 0) return;
-    quietly([&] {
-        const QString sql = isWalkIn() ? QStringLiteral("SELECT * FROM 无病历收费单 WHERE ID=?")
-                                       : QStringLiteral("SELECT * FROM 收费收据表 WHERE ID=?");
-        db::Query q(c, sql, {documentId_});
+    documentRead_([&] {
+        const QString table = isWalkIn() ? QStringLiteral("无病历收费单") : QStringLiteral("收费收据表");
+        db::Query q(c, QStringLiteral("SELECT * FROM %1 WHERE ID=?").arg(table), {documentId_});
         q.exec();
         if (!q.next()) return;
+        // What this dialog writes back: another desk's change to any of it is not overwritten.
+        const QStringList guarded =
+            isWalkIn() ? QStringList{QStringLiteral("病人姓名"), QStringLiteral("合计"), QStringLiteral("医生姓名"),
+                                     QStringLiteral("科室"), QStringLiteral("护士"), QStringLiteral("性别"),
+                                     QStringLiteral("年龄"), QStringLiteral("IsPrescriptionFlag")}
+                       : QStringList{QStringLiteral("病历号"), QStringLiteral("病人姓名"), QStringLiteral("合计"),
+                                     QStringLiteral("医生编号"), QStringLiteral("医生姓名"), QStringLiteral("备注"),
+                                     QStringLiteral("付款"), QStringLiteral("科室"), QStringLiteral("护士"),
+                                     QStringLiteral("IsPrescriptionFlag")};
+        loadedHeader_ = db::LoadedRow::capture(q, table, QStringLiteral("ID"), guarded);
         const auto take = [&](const char* column, auto& field, auto read) {
             const QString name = QString::fromUtf8(column);
             if (!q.isNull(name)) field = read(name);
@@ -245,7 +265,7 @@ qint32 PrescriptionForm::writeHeader(db::Connection& c)
                {QStringLiteral("IsPrescriptionFlag"), 2},
                {QStringLiteral("护士"), header.nurse}};
         // A prescription settled at the cashier's meanwhile is not written over.
-        guard = QStringLiteral("ID=? AND rtrim(付款)='未付' AND IsPrescriptionFlag=2");
+        guard = QStringLiteral("rtrim(付款)='未付' AND IsPrescriptionFlag=2");
     } else {
         table = QStringLiteral("无病历收费单");
         row = {{QStringLiteral("病历号"), caseNumber_},
@@ -264,12 +284,22 @@ qint32 PrescriptionForm::writeHeader(db::Connection& c)
                {QStringLiteral("IsPrescriptionFlag"), 2},
                {QStringLiteral("护士"), header.nurse},
                {QStringLiteral("收款人"), header.cashier}};
-        guard = QStringLiteral("ID=? AND IsPrescriptionFlag=2");
+        guard = QStringLiteral("IsPrescriptionFlag=2");
     }
     if (documentId_ <= 0) return static_cast<qint32>(db::AddRecord(c, table, row));
-    if (db::ModefyRecord(c, table, row, {guard, {documentId_}}) != 1)
-        throw db::Error(QStringLiteral("%1 %2 is no longer an open prescription").arg(table).arg(documentId_));
-    return documentId_;
+    if (!loadedHeader_) throw db::Error(QStringLiteral("%1 %2 was not read before its edit").arg(table).arg(documentId_));
+    switch (db::modifyIfUnchanged(c, *loadedHeader_, row, {guard, {}})) {
+    case db::EditResult::Written:
+        return documentId_;
+    case db::EditResult::Changed:
+        // Still open: another desk's correction, shown again. Settled meanwhile: no longer ours.
+        if (!db::scalar(c, QStringLiteral("SELECT ID FROM %1 WHERE ID=? AND %2").arg(table, guard), {documentId_}).isNull())
+            throw LinesChanged(QStringLiteral("%1 %2 was changed at another desk").arg(table).arg(documentId_));
+        break;
+    case db::EditResult::Gone:
+        break;
+    }
+    throw db::Error(QStringLiteral("%1 %2 is no longer an open prescription").arg(table).arg(documentId_));
 }
 
 void PrescriptionForm::stockFailure()
@@ -286,6 +316,12 @@ PrescriptionForm::Ending PrescriptionForm::save()
     failure.clear();
     shortLines.clear();
     if (!isWalkIn() && lines_.empty() && removed_.empty()) return Ending::Stay;
+    if (documentRead_.failed()) {
+        // Saving over lines never read would lose them and their stock.
+        failure = documentRead_.failure();
+        prompter.inform(documentRead_.message());
+        return Ending::Stay;
+    }
     db::Connection& c = *connection_;
     try {
         db::Transaction t(c);
@@ -298,7 +334,8 @@ PrescriptionForm::Ending PrescriptionForm::save()
             return Ending::Shortage;
         }
         const qint32 id = writeHeader(c);
-        AMDDetailMedicineRecord(c, isWalkIn() ? FeeDocument::WalkInSheet : FeeDocument::Receipt, lines_, removed_, id);
+        AMDDetailMedicineRecord(c, isWalkIn() ? FeeDocument::WalkInSheet : FeeDocument::Receipt, lines_, removed_, id,
+                                &loadedLines_);
         if (isWalkIn() && kept)
             TakeOutOfStock(c, lines_, storedCount_, {header.cashier, header.patientName}, now);
         t.commit();
@@ -308,6 +345,12 @@ PrescriptionForm::Ending PrescriptionForm::save()
         failure = QString::fromUtf8(e.what());
         stockFailure();
         if (!shortLines.isEmpty()) return Ending::Shortage;
+    } catch (const LinesChanged& e) {
+        // Another desk's edit wins; it is shown again so the cashier can redo theirs on top of it.
+        failure = e.message();
+        prompter.inform(db::kChangedElsewhere);
+        loadDocument();
+        return Ending::Stay;
     } catch (const NegativeStock& e) {
         failure = e.message;
         prompter.inform(e.message);

@@ -1,5 +1,7 @@
 #pragma once
+#include "common/OpeningRead.h"
 #include "db/Connection.h"
+#include "db/OptimisticEdit.h"
 #include "rx/MedicineCatalogue.h"
 #include "rx/MedicineLineList.h"
 #include "rx/Stock.h"
@@ -98,6 +100,7 @@ private:
     void fillEntry(const Medicine& m);
     qint32 writeHeader(db::Connection& c);
     void stockFailure();
+    void loadDocument(); // the stored lines and header of the document being edited, as loaded
 
     db::ConnectionPtr connection_;
     qint32 caseNumber_;
@@ -106,6 +109,10 @@ private:
     int dateFixed_;
     MedicineLineList lines_;
     MedicineLineList removed_;
+    // An edit of a stored document writes only while its header and lines stand as loaded here.
+    MedicineLineList loadedLines_;
+    std::optional<db::LoadedRow> loadedHeader_;
+    OpeningRead documentRead_;
     int storedCount_ = 0;
     int selectedRow_ = -1;
 };

@@ -1,7 +1,7 @@
 #include "walkin/WalkinSheet.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
-#include "receipt/RowGuard.h"
+#include "db/OptimisticEdit.h"
 
 using namespace Qt::StringLiterals;
 using receipt::CategoryCount;
@@ -88,7 +88,7 @@ qint64 addWalkinSheet(db::Connection& c, const WalkinSheet& sheet) { return db::
 
 bool updateWalkinSheet(db::Connection& c, const WalkinSheet& sheet, const WalkinSheet& loaded)
 {
-    return db::ModefyRecord(c, table, rowOf(sheet), receipt::stillAsLoaded(u"ID"_s, loaded.id, loadedColumns(loaded))) > 0;
+    return db::ModefyRecord(c, table, rowOf(sheet), db::stillAsRead(u"ID"_s, loaded.id, loadedColumns(loaded))) > 0;
 }
 
 } // namespace walkin

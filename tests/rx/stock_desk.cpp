@@ -8,7 +8,10 @@
 //                                 middle of a stock-out), prints "taken", waits for a line on
 //                                 stdin and rolls back;
 //   stock_desk settle URL RECEIPT settles the prescription RECEIPT in cash through the
-//                                 checkout form and prints how it ended.
+//                                 checkout form and prints how it ended;
+//   stock_desk correct URL DOC WALKIN  opens prescription DOC (a walk-in sheet when WALKIN is 1)
+//                                 in the prescription form, adds one unit of the test medicine,
+//                                 saves and prints how the save ended.
 #include "db/Transaction.h"
 #include "db/Query.h"
 #include "rx/PrescriptionCheckoutForm.h"
@@ -72,11 +75,20 @@ int main(int argc, char** argv)
         rx::PrescriptionForm::Inputs in;
         in.patientName = QStringLiteral("病人乙");
         in.cashier = QStringLiteral("乙");
+        const bool correcting = args[1] == QLatin1String("correct");
+        if (correcting) {
+            in.documentId = args.value(3).toInt();
+            in.caseNumber = 7;
+            in.doctorName = QStringLiteral("王医生");
+            if (args.value(4) != QLatin1String("1")) in.patientNumber = QStringLiteral("P7");
+        }
         rx::PrescriptionForm f(c, in);
         f.open();
         f.entry.name = name;
         f.entry.spec = spec;
-        f.entry.quantity = quantity;
+        f.entry.price = 10.0;
+        f.entry.amount = correcting ? 10.0 : 0.0;
+        f.entry.quantity = correcting ? 1.0 : quantity;
         f.add();
         const auto ending = f.save();
         std::printf("%s\n", ending == rx::PrescriptionForm::Ending::Accept     ? "accept"

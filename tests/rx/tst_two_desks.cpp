@@ -1,8 +1,11 @@
 // Two desks take the same medicine at once, each a process with its own connection: desk A
 // holds its stock-out open while desk B saves a walk-in prescription of the same batch. Stock
 // is never lost or counted twice: B gets what A left, or sees the shortage and saves nothing.
+#include "db/OptimisticEdit.h"
 #include "db/Query.h"
 #include "db/Schema.h"
+#include "rx/PrescriptionForm.h"
+#include "tests/receipt/ScriptedPrompter.h"
 #include "tests/rx/StockFixture.h"
 #include "tests/support/TestDb.h"
 #include <QProcess>
@@ -94,6 +97,71 @@ private Q_SLOTS:
         QCOMPARE(batches(*c), after);
         QCOMPARE(withdrawals(*c), taken);
         QCOMPARE(db::toInteger(db::scalar(*c, QStringLiteral("SELECT count(*) FROM 无病历收费单"))), sheets);
+    }
+
+    // Two desks correct one prescription: this desk opened it first, the other adds a line and
+    // saves, then this desk adds its own and saves. This desk is told and shown the prescription
+    // again; only the other desk's line is stored (and, on a walk-in sheet, left the stock), and
+    // the stored total is that of the stored lines.
+    void twoDesksCorrectOnePrescription_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("walkIn");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s: receipt", qPrintable(b)) << b << false;
+            QTest::addRow("%s: walk-in sheet", qPrintable(b)) << b << true;
+        }
+    }
+    void twoDesksCorrectOnePrescription()
+    {
+        QFETCH(QString, backend);
+        QFETCH(bool, walkIn);
+        const QString url = testdb::freshUrl(backend);
+        auto c = db::Connection::open(url);
+        db::schema::migrate(*c);
+        keepStock(*c, true);
+        addBatches(*c, QStringLiteral("阿莫西林"), QStringLiteral("0.25g*24"), QStringLiteral("10"));
+        rx::PrescriptionForm::Inputs in;
+        in.caseNumber = 7;
+        in.doctorName = QStringLiteral("王医生");
+        in.patientName = QStringLiteral("张三");
+        in.patientNumber = walkIn ? QString() : QStringLiteral("P7");
+        in.cashier = QStringLiteral("甲");
+        const auto enter = [](rx::PrescriptionForm& f, double quantity) {
+            f.entry = {};
+            f.entry.name = QStringLiteral("阿莫西林");
+            f.entry.spec = QStringLiteral("0.25g*24");
+            f.entry.price = 10.0;
+            f.entry.quantity = quantity;
+            f.entry.amount = 10.0 * quantity;
+            f.add();
+        };
+        ScriptedPrompter prompter;
+        rx::PrescriptionForm first(c, in);
+        first.open();
+        enter(first, 2);
+        QCOMPARE(first.save(), rx::PrescriptionForm::Ending::Accept);
+
+        in.documentId = first.documentId();
+        rx::PrescriptionForm mine(c, in);
+        mine.open();
+        QProcess other;
+        other.start(deskPath(), {QStringLiteral("correct"), url, QString::number(in.documentId), walkIn ? "1" : "0"});
+        QVERIFY(other.waitForFinished(60000));
+        QVERIFY2(other.exitCode() == 0, other.readAllStandardError().constData());
+        QCOMPARE(QString::fromUtf8(other.readAllStandardOutput().trimmed()), QStringLiteral("accept"));
+
+        enter(mine, 3);
+        QCOMPARE(mine.save(), rx::PrescriptionForm::Ending::Stay);
+        QCOMPARE(prompter.shown, QStringList{db::kChangedElsewhere});
+        QCOMPARE(mine.lines().size(), 2); // the other desk's prescription, shown again
+        const QString document = walkIn ? QStringLiteral("NonDocReceiptID") : QStringLiteral("ReceiptID");
+        const QString header = walkIn ? QStringLiteral("无病历收费单") : QStringLiteral("收费收据表");
+        QCOMPARE(db::toNumber(db::scalar(*c, QStringLiteral("SELECT sum(数量) FROM 处方明细表 WHERE %1=?").arg(document),
+                                         {in.documentId})), 3.0);
+        QCOMPARE(db::toNumber(db::scalar(*c, QStringLiteral("SELECT 合计 FROM %1 WHERE ID=?").arg(header), {in.documentId})),
+                 30.0);
+        QCOMPARE(batches(*c), walkIn ? QStringLiteral("7") : QStringLiteral("10"));
     }
 
     // Two cashiers settle one prescription at once while a third desk holds the stock: on
