@@ -1,5 +1,4 @@
 #include "app/ModuleFrame.h"
-#include "common/CallFailure.h"
 #include "app/Automation.h"
 #include "app/Dialog.h"
 #include "common/OleDate.h"
@@ -232,13 +231,7 @@ void ModuleCall::attach(Dialog& dialog) const
 
 int ModuleCall::run(Dialog& dialog)
 {
-    callfailure::clear();
-    const int ending = dialog.runModal();
-    // A failure the dialog answered with its own message: the host must not take the dialog's
-    // end for a cancel. Once confirmed, a later attempt succeeded and the failure is history.
-    if (ending != IDOK) setLastError(name_.toUtf8().constData(), callfailure::last());
-    callfailure::clear();
-    return ending;
+    return dialog.runModal();
 }
 
 // A null QString would be bound as SQL NULL; the host's NULL means "".

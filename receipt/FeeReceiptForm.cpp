@@ -1,5 +1,4 @@
 #include "receipt/FeeReceiptForm.h"
-#include "common/CallFailure.h"
 #include "common/Prompter.h"
 #include "common/Money.h"
 #include "db/Error.h"
@@ -112,7 +111,8 @@ FeeReceiptForm::Ending FeeReceiptForm::submit()
         fields.total = row.total;
         return Ending::Accept;
     } catch (const db::Error& e) {
-        callfailure::report(QStringLiteral("收据记录失败,退出!"), e);
+        failure_ = e.message();
+        Prompter::current().inform(QStringLiteral("收据记录失败,退出!"));
         return Ending::Stay;
     }
 }
@@ -127,7 +127,8 @@ FeeReceiptForm::Ending FeeReceiptForm::modify()
     try {
         result = updateFeeReceipt(*connection_, row);
     } catch (const db::Error& e) {
-        callfailure::report(QStringLiteral("收据修改失败,退出!"), e);
+        failure_ = e.message();
+        Prompter::current().inform(QStringLiteral("收据修改失败,退出!"));
         return Ending::Stay;
     }
     if (result == UpdateResult::Updated) {
@@ -154,7 +155,7 @@ FeeReceiptForm::Ending FeeReceiptForm::remove()
     try {
         deleted = deleteFeeReceipt(*connection_, fields.id) != DeleteResult::Settled;
     } catch (const db::Error& e) {
-        callfailure::record(e.message());
+        failure_ = e.message();
     }
     if (!deleted) {
         prompter.inform(QStringLiteral("删除该收据信息时发生错误！"));

@@ -56,6 +56,9 @@ public:
     bool modifyEnabled = true;
     bool deleteEnabled = true;
 
+    // What the database said when the last submit, change or deletion failed (for the host).
+    const QString& failure() const { return failure_; }
+
 private:
     void setNewMode(bool isNew);
     // Each amount and their total can be stored; otherwise says so. (A total of amounts each in
@@ -66,6 +69,7 @@ private:
 
     db::ConnectionPtr connection_;
     int dateFixed_ = 0;
+    QString failure_;
 };
 
 } // namespace receipt

@@ -1,4 +1,5 @@
 #include "receipt/ReceiptDialog.h"
+#include "app/LastError.h"
 #include "common/Money.h"
 #include "db/TextMatch.h"
 #include "ui_ReceiptDialog.h"
@@ -141,6 +142,7 @@ void ReceiptDialog::doctorChosen(int index)
 
 void ReceiptDialog::end(FeeReceiptForm::Ending ending)
 {
+    if (!form_->failure().isEmpty()) app::setLastError("ReceiptSet", form_->failure());
     showFields();
     if (ending == FeeReceiptForm::Ending::Accept) accept();
     if (ending == FeeReceiptForm::Ending::Reject) reject();

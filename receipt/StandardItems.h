@@ -1,4 +1,5 @@
 #pragma once
+#include "common/OutOfBounds.h"
 #include "db/Connection.h"
 #include "settle/DiscountItems.h"
 #include <QDateTime>
@@ -29,10 +30,7 @@ struct StandardItem : settle::DiscountItem {
     } loaded;
 };
 
-// A row index outside the list.
-struct OutOfBounds : std::out_of_range {
-    using std::out_of_range::out_of_range;
-};
+using ::OutOfBounds; // a row or position outside the list
 
 // The records behind an item list: row i of the list is line i, in the order the lines were
 // loaded and added. Stored lines that are removed are kept apart, so that the save deletes

@@ -1,14 +1,12 @@
 #pragma once
+#include "common/OutOfBounds.h"
 #include "rx/MedicineLine.h"
 #include <stdexcept>
 #include <vector>
 
 namespace rx {
 
-// A position before the first or after the last line of a MedicineLineList.
-struct OutOfBounds : std::out_of_range {
-    using std::out_of_range::out_of_range;
-};
+using ::OutOfBounds; // a row or position outside the list
 
 // The lines of one prescription, owned by the dialog (or host) that edits them. Positions
 // count from 1 at the head; new lines usually go to the head, so the lines added in a dialog
