@@ -1,4 +1,5 @@
 #include "receipt/FeeCategories.h"
+#include "db/Query.h"
 #include "db/ClinicLookups.h"
 
 namespace receipt {
@@ -59,6 +60,20 @@ void LoadCategoryLabels(db::Connection& c, CategoryLabels& labels)
 {
     labels = defaultCategoryLabels();
     db::GetReceiptItemName(c, labels);
+}
+
+db::FieldValues categoryFields(const CategoryAmounts& amounts)
+{
+    db::FieldValues fields;
+    for (int i = 0; i < CategoryCount; ++i) fields.append({categoryColumn(i), amounts[size_t(i)]});
+    return fields;
+}
+
+CategoryAmounts categoryAmountsOf(const db::Query& row)
+{
+    CategoryAmounts amounts{};
+    for (int i = 0; i < CategoryCount; ++i) amounts[size_t(i)] = row.number(categoryColumn(i));
+    return amounts;
 }
 
 } // namespace receipt

@@ -1,5 +1,10 @@
 #pragma once
 #include "db/Connection.h"
+#include "db/RecordOps.h"
+
+namespace db {
+class Query;
+}
 #include <QString>
 #include <array>
 
@@ -21,6 +26,11 @@ int categoryIndex(const QString& column);
 CategoryLabels defaultCategoryLabels();
 
 double sumOf(const CategoryAmounts& amounts);
+
+// The twelve amounts as the columns they are stored in (for a row's fields), and read back from
+// the current row of a query (NULL reads 0). Every form of category amounts goes through these.
+db::FieldValues categoryFields(const CategoryAmounts& amounts);
+CategoryAmounts categoryAmountsOf(const db::Query& row);
 
 // Defaults first, then the clinic's own names (ReceiptItemName_Table, ItemIndex 1–12); a slot
 // the clinic has not named (no row, NULL or blank) keeps its default. On a database failure

@@ -21,11 +21,6 @@ const QString editable = QStringLiteral("ID=? AND rtrim(付款)='未付' AND IsP
 QVariant text(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
 QVariant blankWhenEmpty(const QString& s) { return s.isEmpty() ? QStringLiteral(" ") : s; }
 
-QVariant amount(const FeeReceipt& r, const char* column)
-{
-    return r.amounts[static_cast<size_t>(categoryIndex(QString::fromUtf8(column)))];
-}
-
 } // namespace
 
 double storedTotal(const CategoryAmounts& amounts, int refund)
@@ -44,7 +39,7 @@ std::optional<FeeReceipt> loadUnpaidFeeReceipt(db::Connection& c, qint64 id, con
     if (!q.next()) return std::nullopt;
     FeeReceipt r;
     r.id = q.integer(QStringLiteral("ID"));
-    for (int i = 0; i < CategoryCount; ++i) r.amounts[i] = q.number(categoryColumn(i));
+    r.amounts = categoryAmountsOf(q);
     r.total = q.number(QStringLiteral("合计"));
     r.remark = q.text(QStringLiteral("备注"));
     r.department = q.text(QStringLiteral("科室"));
@@ -61,15 +56,9 @@ qint64 addFeeReceipt(db::Connection& c, const FeeReceipt& r)
     // the commit) then undoes it for certain, and the ID it returned is never handed out.
     db::Transaction t(c);
     const qint64 id = db::AddRecord(c, table,
-                         {
+                         db::FieldValues{
                              {QStringLiteral("病历号"), r.caseNumber},
                              {QStringLiteral("病人姓名"), text(r.patientName)},
-                             {QStringLiteral("检查费"), amount(r, "检查费")},
-                             {QStringLiteral("治疗费"), amount(r, "治疗费")},
-                             {QStringLiteral("镶牙费"), amount(r, "镶牙费")},
-                             {QStringLiteral("放射费"), amount(r, "放射费")},
-                             {QStringLiteral("整畸费"), amount(r, "整畸费")},
-                             {QStringLiteral("其它费用"), amount(r, "其它费用")},
                              {QStringLiteral("合计"), r.total},
                              {QStringLiteral("医生编号"), text(r.doctorNumber)},
                              {QStringLiteral("医生姓名"), text(r.doctorName)},
@@ -77,31 +66,19 @@ qint64 addFeeReceipt(db::Connection& c, const FeeReceipt& r)
                              {QStringLiteral("日期"), r.date},
                              {QStringLiteral("付款"), unpaid},
                              {QStringLiteral("备注"), blankWhenEmpty(r.remark)},
-                             {QStringLiteral("挂号费"), amount(r, "挂号费")},
-                             {QStringLiteral("注射费"), amount(r, "注射费")},
-                             {QStringLiteral("中药费"), amount(r, "中药费")},
-                             {QStringLiteral("西药费"), amount(r, "西药费")},
-                             {QStringLiteral("手术费"), amount(r, "手术费")},
-                             {QStringLiteral("诊疗费"), amount(r, "诊疗费")},
                              {QStringLiteral("科室"), text(r.department)},
                              {QStringLiteral("FeeIO"), static_cast<qint16>(r.refund)},
                              {QStringLiteral("护士"), text(r.nurse)},
-                         });
+                         } + categoryFields(r.amounts));
     t.commit();
     return id;
 }
 
 UpdateResult updateFeeReceipt(db::Connection& c, FeeReceipt& r)
 {
-    const db::FieldValues fields{
+    const db::FieldValues fields = categoryFields(r.amounts) + db::FieldValues{
         {QStringLiteral("病历号"), r.caseNumber},
         {QStringLiteral("病人姓名"), text(r.patientName)},
-        {QStringLiteral("检查费"), amount(r, "检查费")},
-        {QStringLiteral("治疗费"), amount(r, "治疗费")},
-        {QStringLiteral("镶牙费"), amount(r, "镶牙费")},
-        {QStringLiteral("放射费"), amount(r, "放射费")},
-        {QStringLiteral("整畸费"), amount(r, "整畸费")},
-        {QStringLiteral("其它费用"), amount(r, "其它费用")},
         {QStringLiteral("合计"), r.total},
         {QStringLiteral("医生编号"), text(r.doctorNumber)},
         {QStringLiteral("医生姓名"), text(r.doctorName)},
@@ -109,12 +86,6 @@ UpdateResult updateFeeReceipt(db::Connection& c, FeeReceipt& r)
         {QStringLiteral("日期"), r.date},
         {QStringLiteral("付款"), unpaid},
         {QStringLiteral("备注"), blankWhenEmpty(r.remark)},
-        {QStringLiteral("挂号费"), amount(r, "挂号费")},
-        {QStringLiteral("注射费"), amount(r, "注射费")},
-        {QStringLiteral("中药费"), amount(r, "中药费")},
-        {QStringLiteral("西药费"), amount(r, "西药费")},
-        {QStringLiteral("手术费"), amount(r, "手术费")},
-        {QStringLiteral("诊疗费"), amount(r, "诊疗费")},
         {QStringLiteral("科室"), text(r.department)},
         {QStringLiteral("FeeIO"), static_cast<qint16>(r.refund)},
     };

@@ -1,4 +1,5 @@
 #pragma once
+#include "receipt/CategoryAmountFields.h"
 #include "app/Dialog.h"
 #include "receipt/FeeReceiptForm.h"
 #include <array>
@@ -41,8 +42,7 @@ private:
     void remove();
 
     std::unique_ptr<Ui::ReceiptDialog> ui_;
-    std::array<QLabel*, receipt::CategoryCount> amountLabels_{};
-    std::array<QLineEdit*, receipt::CategoryCount> amountEdits_{};
+    CategoryAmountFields amounts_; // the twelve category amounts
     receipt::FeeReceiptForm::Inputs inputs_;
     std::unique_ptr<receipt::FeeReceiptForm> form_;
     bool taking_ = false; // a message about a bad amount is showing

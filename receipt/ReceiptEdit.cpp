@@ -17,7 +17,7 @@ QVariant blankWhenEmpty(const QString& s) { return s.isEmpty() ? u" "_s : s; }
 db::FieldValues loadedReceiptColumns(const ReceiptWithPayment& r)
 {
     db::FieldValues v{{u"病人姓名"_s, text(r.patientName)}, {u"病历号"_s, r.treatmentNumber}};
-    for (int i = 0; i < CategoryCount; ++i) v.append({categoryColumn(i), r.amounts[i]});
+    v.append(categoryFields(r.amounts));
     v.append({{u"合计"_s, r.total},
               {u"备注"_s, text(r.remark)},
               {u"医生姓名"_s, text(r.doctorName)},
@@ -39,7 +39,7 @@ std::optional<ReceiptWithPayment> loadReceiptWithPayment(db::Connection& c, qint
     r.id = id;
     r.patientName = q.text(u"病人姓名"_s);
     r.treatmentNumber = q.integer(u"病历号"_s);
-    for (int i = 0; i < CategoryCount; ++i) r.amounts[i] = q.number(categoryColumn(i));
+    r.amounts = categoryAmountsOf(q);
     r.total = q.number(u"合计"_s);
     r.remark = q.text(u"备注"_s);
     r.doctorName = q.text(u"医生姓名"_s);

@@ -31,16 +31,7 @@ ReceiptEditDialog::ReceiptEditDialog(const ReceiptEditForm::Inputs& inputs, QWid
     : app::Dialog(3002, u"收费收据"_s, parent), ui_(std::make_unique<Ui::ReceiptEditDialog>()), inputs_(inputs)
 {
     ui_->setupUi(this);
-    amountLabels_ = {ui_->amountLabel1, ui_->amountLabel2, ui_->amountLabel3,  ui_->amountLabel4,
-                     ui_->amountLabel5, ui_->amountLabel6, ui_->amountLabel7,  ui_->amountLabel8,
-                     ui_->amountLabel9, ui_->amountLabel10, ui_->amountLabel11, ui_->amountLabel12};
-    amountEdits_ = {ui_->amountEdit1, ui_->amountEdit2, ui_->amountEdit3,  ui_->amountEdit4,
-                    ui_->amountEdit5, ui_->amountEdit6, ui_->amountEdit7,  ui_->amountEdit8,
-                    ui_->amountEdit9, ui_->amountEdit10, ui_->amountEdit11, ui_->amountEdit12};
-    for (int i = 0; i < CategoryCount; ++i) {
-        amountEdits_[i]->setObjectName(receipt::categoryColumn(i));
-        amountEdits_[i]->installEventFilter(this);
-    }
+    amounts_.bind(this, this);
     ui_->owedEdit->installEventFilter(this);
     connect(ui_->doctorCombo, &QComboBox::activated, this, [this](int index) {
         if (!takeFields()) return;
@@ -58,7 +49,7 @@ void ReceiptEditDialog::initDialog()
     form_ = std::make_unique<ReceiptEditForm>(connectionPtr(), inputs_);
     if (!connectionPtr()) return;
     form_->open();
-    for (int i = 0; i < CategoryCount; ++i) amountLabels_[i]->setText(form_->labels[i]);
+    amounts_.setLabels(form_->labels);
     ui_->doctorCombo->addItems(form_->doctors);
     ui_->departmentCombo->addItems(form_->departments);
     for (QWidget* w : {static_cast<QWidget*>(ui_->receivedLabel), static_cast<QWidget*>(ui_->receivedEdit),
@@ -74,7 +65,7 @@ bool ReceiptEditDialog::takeFields()
     receipt::CategoryAmounts amounts{};
     double received = 0.0, owed = 0.0;
     QList<std::pair<QLineEdit*, double*>> numbers{{ui_->receivedEdit, &received}, {ui_->owedEdit, &owed}};
-    for (int i = 0; i < CategoryCount; ++i) numbers.append({amountEdits_[i], &amounts[i]});
+    for (int i = 0; i < CategoryCount; ++i) numbers.append({amounts_.edit(i), &amounts[i]});
     for (auto [edit, value] : numbers) {
         if (!money::parseAmount(edit->text(), *value) || !std::isfinite(*value)) {
             taking_ = true;
@@ -99,7 +90,7 @@ void ReceiptEditDialog::showFields()
 {
     if (!form_) return;
     const receipt::ReceiptWithPayment& f = form_->fields;
-    for (int i = 0; i < CategoryCount; ++i) amountEdits_[i]->setText(money::format2(f.amounts[i]));
+    for (int i = 0; i < CategoryCount; ++i) amounts_.edit(i)->setText(money::format2(f.amounts[i]));
     ui_->totalEdit->setText(money::format2(f.total));
     ui_->patientEdit->setText(f.patientName);
     ui_->recordEdit->setText(QString::number(f.treatmentNumber));

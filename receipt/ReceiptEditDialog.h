@@ -1,4 +1,5 @@
 #pragma once
+#include "receipt/CategoryAmountFields.h"
 #include "app/Dialog.h"
 #include "receipt/ReceiptEditForm.h"
 #include <array>
@@ -28,8 +29,7 @@ private:
     void settle();
 
     std::unique_ptr<Ui::ReceiptEditDialog> ui_;
-    std::array<QLabel*, receipt::CategoryCount> amountLabels_{};
-    std::array<QLineEdit*, receipt::CategoryCount> amountEdits_{};
+    CategoryAmountFields amounts_; // the twelve category amounts
     receipt::ReceiptEditForm::Inputs inputs_;
     std::unique_ptr<receipt::ReceiptEditForm> form_;
     bool taking_ = false;

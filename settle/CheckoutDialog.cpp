@@ -42,16 +42,7 @@ CheckoutDialog::CheckoutDialog(const CheckoutForm::Inputs& inputs, QWidget* pare
     : app::Dialog(292, u"收费结帐"_s, parent), ui_(std::make_unique<Ui::CheckoutDialog>()), inputs_(inputs)
 {
     ui_->setupUi(this);
-    amountLabels_ = {ui_->amountLabel1, ui_->amountLabel2, ui_->amountLabel3,  ui_->amountLabel4,
-                     ui_->amountLabel5, ui_->amountLabel6, ui_->amountLabel7,  ui_->amountLabel8,
-                     ui_->amountLabel9, ui_->amountLabel10, ui_->amountLabel11, ui_->amountLabel12};
-    amountEdits_ = {ui_->amountEdit1, ui_->amountEdit2, ui_->amountEdit3,  ui_->amountEdit4,
-                    ui_->amountEdit5, ui_->amountEdit6, ui_->amountEdit7,  ui_->amountEdit8,
-                    ui_->amountEdit9, ui_->amountEdit10, ui_->amountEdit11, ui_->amountEdit12};
-    for (int i = 0; i < receipt::CategoryCount; ++i) {
-        amountEdits_[i]->setObjectName(receipt::categoryColumn(i));
-        amountEdits_[i]->installEventFilter(this);
-    }
+    amounts_.bind(this, this);
     ui_->collectedEdit->installEventFilter(this);
     ui_->arrearsEdit->installEventFilter(this);
     ui_->methodCombo->addItems(settle::paymentMethodTexts());
@@ -98,7 +89,7 @@ void CheckoutDialog::initDialog()
     form_ = std::make_unique<CheckoutForm>(connectionPtr(), inputs_);
     if (!connectionPtr()) return;
     guarded([this] { form_->open(); });
-    for (int i = 0; i < receipt::CategoryCount; ++i) amountLabels_[i]->setText(form_->labels[i]);
+    amounts_.setLabels(form_->labels);
     ui_->doctorCombo->addItems(form_->doctors);
     ui_->departmentCombo->addItems(form_->departments);
     ui_->nurseCombo->addItems(form_->nurses);
@@ -132,7 +123,7 @@ bool CheckoutDialog::takeFields()
         return false;
     };
     for (int i = 0; i < receipt::CategoryCount; ++i)
-        if (!number(amountEdits_[i], amounts[i])) return false;
+        if (!number(amounts_.edit(i), amounts[i])) return false;
     double collected = 0, otherFree = 0, arrears = 0, discount = form_->discount.value;
     if (!number(ui_->collectedEdit, collected) || !number(ui_->otherFreeEdit, otherFree) ||
         !number(ui_->arrearsEdit, arrears))
@@ -161,7 +152,7 @@ void CheckoutDialog::showFields()
     if (!form_) return;
     showing_ = true;
     const CheckoutForm& f = *form_;
-    for (int i = 0; i < receipt::CategoryCount; ++i) showAmount(amountEdits_[i], f.amounts[i]);
+    for (int i = 0; i < receipt::CategoryCount; ++i) showAmount(amounts_.edit(i), f.amounts[i]);
     ui_->patientNumberEdit->setText(f.patientNumber);
     ui_->patientEdit->setText(f.patientName);
     ui_->rankEdit->setText(f.discount.member.rankName);

@@ -1,4 +1,5 @@
 #pragma once
+#include "receipt/CategoryAmountFields.h"
 #include "app/Dialog.h"
 #include "settle/CheckoutForm.h"
 #include <array>
@@ -39,8 +40,7 @@ private:
     void print();
 
     std::unique_ptr<Ui::CheckoutDialog> ui_;
-    std::array<QLabel*, receipt::CategoryCount> amountLabels_{};
-    std::array<QLineEdit*, receipt::CategoryCount> amountEdits_{};
+    CategoryAmountFields amounts_; // the twelve category amounts
     settle::CheckoutForm::Inputs inputs_;
     std::unique_ptr<settle::CheckoutForm> form_;
     bool taking_ = false;

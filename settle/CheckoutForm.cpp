@@ -90,7 +90,7 @@ void CheckoutForm::open()
         if (!q.next()) return;
         patientName = q.text(u"病人姓名"_s);
         in_.caseNumber = q.integer(u"病历号"_s);
-        for (int i = 0; i < receipt::CategoryCount; ++i) amounts[i] = q.number(receipt::categoryColumn(i));
+        amounts = receipt::categoryAmountsOf(q);
         doctorNumber = q.text(u"医生编号"_s);
         doctor = q.text(u"医生姓名"_s);
         // The settlement writes these back: read them, or the receipt would lose them.

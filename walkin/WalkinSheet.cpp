@@ -20,7 +20,7 @@ QVariant blankWhenEmpty(const QString& s) { return s.isEmpty() ? u" "_s : s; }
 db::FieldValues loadedColumns(const WalkinSheet& s)
 {
     db::FieldValues v{{u"病人姓名"_s, text(s.patientName)}};
-    for (int i = 0; i < CategoryCount; ++i) v.append({categoryColumn(i), s.amounts[i]});
+    v.append(receipt::categoryFields(s.amounts));
     v.append({{u"合计"_s, s.total},
               {u"备注"_s, text(s.remark)},
               {u"医生姓名"_s, text(s.doctorName)},
@@ -74,7 +74,7 @@ std::optional<WalkinSheet> loadWalkinSheet(db::Connection& c, qint64 id)
     WalkinSheet s;
     s.id = id;
     s.patientName = q.text(u"病人姓名"_s);
-    for (int i = 0; i < CategoryCount; ++i) s.amounts[i] = q.number(categoryColumn(i));
+    s.amounts = receipt::categoryAmountsOf(q);
     s.total = q.number(u"合计"_s);
     s.remark = q.text(u"备注"_s);
     s.doctorName = q.text(u"医生姓名"_s);

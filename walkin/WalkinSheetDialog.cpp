@@ -32,16 +32,7 @@ WalkinSheetDialog::WalkinSheetDialog(const WalkinSheetForm::Inputs& inputs, QWid
     : app::Dialog(3000, u"无病案收费单"_s, parent), ui_(std::make_unique<Ui::WalkinSheetDialog>()), inputs_(inputs)
 {
     ui_->setupUi(this);
-    amountLabels_ = {ui_->amountLabel1, ui_->amountLabel2, ui_->amountLabel3,  ui_->amountLabel4,
-                     ui_->amountLabel5, ui_->amountLabel6, ui_->amountLabel7,  ui_->amountLabel8,
-                     ui_->amountLabel9, ui_->amountLabel10, ui_->amountLabel11, ui_->amountLabel12};
-    amountEdits_ = {ui_->amountEdit1, ui_->amountEdit2, ui_->amountEdit3,  ui_->amountEdit4,
-                    ui_->amountEdit5, ui_->amountEdit6, ui_->amountEdit7,  ui_->amountEdit8,
-                    ui_->amountEdit9, ui_->amountEdit10, ui_->amountEdit11, ui_->amountEdit12};
-    for (int i = 0; i < CategoryCount; ++i) {
-        amountEdits_[i]->setObjectName(receipt::categoryColumn(i)); // the column, whatever the label
-        amountEdits_[i]->installEventFilter(this);
-    }
+    amounts_.bind(this, this);
     connect(ui_->doctorCombo, &QComboBox::activated, this, &WalkinSheetDialog::doctorChosen);
     connect(ui_->saveButton, &QPushButton::clicked, this, &WalkinSheetDialog::save);
     connect(ui_->closeButton, &QPushButton::clicked, this, &app::Dialog::reject);
@@ -54,7 +45,7 @@ void WalkinSheetDialog::initDialog()
     form_ = std::make_unique<WalkinSheetForm>(connectionPtr(), inputs_);
     if (!connectionPtr()) return;
     form_->open();
-    for (int i = 0; i < CategoryCount; ++i) amountLabels_[i]->setText(form_->labels[i]);
+    amounts_.setLabels(form_->labels);
     ui_->doctorCombo->addItems(form_->doctors);
     ui_->nurseCombo->addItems(form_->nurses);
     ui_->dateEdit->setEnabled(form_->dateEnabled);
@@ -65,15 +56,13 @@ bool WalkinSheetDialog::takeFields()
 {
     if (!form_ || taking_) return false;
     receipt::CategoryAmounts amounts{};
-    for (int i = 0; i < CategoryCount; ++i) {
-        if (!money::parseAmount(amountEdits_[i]->text(), amounts[i]) || !std::isfinite(amounts[i])) {
-            taking_ = true;
-            inform(u"请输入一个数字。"_s);
-            taking_ = false;
-            amountEdits_[i]->setFocus();
-            amountEdits_[i]->selectAll();
-            return false;
-        }
+    if (QLineEdit* bad = amounts_.read(amounts)) {
+        taking_ = true;
+        inform(u"请输入一个数字。"_s);
+        taking_ = false;
+        bad->setFocus();
+        bad->selectAll();
+        return false;
     }
     walkin::WalkinSheet& f = form_->fields;
     f.amounts = amounts;
@@ -89,13 +78,7 @@ void WalkinSheetDialog::showFields()
 {
     if (!form_) return;
     const walkin::WalkinSheet& f = form_->fields;
-    for (int i = 0; i < CategoryCount; ++i) {
-        // What a person typed stays as typed while it still says the same amount.
-        double shown = 0.0;
-        if (!money::parseAmount(amountEdits_[i]->text(), shown) || shown != f.amounts[i] ||
-            amountEdits_[i]->text().isEmpty())
-            amountEdits_[i]->setText(money::format2(f.amounts[i]));
-    }
+    amounts_.show(f.amounts);
     ui_->totalEdit->setText(money::format2(f.total));
     ui_->patientEdit->setText(f.patientName);
     ui_->numberEdit->setText(f.doctorNumber);

@@ -1,4 +1,5 @@
 #pragma once
+#include "receipt/CategoryAmountFields.h"
 #include "app/Dialog.h"
 #include "walkin/WalkinSheetForm.h"
 #include <array>
@@ -35,8 +36,7 @@ private:
     void save();
 
     std::unique_ptr<Ui::WalkinSheetDialog> ui_;
-    std::array<QLabel*, receipt::CategoryCount> amountLabels_{};
-    std::array<QLineEdit*, receipt::CategoryCount> amountEdits_{};
+    CategoryAmountFields amounts_; // the twelve category amounts
     walkin::WalkinSheetForm::Inputs inputs_;
     std::unique_ptr<walkin::WalkinSheetForm> form_;
     bool taking_ = false; // a message about a bad amount is showing
