@@ -1,5 +1,6 @@
 #include "receipt/CategoryAmountFields.h"
 #include "common/Money.h"
+#include "controls/FieldText.h"
 #include <cmath>
 #include <stdexcept>
 
@@ -32,10 +33,5 @@ QLineEdit* CategoryAmountFields::read(receipt::CategoryAmounts& out) const
 
 void CategoryAmountFields::show(const receipt::CategoryAmounts& amounts)
 {
-    for (int i = 0; i < receipt::CategoryCount; ++i) {
-        QLineEdit* e = edits_[size_t(i)];
-        double shown = 0.0;
-        if (e->text().isEmpty() || !money::parseAmount(e->text(), shown) || shown != amounts[size_t(i)])
-            e->setText(money::format2(amounts[size_t(i)]));
-    }
+    for (int i = 0; i < receipt::CategoryCount; ++i) controls::showAmount(edits_[size_t(i)], amounts[size_t(i)]);
 }

@@ -1,32 +1,18 @@
 #include "receipt/ReceiptDialog.h"
 #include "app/LastError.h"
 #include "common/Money.h"
+#include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "ui_ReceiptDialog.h"
 #include <QApplication>
 #include <QEvent>
 #include <cmath>
 
+using controls::entryOf;
+using controls::chosenText;
+
 using receipt::CategoryCount;
 using receipt::FeeReceiptForm;
-
-namespace {
-
-// The entry showing that text, compared as the clinic's database compares names; -1 for none
-// (a drop-down list then shows nothing, and reads back empty).
-int entryOf(const QComboBox* list, const QString& text)
-{
-    const int exact = list->findText(text, Qt::MatchExactly);
-    if (exact >= 0 || text.isEmpty()) return exact;
-    const QString key = db::textKey(text);
-    for (int i = 0; i < list->count(); ++i)
-        if (db::textKey(list->itemText(i)) == key) return i;
-    return -1;
-}
-
-QString chosenText(const QComboBox* list) { return list->currentIndex() >= 0 ? list->currentText() : QString(); }
-
-} // namespace
 
 ReceiptDialog::ReceiptDialog(const FeeReceiptForm::Inputs& inputs, QWidget* parent)
     : app::Dialog(285, QStringLiteral("收费收据"), parent), ui_(std::make_unique<Ui::ReceiptDialog>()), inputs_(inputs)

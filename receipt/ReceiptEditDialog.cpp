@@ -1,31 +1,19 @@
 #include "receipt/ReceiptEditDialog.h"
 #include "app/LastError.h"
 #include "common/Money.h"
+#include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "ui_ReceiptEditDialog.h"
 #include <QApplication>
 #include <QEvent>
 #include <cmath>
 
+using controls::entryOf;
+using controls::chosenText;
+
 using namespace Qt::StringLiterals;
 using receipt::CategoryCount;
 using receipt::ReceiptEditForm;
-
-namespace {
-
-int entryOf(const QComboBox* list, const QString& text)
-{
-    const int exact = list->findText(text, Qt::MatchExactly);
-    if (exact >= 0 || text.isEmpty()) return exact;
-    const QString key = db::textKey(text);
-    for (int i = 0; i < list->count(); ++i)
-        if (db::textKey(list->itemText(i)) == key) return i;
-    return -1;
-}
-
-QString chosenText(const QComboBox* list) { return list->currentIndex() >= 0 ? list->currentText() : QString(); }
-
-} // namespace
 
 ReceiptEditDialog::ReceiptEditDialog(const ReceiptEditForm::Inputs& inputs, QWidget* parent)
     : app::Dialog(3002, u"收费收据"_s, parent), ui_(std::make_unique<Ui::ReceiptEditDialog>()), inputs_(inputs)

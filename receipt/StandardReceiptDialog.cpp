@@ -1,25 +1,19 @@
 #include "receipt/StandardReceiptDialog.h"
 #include "common/Money.h"
 #include "controls/CatalogueSearchHelper.h"
+#include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "settle/ApprovedRateDialog.h"
 #include "settle/StandardDiscountTypes.h"
 #include "ui_StandardReceiptDialog.h"
 #include <cmath>
 
+using controls::entryOf;
+using controls::showAmount;
+
 using receipt::StandardReceiptForm;
 
 namespace {
-
-int entryOf(const QComboBox* list, const QString& text)
-{
-    const int exact = list->findText(text, Qt::MatchExactly);
-    if (exact >= 0 || text.isEmpty()) return exact;
-    const QString key = db::textKey(text);
-    for (int i = 0; i < list->count(); ++i)
-        if (db::textKey(list->itemText(i)) == key) return i;
-    return -1;
-}
 
 // The list's columns: 打折, 折扣 and 应收金额 only while discounting is on.
 void setColumns(CStripedListCtrl* list, bool discounts)
@@ -35,14 +29,6 @@ void setColumns(CStripedListCtrl* list, bool discounts)
         list->setColumnWidth(i, widths[i]);
         list->setColumnHidden(i, widths[i] == 0);
     }
-}
-
-// What a person typed stays as typed while it still says the same amount.
-void showAmount(QLineEdit* edit, double value)
-{
-    double shown = 0.0;
-    if (edit->text().isEmpty() || !money::parseAmount(edit->text(), shown) || shown != value)
-        edit->setText(money::format2(value));
 }
 
 } // namespace

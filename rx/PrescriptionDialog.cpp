@@ -1,28 +1,19 @@
 #include "rx/PrescriptionDialog.h"
 #include "app/LastError.h"
 #include "common/Money.h"
+#include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "rx/PrescriptionDetail.h"
 #include "rx/StockCheckDialog.h"
 #include "ui_PrescriptionDialog.h"
 #include <QSignalBlocker>
 
+using controls::entryOf;
+using controls::chosenText;
+
 using rx::PrescriptionForm;
 
 namespace {
-
-// The entry showing that text, compared as the clinic's database compares names; -1 for none.
-int entryOf(const QComboBox* list, const QString& text)
-{
-    const int exact = list->findText(text, Qt::MatchExactly);
-    if (exact >= 0 || text.isEmpty()) return exact;
-    const QString key = db::textKey(text);
-    for (int i = 0; i < list->count(); ++i)
-        if (db::textKey(list->itemText(i)) == key) return i;
-    return -1;
-}
-
-QString chosenText(const QComboBox* list) { return list->currentIndex() >= 0 ? list->currentText() : QString(); }
 
 constexpr int medicineIdRole = Qt::UserRole + 1;
 

@@ -1,6 +1,7 @@
 #include "settle/CheckoutDialog.h"
 #include "app/LastError.h"
 #include "common/Money.h"
+#include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "print/PrintRun.h"
 #include "settle/PaymentDialog.h"
@@ -10,33 +11,12 @@
 #include <QPainter>
 #include <cmath>
 
+using controls::entryOf;
+using controls::chosenText;
+using controls::showAmount;
+
 using settle::CheckoutForm;
 using namespace Qt::StringLiterals;
-
-namespace
-{
-
-int entryOf(const QComboBox* list, const QString& text)
-{
-    const int exact = list->findText(text, Qt::MatchExactly);
-    if (exact >= 0 || text.isEmpty()) return exact;
-    const QString key = db::textKey(text);
-    for (int i = 0; i < list->count(); ++i)
-        if (db::textKey(list->itemText(i)) == key) return i;
-    return -1;
-}
-
-QString chosenText(const QComboBox* list) { return list->currentIndex() >= 0 ? list->currentText() : QString(); }
-
-// What a person typed stays as typed while it still says the same amount.
-void showAmount(QLineEdit* edit, double value)
-{
-    double shown = 0.0;
-    if (edit->text().isEmpty() || !money::parseAmount(edit->text(), shown) || shown != value)
-        edit->setText(money::format2(value));
-}
-
-} // namespace
 
 CheckoutDialog::CheckoutDialog(const CheckoutForm::Inputs& inputs, QWidget* parent)
     : app::Dialog(292, u"收费结帐"_s, parent), ui_(std::make_unique<Ui::CheckoutDialog>()), inputs_(inputs)

@@ -1,31 +1,19 @@
 #include "settle/StandardCheckoutDialog.h"
 #include "common/Money.h"
+#include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "print/PrintRun.h"
 #include "settle/PaymentDialog.h"
 #include "ui_StandardCheckoutDialog.h"
 #include <cmath>
 
+using controls::entryOf;
+using controls::showAmount;
+
 using settle::StandardCheckoutForm;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-int entryOf(const QComboBox* list, const QString& text)
-{
-    if (text.isEmpty()) return -1;
-    const QString key = db::textKey(text);
-    for (int i = 0; i < list->count(); ++i)
-        if (list->itemText(i) == text || db::textKey(list->itemText(i)) == key) return i;
-    return -1;
-}
-
-void showAmount(QLineEdit* edit, double value)
-{
-    double shown = 0.0;
-    if (edit->text().isEmpty() || !money::parseAmount(edit->text(), shown) || shown != value)
-        edit->setText(money::format2(value));
-}
 
 bool readAmount(const QLineEdit* edit, double& value)
 {

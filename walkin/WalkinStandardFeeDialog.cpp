@@ -1,32 +1,15 @@
 #include "walkin/WalkinStandardFeeDialog.h"
 #include "common/Money.h"
 #include "controls/CatalogueSearchHelper.h"
+#include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "ui_WalkinStandardFeeDialog.h"
 #include <cmath>
 
+using controls::entryOf;
+using controls::showAmount;
+
 using walkin::WalkinStandardFeeForm;
-
-namespace {
-
-int entryOf(const QComboBox* list, const QString& text)
-{
-    if (text.isEmpty()) return -1;
-    const QString key = db::textKey(text);
-    for (int i = 0; i < list->count(); ++i)
-        if (list->itemText(i) == text || db::textKey(list->itemText(i)) == key) return i;
-    return -1;
-}
-
-// What a person typed stays as typed while it still says the same amount.
-void showAmount(QLineEdit* edit, double value)
-{
-    double shown = 0.0;
-    if (edit->text().isEmpty() || !money::parseAmount(edit->text(), shown) || shown != value)
-        edit->setText(money::format2(value));
-}
-
-} // namespace
 
 WalkinStandardFeeDialog::WalkinStandardFeeDialog(const WalkinStandardFeeForm::Inputs& inputs, QWidget* parent)
     : app::Dialog(3007, QStringLiteral("无病案标准收费"), parent), ui_(std::make_unique<Ui::WalkinStandardFeeDialog>()),
