@@ -524,7 +524,12 @@ class TestSettlement : public QObject
             while (!p->canReadLine()) QVERIFY2(p->waitForReadyRead(60000), p->readAllStandardError().constData());
             QCOMPARE(p->readLine().trimmed(), QByteArray("ready"));
         }
-        for (QProcess* p : desks) p->write("go\n");
+        // Written through at once: QProcess holds a write until its own process is waited for,
+        // and the second desk would start only after the first had finished.
+        for (QProcess* p : desks) {
+            p->write("go\n");
+            p->waitForBytesWritten();
+        }
         QStringList answers;
         for (QProcess* p : desks) {
             QVERIFY(p->waitForFinished(60000));
