@@ -228,8 +228,8 @@ struct Desk {
 };
 
 // The campaign's clinic: doctor 李医生 (D2), members that earn 10 points per 100 on 挂号费 and
-// on the item 拍片, a clinic that keeps stock. Each round brings its own patient with a member
-// and prepaid account, a voucher, a medicine with one small batch, and its receipts.
+// on the item 拍片, a clinic that keeps stock; one patient whose account and voucher every round
+// tops up; each round's medicine with one small batch.
 struct Clinic {
     QString url;
     CalvaneConnection* conn = nullptr;
@@ -253,39 +253,67 @@ struct Clinic {
     db::Connection& db() { return *conn->connection; }
 
     struct Patient {
-        qint64 caseNumber;
-        QString number, voucher, medicine;
+        qint64 caseNumber = 1001;
+        QString number = u"P1"_s, voucher = u"V1"_s;
+        qint32 account = 0;
+        qint64 voucherId = 0;
     };
 
-    // A patient P<n> of case 1000+n with member and prepaid account M<n> holding `deposit`, a
-    // voucher V<n> of `voucherValue`, and a batch of `units` of the medicine 药<n>.
-    Patient patient(int n, double deposit, double voucherValue, double units)
+    // The patient P1 of case 1001, a member with a prepaid account M1, and a voucher V1; the
+    // account and the voucher hold nothing until topped up.
+    Patient patient()
     {
         db::Connection& c = db();
-        const Patient p{1000 + n, u"P%1"_s.arg(n), u"V%1"_s.arg(n), u"药%1"_s.arg(n)};
-        const QString member = u"M%1"_s.arg(n);
+        Patient p;
         db::AddRecord(c, u"病历卡表"_s, {{u"病历号"_s, p.caseNumber}, {u"病人编号"_s, p.number}}, {});
-        db::AddRecord(c, u"病人简历表"_s, {{u"病人编号"_s, p.number}, {u"IS_VIP"_s, 1}, {u"VIP_Code"_s, member}}, {});
-        const qint64 account =
-            db::AddRecord(c, u"PrePay_Table"_s, {{u"VIP_CODE"_s, member}, {u"VIP_grade_value"_s, 0.0}});
-        db::AddRecord(c, u"PrePayUserSheet_Table"_s, {{u"PrePayer_ID"_s, account}, {u"Patient_Code"_s, p.number}});
-        db::AddRecord(c, u"VIP_PtnSheet_Table"_s, {{u"VIP_ID"_s, account}, {u"Patient_Code"_s, p.number}}, {});
-        db::AddRecord(c, u"PrePayReg_Table"_s,
-                      {{u"PrePayer_ID"_s, account}, {u"PrePay_IO"_s, 0}, {u"PrePay_Money"_s, deposit}});
-        const qint64 voucher = db::AddRecord(c, u"PreferManagement_table"_s,
-                                             {{u"Card_Cover_Code"_s, p.voucher},
-                                              {u"Card_Kind_Type"_s, 0},
-                                              {u"Card_Left_Fee"_s, voucherValue},
-                                              {u"Card_Is_HaveExpire"_s, 0},
-                                              {u"Card_Is_PWD"_s, 0},
-                                              {u"Card_Is_Takenback"_s, 2}});
-        voucherIssuedFen.insert(voucher, money::toFen(voucherValue));
-        stockfixture::addBatches(c, p.medicine, kSpec, QString::number(units));
-        batchIssued.insert(p.medicine, units);
+        db::AddRecord(c, u"病人简历表"_s, {{u"病人编号"_s, p.number}, {u"IS_VIP"_s, 1}, {u"VIP_Code"_s, u"M1"_s}}, {});
+        p.account =
+            qint32(db::AddRecord(c, u"PrePay_Table"_s, {{u"VIP_CODE"_s, u"M1"_s}, {u"VIP_grade_value"_s, 0.0}}));
+        db::AddRecord(c, u"PrePayUserSheet_Table"_s, {{u"PrePayer_ID"_s, p.account}, {u"Patient_Code"_s, p.number}});
+        db::AddRecord(c, u"VIP_PtnSheet_Table"_s, {{u"VIP_ID"_s, p.account}, {u"Patient_Code"_s, p.number}}, {});
+        p.voucherId = db::AddRecord(c, u"PreferManagement_table"_s,
+                                    {{u"Card_Cover_Code"_s, p.voucher},
+                                     {u"Card_Kind_Type"_s, 0},
+                                     {u"Card_Left_Fee"_s, 0.0},
+                                     {u"Card_Is_HaveExpire"_s, 0},
+                                     {u"Card_Is_PWD"_s, 0},
+                                     {u"Card_Is_Takenback"_s, 2}});
+        voucherIssuedFen.insert(p.voucherId, 0);
         return p;
     }
 
-    qint64 receipt(Kind kind, const Patient& p, double amount)
+    // Brings the account and the voucher up to at least these amounts, between rounds: a
+    // deposit, and value issued onto the voucher.
+    void topUp(const Patient& p, double deposit, double voucherValue)
+    {
+        db::Connection& c = db();
+        const qint64 add = money::toFen(deposit) - money::toFen(prepay::GetPrePayTotalMoney(c, p.account));
+        if (add > 0)
+            db::AddRecord(
+                c, u"PrePayReg_Table"_s,
+                {{u"PrePayer_ID"_s, p.account}, {u"PrePay_IO"_s, 0}, {u"PrePay_Money"_s, money::fromFen(add)}});
+        const qint64 issue = money::toFen(voucherValue) -
+                             money::toFen(db::toNumber(db::scalar(
+                                 c, u"SELECT Card_Left_Fee FROM PreferManagement_table WHERE ID=?"_s, {p.voucherId})));
+        if (issue > 0) {
+            db::execute(c, u"UPDATE PreferManagement_table SET Card_Left_Fee=Card_Left_Fee+? WHERE ID=?"_s,
+                        {money::fromFen(issue), p.voucherId});
+            voucherIssuedFen[p.voucherId] += issue;
+        }
+    }
+
+    // A batch of `units` of a medicine of its own, 药<n>.
+    QString batch(int n, double units)
+    {
+        const QString medicine = u"药%1"_s.arg(n);
+        stockfixture::addBatches(db(), medicine, kSpec, QString::number(units));
+        batchIssued.insert(medicine, units);
+        return medicine;
+    }
+
+    // An unpaid receipt of the patient: `amount` of 挂号费, one 拍片 of `amount`, or two units of
+    // the medicine.
+    qint64 receipt(Kind kind, const Patient& p, double amount, const QString& medicine = {})
     {
         db::Connection& c = db();
         if (kind == Standard) {
@@ -318,7 +346,7 @@ struct Clinic {
         if (rx)
             db::AddRecord(c, u"处方明细表"_s,
                           {{u"ReceiptID"_s, id},
-                           {u"名称"_s, p.medicine},
+                           {u"名称"_s, medicine},
                            {u"规格"_s, kSpec},
                            {u"单价"_s, kPrice},
                            {u"数量"_s, kUnits},
@@ -331,11 +359,10 @@ struct Clinic {
     QStringList broken();
 };
 
-// A receipt of the campaign, whose it is, and how it was settled (-1: not yet).
+// A receipt of the campaign and how it was settled (-1: not yet).
 struct Target {
     Kind kind;
     qint64 id;
-    Clinic::Patient patient;
     int settledBy = -1;
 };
 
@@ -500,18 +527,20 @@ class TestCampaign : public QObject
         QMap<QString, int> refusals; // what the desks that did not settle were told
         qint64 deskMs = 150;         // how long a desk takes from "go" to its end, measured as we go
         QList<Target> settledLastRound;
+        const Clinic::Patient p = clinic.patient();
 
         for (int round = 1; round <= campaignRounds(); ++round) {
-            // The round's patient: an account and a voucher that cover about one of the receipts,
-            // so that two desks paying from them at once cannot both be served, and a batch that
-            // holds one prescription and a half.
+            // One patient's account and voucher, each holding about one receipt's worth, so that
+            // two desks paying from them at once cannot both be served, and a batch that holds
+            // one prescription and a half.
             const auto fen = [&](int from, int to) { return random.bounded(from * 100, to * 100) / 100.0; };
             db::Transaction setUp(clinic.db());
-            const Clinic::Patient p = clinic.patient(round, fen(30, 120), fen(30, 120), 3);
+            clinic.topUp(p, fen(30, 120), fen(30, 120));
+            const QString medicine = clinic.batch(round, 3);
             // This round's receipts, unpaid, and those the last round settled, to settle again.
             QList<Target> fresh;
             for (Kind k : {Category, Standard, Prescription, Prescription})
-                fresh << Target{k, clinic.receipt(k, p, fen(40, 120)), p};
+                fresh << Target{k, clinic.receipt(k, p, fen(40, 120), medicine)};
             setUp.commit();
             std::vector<Desk> desks(3 + random.bounded(2));
             for (Desk& d : desks) {
@@ -522,8 +551,7 @@ class TestCampaign : public QObject
                 Checkout& k = d.checkout;
                 const int methods[] = {settle::Cash, settle::PrePayment, settle::PrePayment, settle::Voucher,
                                        settle::Voucher};
-                k = {t.kind,           t.id, false, methods[random.bounded(5)], t.patient.caseNumber, t.patient.number,
-                     t.patient.voucher};
+                k = {t.kind, t.id, false, methods[random.bounded(5)], p.caseNumber, p.number, p.voucher};
                 // Mostly what a cashier would do: settle what is unpaid, settle again what was
                 // settled; now and then the other, which must be refused or change nothing.
                 k.resettle = (t.settledBy >= 0) != (random.bounded(5) == 0);
@@ -635,8 +663,9 @@ class TestCampaign : public QObject
         QFETCH(QString, backend);
         QFETCH(int, kind);
         Clinic clinic(backend);
-        const Clinic::Patient p = clinic.patient(1, 500, 500, 3);
-        const qint64 id = clinic.receipt(Kind(kind), p, 80);
+        const Clinic::Patient p = clinic.patient();
+        clinic.topUp(p, 500, 500);
+        const qint64 id = clinic.receipt(Kind(kind), p, 80, clinic.batch(1, 3));
         const double due = kind == Prescription ? kUnits * kPrice : 80.0;
 
         Desk again, first;
