@@ -62,6 +62,21 @@ void checkStoredAmounts(db::Connection& c, const SettlementRequest& r)
     if (!refusal.isEmpty()) throw StepFailed{SettlementFailure::StoredAmounts, refusal, {}};
 }
 
+// The voucher was debited by the first settlement and a re-settlement neither gives it back
+// nor debits one: the record keeps saying whether the voucher paid, or the voucher's balance
+// and the records would disagree (the patient paying twice, or a payment nobody took).
+void keepVoucherPayment(const SettlementRequest& r)
+{
+    if (!r.resettle || !r.settledRecord) return;
+    const QVariant was = r.settledRecord->value(u"MoneyPayed_type"_s);
+    const bool byVoucher = !was.isNull() && db::toInteger(was) == Voucher;
+    if (byVoucher != (r.method == Voucher))
+        throw StepFailed{SettlementFailure::VoucherLocked, kVoucherLocked,
+                         u"the record of receipt %1 was paid by %2, the re-settlement pays by %3"_s.arg(r.receiptId)
+                             .arg(db::toInteger(was))
+                             .arg(r.method)};
+}
+
 void markPaid(db::Connection& c, const SettlementRequest& r)
 {
     db::FieldValues fields{{u"付款"_s, u"已付"_s}};
@@ -206,6 +221,8 @@ SettlementResult Settle(db::Connection& c, const SettlementRequest& r)
         checkStoredAmounts(c, r);
         markPaid(c, r);
         result.paySheet = writeRecord(c, r);
+        // After the record's own guard: a record changed elsewhere is refused as such.
+        keepVoucherPayment(r);
         if (r.method == PrePayment) usePrePayment(c, r, result.paySheet);
         // Paid from prepayment before and otherwise now: the old use must not stay charged.
         else if (r.resettle && !prepay::RecordPrePayUse(c, 1, 0, r.patientNumber, 0.0, r.cashier, r.date, QString(),

@@ -43,6 +43,9 @@ inline const QString kPaymentRecordFailed = QStringLiteral("进行收费登记�
 inline const QString kVoucherRecordFailed = QStringLiteral("修改记录不成功!");
 inline const QString kICCardWriteFailed = QStringLiteral("IC卡写入失败，本次结帐没有完成！");
 inline const QString kPrePayShort = QStringLiteral("该患者可使用的预付费金额不足%1元，不能结帐！");
+// A voucher is spent by the first settlement and never given back: a re-settlement neither
+// changes a voucher payment into another method nor turns another into one.
+inline const QString kVoucherLocked = QStringLiteral("结帐形式消费券/卡，已经失效，不能修改！");
 
 // What a voucher payment takes off the voucher.
 struct VoucherDebit {
@@ -87,6 +90,7 @@ enum class SettlementFailure {
     PrePayShort,      // the account no longer covers the amount
     VoucherShort,     // the voucher no longer covers the amount
     VoucherUnusable,  // taken back or expired meanwhile
+    VoucherLocked,    // a re-settlement would change whether the voucher paid
     VoucherRecord,
     ICCard,
     Caller,           // the caller's own step refused or failed

@@ -313,6 +313,10 @@ void StandardCheckoutForm::discountSwitched(bool on)
 
 void StandardCheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
 {
+    if (resettle == 1 && (method == Voucher || index == Voucher)) {
+        Prompter::current().inform(kVoucherLocked);
+        return;
+    }
     if (index == Cash) {
         method = Cash;
         methodAmount = cash = 0.0;

@@ -28,6 +28,7 @@
 #include "settle/Settlement.h"
 #include "tests/app/ScriptRun.h"
 #include "tests/rx/StockFixture.h"
+#include "tests/settle/SettleFixture.h"
 #include "tests/support/TestDb.h"
 #include <QApplication>
 #include <QElapsedTimer>
@@ -107,6 +108,9 @@ QJsonArray script(const Checkout& k)
             s << QJsonObject{{u"set"_s, u"请输入消费券的编号"_s}, {u"to"_s, k.voucher}} << step("click", u"验证"_s);
         s << step("click", u"确定"_s) << step("dialog", title);
     }
+    // Settling again in cash is a choice; a first settlement starts in cash.
+    if (k.method == settle::Cash && k.resettle)
+        s << QJsonObject{{u"choose"_s, u"付款方式"_s}, {u"item"_s, u"现金"_s}};
     s << step("click", k.kind == Prescription ? u"确定"_s : u"结   帐"_s);
     return s;
 }
@@ -644,6 +648,83 @@ class TestCampaign : public QObject
             for (int n : byMethod)
                 QVERIFY2(n > 0, qPrintable(settled.join(u", "_s)));
         QVERIFY(resettled > 0 && !refusals.isEmpty() && kills > 0);
+    }
+
+    // A receipt paid by voucher, settled again by another method: the voucher was spent by the
+    // first settlement and is not given back, so the record keeps the voucher (else the patient
+    // paid twice: by the voucher and again by the new method).
+    void voucherPaymentKeptWhenSettledAgain_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("method");
+        for (const QString& b : testdb::backends())
+            for (Kind k : {Category, Standard, Prescription})
+                for (int m : {int(settle::Cash), int(settle::PrePayment)})
+                    QTest::addRow("%s %s method %d", qPrintable(b), kKindNames[k], m) << b << int(k) << m;
+    }
+    void voucherPaymentKeptWhenSettledAgain()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, kind);
+        QFETCH(int, method);
+        Clinic clinic(backend);
+        const Clinic::Patient p = clinic.patient();
+        clinic.topUp(p, 500, 500);
+        const qint64 id = clinic.receipt(Kind(kind), p, 80, clinic.batch(1, 3));
+        const Seen first =
+            runCheckout(clinic.conn, {Kind(kind), id, false, settle::Voucher, p.caseNumber, p.number, p.voucher});
+        QVERIFY2(first.settled(), qPrintable(first.text()));
+        // Refused when the method is picked or when the checkout ends; settled again only with
+        // the voucher kept.
+        runCheckout(clinic.conn, {Kind(kind), id, true, method, p.caseNumber, p.number, p.voucher});
+        db::Connection& c = clinic.db();
+        QCOMPARE(db::toInteger(db::scalar(c, u"SELECT MoneyPayed_type FROM 病历收费单 WHERE ReceiptID=?"_s, {id})),
+                 qint64(settle::Voucher));
+        QCOMPARE(db::toInteger(db::scalar(c, u"SELECT COUNT(*) FROM PrePayUseReg_Table"_s)), 0);
+        const QStringList faults = clinic.broken();
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"\n"_s)));
+    }
+
+    // The rule behind it, in the settlement every checkout goes through: a re-settlement that
+    // would change whether the voucher paid is refused, either way, and nothing moves.
+    void resettlementKeepsWhetherTheVoucherPaid_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("again");
+        for (const QString& b : testdb::backends()) {
+            QTest::addRow("%s voucher, then cash", qPrintable(b)) << b << int(settle::Voucher) << int(settle::Cash);
+            QTest::addRow("%s voucher, then prepayment", qPrintable(b))
+                << b << int(settle::Voucher) << int(settle::PrePayment);
+            QTest::addRow("%s cash, then voucher", qPrintable(b)) << b << int(settle::Cash) << int(settle::Voucher);
+        }
+    }
+    void resettlementKeepsWhetherTheVoucherPaid()
+    {
+        QFETCH(QString, backend);
+        QFETCH(int, first);
+        QFETCH(int, again);
+        settletest::Clinic k(backend);
+        const qint64 id = k.receipt(100);
+        const qint32 account = k.account(u"P1"_s, 300);
+        const qint64 voucher = k.voucher(u"V1"_s, 150);
+        const auto settle = [&](int method, bool resettle) {
+            settle::SettlementRequest r =
+                settletest::request(id, 100, method, method == settle::Cash ? 0 : 100, 101, resettle, voucher);
+            r.prepayAccount = account;
+            r.voucher = {voucher, u"V1"_s, 0, 100};
+            if (resettle)
+                r.settledRecord = settle::LoadSettledRecord(*k.c, 101, id);
+            return settle::Settle(*k.c, r);
+        };
+        QVERIFY(settle(first, false).ok);
+        const settle::SettlementResult done = settle(again, true);
+        QVERIFY(!done.ok);
+        QCOMPARE(done.message, settle::kVoucherLocked);
+        QCOMPARE(k.count(u"SELECT MoneyPayed_type FROM 病历收费单 WHERE ReceiptID=?"_s, {id}), first);
+        QCOMPARE(k.voucherLeft(voucher), first == settle::Voucher ? 50.0 : 150.0);
+        QCOMPARE(k.prepayUsed(account), 0.0);
     }
 
     // A re-settlement opened while the receipt was still unpaid: its dialog has read the
