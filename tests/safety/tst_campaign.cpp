@@ -263,9 +263,9 @@ struct Clinic {
         qint64 voucherId = 0;
     };
 
-    // The patient P1 of case 1001, a member with a prepaid account M1, and a voucher V1; the
-    // account and the voucher hold nothing until topped up.
-    Patient patient()
+    // The patient P1 of case 1001, a member with a prepaid account M1, and a voucher V1, topped
+    // up with what is given.
+    Patient patient(double deposit = 0, double voucherValue = 0)
     {
         db::Connection& c = db();
         Patient p;
@@ -283,6 +283,7 @@ struct Clinic {
                                      {u"Card_Is_PWD"_s, 0},
                                      {u"Card_Is_Takenback"_s, 2}});
         voucherIssuedFen.insert(p.voucherId, 0);
+        topUp(p, deposit, voucherValue);
         return p;
     }
 
@@ -669,8 +670,7 @@ class TestCampaign : public QObject
         QFETCH(int, kind);
         QFETCH(int, method);
         Clinic clinic(backend);
-        const Clinic::Patient p = clinic.patient();
-        clinic.topUp(p, 500, 500);
+        const Clinic::Patient p = clinic.patient(500, 500);
         const qint64 id = clinic.receipt(Kind(kind), p, 80, clinic.batch(1, 3));
         const Seen first =
             runCheckout(clinic.conn, {Kind(kind), id, false, settle::Voucher, p.caseNumber, p.number, p.voucher});
@@ -744,8 +744,7 @@ class TestCampaign : public QObject
         QFETCH(QString, backend);
         QFETCH(int, kind);
         Clinic clinic(backend);
-        const Clinic::Patient p = clinic.patient();
-        clinic.topUp(p, 500, 500);
+        const Clinic::Patient p = clinic.patient(500, 500);
         const qint64 id = clinic.receipt(Kind(kind), p, 80, clinic.batch(1, 3));
         const double due = kind == Prescription ? kUnits * kPrice : 80.0;
 
