@@ -560,8 +560,9 @@ class TestCampaign : public QObject
                 // Mostly what a cashier would do: settle what is unpaid, settle again what was
                 // settled; now and then the other, which must be refused or change nothing.
                 k.resettle = (t.settledBy >= 0) != (random.bounded(5) == 0);
-                // A re-settlement keeps a voucher payment: that method cannot be changed.
-                if (k.resettle && (t.settledBy == settle::Voucher || k.method == settle::Voucher))
+                // Settling again "by voucher" keeps what the record says; picking another method
+                // for a voucher payment must be refused.
+                if (k.resettle && k.method == settle::Voucher)
                     k.method = -1;
                 d.start(clinic.url, tmp_.path());
             }
