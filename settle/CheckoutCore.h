@@ -27,7 +27,7 @@ namespace settle
 {
 
 // A re-settlement cannot change a payment that cannot be taken back.
-inline const QString kVoucherKept = QStringLiteral("结帐形式消费券/卡，已经失效，不能修改！");
+inline const QString& kVoucherKept = kVoucherLocked;
 inline const QString kMethodKept = QStringLiteral("结帐形式非现金或者预付费，不能修改！");
 // %1: the method, %2: what it took.
 inline const QString kKeptPaymentExceeds = QStringLiteral("实收金额少于%1已付的%2元，不能结帐！");

@@ -19,7 +19,6 @@ namespace settle
 
 inline const QString kNoDoctor = QStringLiteral("医生信息不应为空!");
 inline const QString kSettled = QStringLiteral("收据结帐成功!");
-inline const QString& kVoucherLocked = kVoucherKept;
 inline const QString kRefundText = QStringLiteral("退费收据");
 
 // The checkout of a category receipt ("收费结帐") without its widgets: the fields it shows,

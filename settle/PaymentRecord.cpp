@@ -78,7 +78,12 @@ qint64 WritePaymentRecord(db::Connection& c, bool resettle, qint64 caseNumber, q
                           const db::FieldValues& fields, const std::optional<db::LoadedRow>& settled)
 {
     if (!resettle) return db::AddRecord(c, kTable, fields, kKey);
-    if (!settled) throw db::Error(u"no payment record of receipt %1 to rewrite"_s.arg(receiptId));
+    if (!settled) {
+        // Opened while the receipt had no record: one that is there now was written by a desk
+        // that settled the receipt meanwhile, and this one never saw what it took.
+        if (LoadSettledRecord(c, caseNumber, receiptId)) throw SettledElsewhere();
+        throw db::Error(u"no payment record of receipt %1 to rewrite"_s.arg(receiptId));
+    }
     const db::Where ofReceipt{u"病历号=? AND ReceiptID=?"_s, {caseNumber, receiptId}};
     if (db::modifyIfUnchanged(c, *settled, fields, ofReceipt) != db::EditResult::Written) throw SettledElsewhere();
     return db::toInteger(settled->key());

@@ -60,7 +60,8 @@ struct SettledElsewhere : std::runtime_error {
 // Adds the record (first settlement) or rewrites the receipt's record (re-settlement: the
 // record as loaded, `settled`, and only while it still stands so) and returns its number,
 // 病历收费编号. Throws SettledElsewhere when a re-settlement finds the record changed since it
-// was loaded, db::Error when it could not be written (also with no record loaded).
+// was loaded, or written meanwhile when none was there to load; db::Error when it could not be
+// written (also with no record loaded and none there now).
 qint64 WritePaymentRecord(db::Connection& c, bool resettle, qint64 caseNumber, qint64 receiptId,
                           const db::FieldValues& fields, const std::optional<db::LoadedRow>& settled = std::nullopt);
 

@@ -64,7 +64,8 @@ void checkStoredAmounts(db::Connection& c, const SettlementRequest& r)
 
 // The payment record says what was taken and how; the settlement takes exactly that. A method
 // other than cash and the cash beside it add up to what is collected, the method takes what the
-// record says it paid, and cash alone records nothing paid by a method. Judged in fen.
+// record says it paid (a first settlement's voucher debit included), and cash alone records
+// nothing paid by a method. Judged in fen.
 std::optional<double> fieldAmount(const db::FieldValues& fields, const QString& column)
 {
     for (const auto& [name, value] : fields)
@@ -84,7 +85,7 @@ void checkSplit(const SettlementRequest& r)
         if (method != 0 || (cash != 0 && cash != whole)) why = u"cash settlement records %1 paid by a method and %2 in cash of %3"_s;
     } else if (method + cash != whole) {
         why = u"method %1 and cash %2 do not add up to the %3 collected"_s;
-    } else if (method != money::toFen(r.methodAmount) || (r.method == Voucher && method != money::toFen(r.voucher.amount))) {
+    } else if (method != money::toFen(r.methodAmount) || (r.method == Voucher && !r.resettle && method != money::toFen(r.voucher.amount))) {
         why = u"the record says %1 by the method, the settlement would take "_s + money::format2(r.methodAmount)
             + u" (cash %2, collected %3)"_s;
     }
@@ -92,6 +93,21 @@ void checkSplit(const SettlementRequest& r)
     throw StepFailed{SettlementFailure::Split, kSplitDisagrees,
                      why.arg(money::format2(money::fromFen(method)), money::format2(money::fromFen(cash)),
                              money::format2(*collected))};
+}
+
+// The voucher was debited by the first settlement and a re-settlement neither gives it back
+// nor debits one: the record keeps saying whether the voucher paid, or the voucher's balance
+// and the records would disagree (the patient paying twice, or a payment nobody took).
+void keepVoucherPayment(const SettlementRequest& r)
+{
+    if (!r.resettle || !r.settledRecord) return;
+    const QVariant was = r.settledRecord->value(u"MoneyPayed_type"_s);
+    const bool byVoucher = !was.isNull() && db::toInteger(was) == Voucher;
+    if (byVoucher != (r.method == Voucher))
+        throw StepFailed{SettlementFailure::VoucherLocked, kVoucherLocked,
+                         u"the record of receipt %1 was paid by %2, the re-settlement pays by %3"_s.arg(r.receiptId)
+                             .arg(db::toInteger(was))
+                             .arg(r.method)};
 }
 
 void markPaid(db::Connection& c, const SettlementRequest& r)
@@ -238,6 +254,8 @@ SettlementResult Settle(db::Connection& c, const SettlementRequest& r)
         checkStoredAmounts(c, r);
         markPaid(c, r);
         result.paySheet = writeRecord(c, r);
+        // After the record's own guard: a record changed elsewhere is refused as such.
+        keepVoucherPayment(r);
         if (r.method == PrePayment) usePrePayment(c, r, result.paySheet);
         // Paid from prepayment before and otherwise now: the old use must not stay charged.
         else if (r.resettle && !prepay::RecordPrePayUse(c, 1, 0, r.patientNumber, 0.0, r.cashier, r.date, QString(),

@@ -47,6 +47,9 @@ inline const QString kICCardWriteFailed = QStringLiteral("IC卡写入失败，�
 // amount than the record says: nothing is settled.
 inline const QString kSplitDisagrees = QStringLiteral("收款金额与付款方式、现金交款的金额不符，没有结帐！");
 inline const QString kPrePayShort = QStringLiteral("该患者可使用的预付费金额不足%1元，不能结帐！");
+// A voucher is spent by the first settlement and never given back: a re-settlement neither
+// changes a voucher payment into another method nor turns another into one.
+inline const QString kVoucherLocked = QStringLiteral("结帐形式消费券/卡，已经失效，不能修改！");
 
 // What a voucher payment takes off the voucher.
 struct VoucherDebit {
@@ -92,6 +95,7 @@ enum class SettlementFailure {
     PrePayShort,      // the account no longer covers the amount
     VoucherShort,     // the voucher no longer covers the amount
     VoucherUnusable,  // taken back or expired meanwhile
+    VoucherLocked,    // a re-settlement would change whether the voucher paid
     VoucherRecord,
     ICCard,
     Caller,           // the caller's own step refused or failed
