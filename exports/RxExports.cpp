@@ -3,6 +3,7 @@
 #include "app/LastError.h"
 #include "app/ModuleFrame.h"
 #include "calvane/calvane.h"
+#include "exports/CheckoutExport.h"
 #include "rx/PrescriptionCheckoutDialog.h"
 #include "rx/PrescriptionDialog.h"
 #include "rx/StockSwitch.h"
@@ -48,30 +49,12 @@ int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const c
     Q_UNUSED(unused_text2);
     Q_UNUSED(unused_date);
     return app::runExport("RescriptionReceiptPay", conn, [&](app::ModuleCall& call) -> int32_t {
-        if (!settle::isSettlementFlag(resettle)) {
-            app::refuseCall("RescriptionReceiptPay", settle::kBadSettlementFlag);
-            return 0;
-        }
-        if (!app::passesBeforeDialog("RescriptionReceiptPay", [&] {
-                return settle::StoredAmountsRefusal(*conn->connection, app::read(receipt_id));
-            }))
-            return 0;
+        if (!checkoutexport::mayOpen("RescriptionReceiptPay", conn, resettle, app::read(receipt_id))) return 0;
         rx::PrescriptionCheckoutForm::Inputs in;
-        in.resettle = resettle;
-        in.patientNumber = app::text(patient_number);
-        in.caseNumber = case_number;
-        in.receiptId = app::read(receipt_id);
-        in.doctorNumber = app::text(doctor_number);
-        in.patientName = app::text(patient);
-        in.cashier = app::text(cashier);
-        in.state = app::read(state);
-        in.dateFixed = app::read(date_lock);
+        checkoutexport::fill(in, resettle, patient_number, case_number, receipt_id, doctor_number, patient, cashier,
+                             state, date_lock);
         PrescriptionCheckoutDialog d(in);
-        call.attach(d);
-        const int ending = call.run(d);
-        app::write(state, d.state()); // on every ending
-        if (ending != app::IDOK || print_switch != 1) return 0;
-        return app::Dialog::printPrompt() ? 1 : 0;
+        return checkoutexport::run(call, d, state, print_switch);
     });
 }
 

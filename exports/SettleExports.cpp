@@ -5,6 +5,7 @@
 #include "settle/CheckoutDialog.h"
 #include "settle/StandardCheckoutDialog.h"
 #include "settle/StandardReceiptPick.h"
+#include "exports/CheckoutExport.h"
 #include "settle/StoredAmounts.h"
 #include "db/Error.h"
 
@@ -39,30 +40,12 @@ int32_t ReceiptPay(int32_t resettle, CalvaneConnection* conn, const char* patien
     Q_UNUSED(unused_text);
     Q_UNUSED(unused_date);
     return app::runExport("ReceiptPay", conn, [&](app::ModuleCall& call) -> int32_t {
-        if (!settle::isSettlementFlag(resettle)) {
-            app::refuseCall("ReceiptPay", settle::kBadSettlementFlag);
-            return 0;
-        }
-        if (!app::passesBeforeDialog("ReceiptPay", [&] {
-                return settle::StoredAmountsRefusal(*conn->connection, app::read(receipt_id));
-            }))
-            return 0;
+        if (!checkoutexport::mayOpen("ReceiptPay", conn, resettle, app::read(receipt_id))) return 0;
         settle::CheckoutForm::Inputs in;
-        in.resettle = resettle;
-        in.patientNumber = app::text(patient_number);
-        in.caseNumber = case_number;
-        in.receiptId = app::read(receipt_id);
-        in.doctorNumber = app::text(doctor_number);
-        in.patientName = app::text(patient);
-        in.cashier = app::text(cashier);
-        in.state = app::read(state);
-        in.dateFixed = app::read(date_lock);
+        checkoutexport::fill(in, resettle, patient_number, case_number, receipt_id, doctor_number, patient, cashier,
+                             state, date_lock);
         CheckoutDialog d(in);
-        call.attach(d);
-        const int ending = call.run(d);
-        app::write(state, d.state()); // on every ending
-        if (ending != app::IDOK || print_switch != 1) return 0;
-        return app::Dialog::printPrompt() ? 1 : 0;
+        return checkoutexport::run(call, d, state, print_switch);
     });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 #include "common/OutOfBounds.h"
 #include "db/Connection.h"
-#include "settle/DiscountItems.h"
+#include "discount/DiscountItems.h"
 #include <QDateTime>
 #include <QString>
 #include <QStringList>

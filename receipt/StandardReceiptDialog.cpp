@@ -4,7 +4,7 @@
 #include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "settle/ApprovedRateDialog.h"
-#include "settle/StandardDiscountTypes.h"
+#include "discount/StandardDiscountTypes.h"
 #include "ui_StandardReceiptDialog.h"
 #include <cmath>
 

@@ -4,10 +4,10 @@
 #include "db/Query.h"
 #include "receipt/FeeReceipt.h"
 #include "receipt/ReceiptHeader.h"
-#include "settle/ApprovedRate.h"
-#include "settle/DiscountLookUps.h"
-#include "settle/DiscountSettings.h"
-#include "settle/StandardDiscountTypes.h"
+#include "discount/ApprovedRate.h"
+#include "discount/DiscountLookUps.h"
+#include "discount/DiscountSettings.h"
+#include "discount/StandardDiscountTypes.h"
 #include <cmath>
 
 namespace receipt {

@@ -1,6 +1,6 @@
 #include "settle/ApprovedRateDialog.h"
 #include "common/Money.h"
-#include "settle/ApprovedRate.h"
+#include "discount/ApprovedRate.h"
 #include "ui_ApprovedRateDialog.h"
 #include <cmath>
 

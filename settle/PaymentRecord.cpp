@@ -1,6 +1,6 @@
 #include "settle/PaymentRecord.h"
 #include "db/Query.h"
-#include "settle/DiscountMode.h"
+#include "discount/DiscountMode.h"
 #include "settle/PaymentMethods.h"
 
 using namespace Qt::StringLiterals;

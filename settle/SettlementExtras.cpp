@@ -6,7 +6,7 @@
 #include "db/Transaction.h"
 #include "prepay/PrePayCheck.h"
 #include "prepay/VipGrade.h"
-#include "settle/DiscountLookUps.h"
+#include "discount/DiscountLookUps.h"
 #include "settle/PaymentMethods.h"
 #include "settle/Settlement.h"
 

@@ -10,13 +10,13 @@
 #include "prepay/PrePayCheck.h"
 #include "receipt/ReceiptHeader.h"
 #include "receipt/StandardItemWriter.h"
-#include "settle/DiscountItems.h"
-#include "settle/DiscountSwitch.h"
-#include "settle/DiscountTypeList.h"
+#include "discount/DiscountItems.h"
+#include "discount/DiscountSwitch.h"
+#include "discount/DiscountTypeList.h"
 #include "settle/PaymentRecord.h"
 #include "settle/Settlement.h"
 #include "settle/SettlementExtras.h"
-#include "settle/StandardDiscountTypes.h"
+#include "discount/StandardDiscountTypes.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,9 +2,9 @@
 #include "db/Connection.h"
 #include "receipt/StandardItems.h"
 #include "settle/CheckoutForm.h"
-#include "settle/DiscountChoice.h"
-#include "settle/DiscountSettings.h"
-#include "settle/DiscountState.h"
+#include "discount/DiscountChoice.h"
+#include "discount/DiscountSettings.h"
+#include "discount/DiscountState.h"
 #include "settle/FeeDetailSheet.h"
 #include "settle/PaymentForm.h"
 #include <QDateTime>

@@ -4,7 +4,7 @@
 
 // The read-only look-ups behind each discount policy. Names and codes compare as the clinic's
 // database always has: ASCII case and trailing blanks do not matter.
-namespace settle
+namespace discount
 {
 
 // The member data of a patient, from 病人简历表.
@@ -37,4 +37,9 @@ int LookUpCumulativeFeeRate(db::Connection& c, double& rate, double amount);
 // tells whether a linked account was found.
 double LookUpPointsRate(db::Connection& c, const QString& patientNumber, bool* hasAccount = nullptr);
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

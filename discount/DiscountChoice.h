@@ -1,9 +1,9 @@
 #pragma once
 #include "db/Connection.h"
-#include "settle/DiscountSettings.h"
-#include "settle/DiscountState.h"
+#include "discount/DiscountSettings.h"
+#include "discount/DiscountState.h"
 
-namespace settle
+namespace discount
 {
 
 inline const QString kFeeStandardNote = QStringLiteral("根据收费标准中设定的折扣值打折");
@@ -25,4 +25,9 @@ struct DiscountChoiceInputs {
 bool ApplyDiscountChoice(db::Connection& c, const DiscountSettings& s, DiscountState& state, int entry,
                          const DiscountChoiceInputs& in);
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

@@ -2,7 +2,7 @@
 
 // Discounts applied item by item, for standard-item receipts. Line records of the receipts
 // derive from DiscountItem; the functions take any range of them in list order.
-namespace settle
+namespace discount
 {
 
 struct DiscountItem {
@@ -79,4 +79,9 @@ template <class Items> ItemTotals ApplyRateToItems(Items&& items, double rate)
     return SumItems(items);
 }
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

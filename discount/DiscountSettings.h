@@ -1,7 +1,7 @@
 #pragma once
 #include "db/Connection.h"
 
-namespace settle
+namespace discount
 {
 
 // The one row of DiscountSet_table: which discount policies the clinic offers.
@@ -29,4 +29,9 @@ bool ReceiptTypeFixesDiscounts(db::Connection& c);
 // The initial mode of s.FeeItemYesNo; forces the flag that family needs.
 int applyModeTable(DiscountSettings& s);
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

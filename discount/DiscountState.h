@@ -1,10 +1,10 @@
 #pragma once
-#include "settle/DiscountLookUps.h"
-#include "settle/DiscountMode.h"
-#include "settle/DiscountTypeList.h"
+#include "discount/DiscountLookUps.h"
+#include "discount/DiscountMode.h"
+#include "discount/DiscountTypeList.h"
 #include <QString>
 
-namespace settle
+namespace discount
 {
 
 // Labels of the "折扣" field; the blank is an ideographic space (U+3000).
@@ -26,4 +26,9 @@ struct DiscountState {
     MemberData member;
 };
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

@@ -1,8 +1,8 @@
-#include "settle/DiscountSwitch.h"
+#include "discount/DiscountSwitch.h"
 #include "common/Settings.h"
-#include "settle/DiscountTypeList.h"
+#include "discount/DiscountTypeList.h"
 
-namespace settle
+namespace discount
 {
 
 bool ReadDiscountSwitch()
@@ -30,4 +30,4 @@ DiscountSwitchView SetDiscountSwitch(db::Connection& c, const DiscountSettings& 
     return view;
 }
 
-} // namespace settle
+} // namespace discount

@@ -1,12 +1,12 @@
 #pragma once
 #include "common/Prompter.h"
-#include "settle/DiscountItems.h"
+#include "discount/DiscountItems.h"
 #include <QString>
 #include <QStringList>
 #include <ranges>
 
 // The discount types of a standard-item receipt, stored as its Doctor_Discout.
-namespace settle
+namespace discount
 {
 
 enum StandardDiscountType : int {
@@ -39,4 +39,9 @@ template <class Items> bool ChangeStandardDiscountType(Items&& items, int type, 
     return true;
 }
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

@@ -1,9 +1,9 @@
-#include "settle/DiscountLookUps.h"
+#include "discount/DiscountLookUps.h"
 #include "common/Money.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 
-namespace settle
+namespace discount
 {
 
 namespace
@@ -118,4 +118,4 @@ double LookUpPointsRate(db::Connection& c, const QString& patientNumber, bool* h
     return rate.isNull() ? 1.0 : db::toNumber(rate);
 }
 
-} // namespace settle
+} // namespace discount

@@ -1,8 +1,8 @@
 #pragma once
-#include "settle/DiscountState.h"
+#include "discount/DiscountState.h"
 #include <optional>
 
-namespace settle
+namespace discount
 {
 
 inline const QString kCardAmountTooHigh = QStringLiteral("抵扣金额不能大于卡的金额！");
@@ -28,4 +28,9 @@ double ReceiptDiscountedAmount(DiscountState& state, const ReceiptAmounts& r);
 // nothing; the dialog then says kCardAmountTooHigh when the amount was above the card's value.
 std::optional<double> ApplyTypedCardAmount(DiscountState& state, double typed, const ReceiptAmounts& r);
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

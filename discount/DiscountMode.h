@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-namespace settle
+namespace discount
 {
 
 // Which policy produced the discount value. The dialogs keep the mode as a plain int: a
@@ -22,4 +22,9 @@ enum DiscountMode : int {
 // "DiscountOff" … "SettingFive"; an empty text for a mode outside -1..7.
 QString discountModeName(int mode);
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

@@ -1,6 +1,6 @@
-#include "settle/StandardDiscountTypes.h"
+#include "discount/StandardDiscountTypes.h"
 
-namespace settle
+namespace discount
 {
 
 QStringList standardDiscountTypeTexts()
@@ -30,4 +30,4 @@ bool standardTypeHidesDiscountField(int type)
     return type == FeeStandardRate || type == MemberRankPerItem;
 }
 
-} // namespace settle
+} // namespace discount

@@ -1,7 +1,7 @@
-#include "settle/DiscountChoice.h"
+#include "discount/DiscountChoice.h"
 #include "common/Money.h"
 
-namespace settle
+namespace discount
 {
 
 QString moneyCardNote(const QString& cardName, double value)
@@ -72,4 +72,4 @@ bool ApplyDiscountChoice(db::Connection& c, const DiscountSettings& s, DiscountS
     return true;
 }
 
-} // namespace settle
+} // namespace discount

@@ -1,9 +1,9 @@
-#include "settle/DiscountAmounts.h"
+#include "discount/DiscountAmounts.h"
 #include "common/Money.h"
-#include "settle/DiscountChoice.h"
+#include "discount/DiscountChoice.h"
 #include <algorithm>
 
-namespace settle
+namespace discount
 {
 
 double ReceiptDiscountedAmount(DiscountState& state, const ReceiptAmounts& r)
@@ -44,4 +44,4 @@ std::optional<double> ApplyTypedCardAmount(DiscountState& state, double typed, c
     return amount;
 }
 
-} // namespace settle
+} // namespace discount

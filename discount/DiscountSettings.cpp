@@ -1,9 +1,9 @@
-#include "settle/DiscountSettings.h"
+#include "discount/DiscountSettings.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
-#include "settle/DiscountMode.h"
+#include "discount/DiscountMode.h"
 
-namespace settle
+namespace discount
 {
 
 namespace
@@ -69,4 +69,4 @@ bool ReceiptTypeFixesDiscounts(db::Connection& c)
     return type.isValid() && db::toInteger(type) == 1;
 }
 
-} // namespace settle
+} // namespace discount

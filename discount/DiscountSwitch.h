@@ -1,8 +1,8 @@
 #pragma once
 #include "db/Connection.h"
-#include "settle/DiscountChoice.h"
+#include "discount/DiscountChoice.h"
 
-namespace settle
+namespace discount
 {
 
 // What the checkout dialogs show after the "收费优惠" switch turned.
@@ -20,4 +20,9 @@ bool ReadDiscountSwitch();
 DiscountSwitchView SetDiscountSwitch(db::Connection& c, const DiscountSettings& s, DiscountState& state, bool on,
                                      const DiscountChoiceInputs& in);
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

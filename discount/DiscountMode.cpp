@@ -1,6 +1,6 @@
-#include "settle/DiscountMode.h"
+#include "discount/DiscountMode.h"
 
-namespace settle
+namespace discount
 {
 
 QString discountModeName(int mode)
@@ -13,4 +13,4 @@ QString discountModeName(int mode)
     return QString::fromLatin1(names[mode + 1]);
 }
 
-} // namespace settle
+} // namespace discount

@@ -1,11 +1,11 @@
 #pragma once
 #include "db/Connection.h"
-#include "settle/DiscountSettings.h"
+#include "discount/DiscountSettings.h"
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-namespace settle
+namespace discount
 {
 
 inline const QString kNoDiscountEntry = QStringLiteral("非会员无折扣");
@@ -40,4 +40,9 @@ struct DiscountTypeList {
 int FillDiscountTypeList(db::Connection& c, const DiscountSettings& s, const QString& patientNumber,
                          DiscountTypeList& list);
 
-} // namespace settle
+} // namespace discount
+
+// The checkouts apply the policies as their own.
+namespace settle {
+using namespace discount;
+}

@@ -1,8 +1,8 @@
-#include "settle/DiscountTypeList.h"
+#include "discount/DiscountTypeList.h"
 #include "db/Query.h"
-#include "settle/DiscountLookUps.h"
+#include "discount/DiscountLookUps.h"
 
-namespace settle
+namespace discount
 {
 
 QStringList DiscountTypeList::texts() const
@@ -88,4 +88,4 @@ int FillDiscountTypeList(db::Connection& c, const DiscountSettings& s, const QSt
     return 0;
 }
 
-} // namespace settle
+} // namespace discount
