@@ -115,11 +115,13 @@ DeleteResult deleteFeeReceipt(db::Connection& c, qint64 id)
     return result;
 }
 
-double amountReceived(db::Connection& c, qint64 caseNumber)
+double amountReceived(db::Connection& c, qint64 caseNumber, const QString& patientNumber)
 {
     const QString patient =
-        db::toText(db::SelectFieldValue(c, QStringLiteral("SELECT 病人编号 FROM 病历卡表 WHERE 病历号=?"), {caseNumber},
-                                        QStringLiteral("病人编号")));
+        !clinictext::blank(patientNumber)
+            ? patientNumber
+            : db::toText(db::SelectFieldValue(c, QStringLiteral("SELECT 病人编号 FROM 病历卡表 WHERE 病历号=?"),
+                                              {caseNumber}, QStringLiteral("病人编号")));
     // Without a patient number only this case's payments are the patient's for certain: a
     // blank number would gather every other case that has none.
     if (clinictext::blank(patient))

@@ -56,6 +56,7 @@ DeleteResult deleteFeeReceipt(db::Connection& c, qint64 id);
 
 // What the patient of a case has actually paid so far: the clinic library's document fee
 // (CalculateDocumentFee) of the case's patient, its amount received.
-double amountReceived(db::Connection& c, qint64 caseNumber);
+// The patient is the one the host named when it names one, else the case's card's.
+double amountReceived(db::Connection& c, qint64 caseNumber, const QString& patientNumber = {});
 
 } // namespace receipt

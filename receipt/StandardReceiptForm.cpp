@@ -286,7 +286,7 @@ StandardReceiptForm::Ending StandardReceiptForm::submit()
     db::Connection& c = *connection_;
     try {
         refreshTotals();
-        if (header.refund == 1 && actualTotal > amountReceived(c, header.caseNumber) &&
+        if (header.refund == 1 && actualTotal > amountReceived(c, header.caseNumber, patientNumber_) &&
             !prompter.ask(QStringLiteral("要退费的金额超过实际已收的金额，是否继续退费？")))
             return Ending::Stay;
         StandardReceiptHeader h = header;

@@ -124,7 +124,8 @@ private slots:
         QTest::addColumn<int>("discout");
         QTest::addColumn<QVariantMap>("storedAfter");
         // The standard checkout reads both; its switch starts on and stays on unless "0" is stored.
-        const QString builtIn; // no title without the key
+        // Without the key nothing is read or written, and the sheet carries the built-in title.
+        const QString builtIn = settings::defaultReceiptTitle;
         QTest::newRow("key missing: nothing read or written") << false << QVariantMap() << builtIn << 1 << QVariantMap();
         QTest::newRow("values missing: defaults written back")
             << true << QVariantMap() << "口 腔 门 诊 部" << 1

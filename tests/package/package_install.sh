@@ -23,6 +23,9 @@ for lib in $libs; do
   [[ "$soname" =~ \.so\.[0-9]+$ ]] || fail "$lib has no versioned SONAME ($soname)"
   [ -e "$(dirname "$lib")/$soname" ] || fail "$lib: no file named after its SONAME $soname"
 done
+# The libraries sit in Debian's multiarch directory, where the dynamic linker looks.
+multiarch=$(gcc -print-multiarch)
+[ -e "$usr/lib/$multiarch/libcalvane.so" ] || fail "libcalvane.so is not in /usr/lib/$multiarch"
 # The runtime package names the run-time dependencies the binaries need.
 dpkg-deb -f "$stage"/debs/calvane_*.deb Depends | grep -q libqt6widgets6 || fail "calvane does not depend on Qt Widgets"
 

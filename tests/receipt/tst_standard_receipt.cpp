@@ -657,6 +657,30 @@ private Q_SLOTS:
             QCOMPARE(form.items.size(), 3); // the other desk's receipt, shown again
         }
     }
+
+    // A refund is checked against what the patient the host named has paid, not against the
+    // patient the case's card happens to name.
+    void refundCheckedForTheNamedPatient_data() { testdb::addBackendRows(); }
+    void refundCheckedForTheNamedPatient()
+    {
+        QFETCH(QString, backend);
+        auto c = testdb::open(backend);
+        db::AddRecord(*c, QStringLiteral("病历卡表"), {{QStringLiteral("病历号"), 7}, {QStringLiteral("病人编号"), QStringLiteral("P9")}}, {});
+        db::AddRecord(*c, QStringLiteral("病历卡表"), {{QStringLiteral("病历号"), 8}, {QStringLiteral("病人编号"), QStringLiteral("P7")}}, {});
+        for (const auto& [caseNumber, paid] : {std::pair{7, 1000.0}, {8, 100.0}})
+            db::AddRecord(*c, QStringLiteral("病历收费单"),
+                          {{QStringLiteral("病历号"), caseNumber}, {QStringLiteral("ReceiptID"), 0},
+                           {QStringLiteral("收款金额"), paid}, {QStringLiteral("日期"), when}},
+                          QStringLiteral("病历收费编号"));
+        StandardReceiptForm form(c, {7, 0, QStringLiteral("王医生"), QStringLiteral("口腔科"), QStringLiteral("D01"),
+                                     QStringLiteral("张三"), QStringLiteral("P7"), when, {}, 0});
+        form.open();
+        form.header.refund = 1;
+        form.items.add(line("退洁治", 500, 1));
+        ScriptedPrompter prompter({false});
+        QCOMPARE(form.submit(), StandardReceiptForm::Ending::Stay);
+        QCOMPARE(prompter.shown, QStringList{QStringLiteral("要退费的金额超过实际已收的金额，是否继续退费？")});
+    }
 };
 
 QTEST_MAIN(TestStandardReceipt)
