@@ -567,8 +567,12 @@ class TestCampaign : public QObject
                 d.start(clinic.url, tmp_.path());
             }
             for (Desk& d : desks)
-                QVERIFY2(d.line() == "ready", qPrintable(u"round %1: a desk did not start: "_s.arg(round) +
-                                                         QString::fromUtf8(d.process->readAllStandardError())));
+                QVERIFY2(d.line() == "ready",
+                         qPrintable(u"round %1: a desk did not start (state %2, error %3, exit %4): "_s.arg(round)
+                                        .arg(int(d.process->state()))
+                                        .arg(int(d.process->error()))
+                                        .arg(d.process->exitCode()) +
+                                    QString::fromUtf8(d.process->readAllStandardError())));
             QElapsedTimer roundClock;
             roundClock.start();
             for (Desk& d : desks)
