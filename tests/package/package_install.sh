@@ -5,6 +5,9 @@ set -euo pipefail
 build=$1
 stage=$2
 fail() { echo "package_install: $*" >&2; exit 1; }
+# Whether a command's output holds a pattern. The output is taken whole first: with pipefail,
+# `cmd | grep -q` fails whenever grep stops reading before cmd has written everything.
+says() { local out; out=$("${@:2}") || return 1; grep -q -- "$1" <<<"$out"; }
 
 rm -rf "$stage"
 mkdir -p "$stage/debs" "$stage/root" "$stage/work"
@@ -27,7 +30,7 @@ done
 multiarch=$(gcc -print-multiarch)
 [ -e "$usr/lib/$multiarch/libcalvane.so" ] || fail "libcalvane.so is not in /usr/lib/$multiarch"
 # The runtime package names the run-time dependencies the binaries need.
-dpkg-deb -f "$stage"/debs/calvane_*.deb Depends | grep -q libqt6widgets6 || fail "calvane does not depend on Qt Widgets"
+says libqt6widgets6 dpkg-deb -f "$stage"/debs/calvane_*.deb Depends || fail "calvane does not depend on Qt Widgets"
 
 for f in bin/calvane share/man/man1/calvane.1 share/applications/calvane-desk.desktop \
   share/icons/hicolor/scalable/apps/calvane-desk.svg include/calvane/calvane.h; do
@@ -38,12 +41,12 @@ man -l "$usr/share/man/man1/calvane.1" >/dev/null 2>&1 || fail "man page does no
 
 # The tool and the desk run from the staging root, finding the module's libraries there.
 unset LD_LIBRARY_PATH
-ldd "$usr/bin/calvane" | grep -q "$stage/root/usr/.*libcalvane_engine" || fail "calvane does not load the staged engine"
+says "$stage/root/usr/.*libcalvane_engine" ldd "$usr/bin/calvane" || fail "calvane does not load the staged engine"
 export XDG_DATA_HOME="$stage/work/data" XDG_CONFIG_HOME="$stage/work/config" CALVANE_SETTINGS="$stage/work/Kelvask.ini"
 "$usr/bin/calvane" init --demo >"$stage/work/init.txt"
 [ -f "$XDG_DATA_HOME/calvane/clinic.sqlite" ] || fail "init did not create the clinic in the data folder"
 grep -q "^next:" "$stage/work/init.txt" || fail "init does not say what to do next"
-"$usr/bin/calvane" desk --once | grep -q "the desk opened" || fail "the desk did not open"
+says "the desk opened" "$usr/bin/calvane" desk --once || fail "the desk did not open"
 
 # A host builds against the -dev files through pkg-config and opens the clinic.
 pc=$(find "$usr" -name calvane.pc)
@@ -66,5 +69,5 @@ int main(int argc, char** argv)
 }
 C
 cc -o "$stage/work/host" "$stage/work/host.c" $(pkg-config --cflags --libs calvane) -Wl,-rpath,"$(pkg-config --variable=libdir calvane)"
-"$stage/work/host" "sqlite:$XDG_DATA_HOME/calvane/clinic.sqlite" | grep -q connected || fail "the host could not open the clinic"
+says connected "$stage/work/host" "sqlite:$XDG_DATA_HOME/calvane/clinic.sqlite" || fail "the host could not open the clinic"
 echo "package_install: both packages install and run from $stage/root"
