@@ -18,11 +18,12 @@ QWidget* owner()
 }
 
 // A box says which dialog it speaks for: the title of the dialog on top (the module's name
-// when no dialog is open, as for the checks of the exports without one).
+// when no dialog is open, as for the checks of the exports without one). The cashier reads
+// Chinese only.
 QString caption()
 {
     if (Dialog* d = Dialog::speaking()) return d->windowTitle();
-    return QStringLiteral("Calvane");
+    return QStringLiteral("收费系统");
 }
 
 } // namespace

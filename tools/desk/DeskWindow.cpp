@@ -194,8 +194,11 @@ void DeskWindow::buildMenusAndActions()
         refreshAll();
     });
     on("关于", [this] {
-        QMessageBox::about(this, u"关于"_s,
-                           u"%1 收费前台\n数据库：%2\n收款员：%3"_s.arg(clinicName_, link_->displayUrl(), cashier_));
+        QMessageBox box(QMessageBox::Information, u"关于"_s,
+                        u"%1 收费前台\n数据库：%2\n收款员：%3"_s.arg(clinicName_, link_->displayUrl(), cashier_),
+                        QMessageBox::NoButton, this);
+        box.addButton(u"确定"_s, QMessageBox::AcceptRole); // the cashier reads Chinese only
+        box.exec();
     });
 }
 
@@ -358,7 +361,9 @@ bool DeskWindow::call(const QString& exportName, const QMap<QString, QString>& v
             if (calltable::isOut(p.kind)) out->insert(p.name, args.text(p.name));
     *result = r;
     if (!failure.isEmpty()) {
-        tell(u"%1 没有完成：%2"_s.arg(exportName, failure));
+        // The cashier is told in Chinese; the export's name stays in the developer pane above.
+        const QString prefix = exportName + u": "_s;
+        tell(u"没有完成：%1"_s.arg(failure.startsWith(prefix) ? failure.mid(prefix.size()) : failure));
         refreshAll();
         return false;
     }
