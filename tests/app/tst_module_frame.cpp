@@ -125,7 +125,7 @@ private slots:
         // A member code that is no UTF-8: nothing is booked, and the cashier is told.
         VipGradeSet(conn_, "\xd5\xc5", "张三", 5, 0, "张会计", date, 0, "", 0);
         QCOMPARE(watch.shown, (QStringList{QStringLiteral("收费收据|请选择医生!"),
-                                           QStringLiteral("Calvane|会员积分自动修改不成功，请手工修改该会员的积分！")}));
+                                           QStringLiteral("收费系统|会员积分自动修改不成功，请手工修改该会员的积分！")}));
     }
 
     void amountFieldsTakeNumbers_data()
