@@ -72,6 +72,7 @@ void PrescriptionForm::loadDocument()
     if (documentId_ <= 0) return;
     documentRead_([&] {
         const QString table = isWalkIn() ? QStringLiteral("无病历收费单") : QStringLiteral("收费收据表");
+        db::checkIdentifier(table);
         db::Query q(c, QStringLiteral("SELECT * FROM %1 WHERE ID=?").arg(table), {documentId_});
         q.exec();
         if (!q.next()) return;
@@ -293,6 +294,8 @@ qint32 PrescriptionForm::writeHeader(db::Connection& c)
         return documentId_;
     case db::EditResult::Changed:
         // Still open: another desk's correction, shown again. Settled meanwhile: no longer ours.
+        // The table and the guard are this form's own texts; the document is bound.
+        db::checkIdentifier(table);
         if (!db::scalar(c, QStringLiteral("SELECT ID FROM %1 WHERE ID=? AND %2").arg(table, guard), {documentId_}).isNull())
             throw LinesChanged(QStringLiteral("%1 %2 was changed at another desk").arg(table).arg(documentId_));
         break;
