@@ -1,6 +1,8 @@
 #include "controls/StripedListCtrl.h"
 #include "common/Gbk.h"
+#include <QEvent>
 #include <QHeaderView>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <memory>
@@ -41,6 +43,74 @@ CStripedListCtrl::CStripedListCtrl(QWidget* parent) : QTableWidget(parent)
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CStripedListCtrl::headerClicked);
 }
 
+void CStripedListCtrl::setColumnsFitWidth(bool on)
+{
+    if (fit_ == on) return;
+    fit_ = on;
+    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    if (!on) {
+        disconnect(horizontalHeader(), &QHeaderView::sectionResized, this, nullptr);
+        return;
+    }
+    givenWidths_.clear();
+    for (int column = 0; column < columnCount(); ++column) givenWidths_.append(columnWidth(column));
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int newSize) { sectionResized(column, newSize); });
+    fitColumns();
+}
+
+// A width set from outside (the dialog, or the user dragging a header) is the column's new share.
+void CStripedListCtrl::sectionResized(int column, int newSize)
+{
+    if (fitting_ || column < 0) return;
+    while (givenWidths_.size() <= column) givenWidths_.append(0);
+    givenWidths_[column] = newSize;
+    fitColumns();
+}
+
+void CStripedListCtrl::fitColumns()
+{
+    if (!fit_ || fitting_) return;
+    const int available = viewport()->width();
+    if (available <= 0) return;
+    QList<int> visible;
+    qint64 given = 0;
+    for (int column = 0; column < columnCount() && column < givenWidths_.size(); ++column) {
+        if (isColumnHidden(column) || givenWidths_[column] <= 0) continue;
+        visible.append(column);
+        given += givenWidths_[column];
+    }
+    if (given <= 0) return;
+    fitting_ = true;
+    int used = 0;
+    for (int i = 0; i < visible.size(); ++i) {
+        const int column = visible[i];
+        const int width = i + 1 == visible.size() ? available - used : int(givenWidths_[column] * available / given);
+        setColumnWidth(column, width);
+        used += width;
+    }
+    fitting_ = false;
+}
+
+QSize CStripedListCtrl::sizeHint() const
+{
+    QSize hint = QTableWidget::sizeHint();
+    if (!fit_) return hint;
+    int given = 0;
+    for (int column = 0; column < columnCount() && column < givenWidths_.size(); ++column)
+        if (!isColumnHidden(column)) given += givenWidths_[column];
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    hint.setWidth(std::max(hint.width(), given + 2 * frameWidth() + scrollBar));
+    return hint;
+}
+
+bool CStripedListCtrl::viewportEvent(QEvent* event)
+{
+    const bool handled = QTableWidget::viewportEvent(event);
+    if (fit_ && event->type() == QEvent::Resize) fitColumns();
+    return handled;
+}
+
 void CStripedListCtrl::setStriped(bool on)
 {
     striped_ = on;
@@ -55,11 +125,15 @@ void CStripedListCtrl::enableMarkSortedColumn(bool mark, bool redraw)
 
 void CStripedListCtrl::insertColumn(int column, const QString& heading, int width, Qt::Alignment alignment)
 {
+    fitting_ = fit_; // the new column's default width is no one's choice
     QTableWidget::insertColumn(column);
+    fitting_ = false;
     auto* header = new QTableWidgetItem(heading);
     header->setTextAlignment(alignment);
     setHorizontalHeaderItem(column, header);
+    if (fit_) givenWidths_.insert(std::clamp<qsizetype>(column, 0, givenWidths_.size()), width);
     setColumnWidth(column, width);
+    fitColumns(); // also when the width was the default one already and no resize is signalled
 }
 
 QTableWidgetItem* CStripedListCtrl::cell(int row, int column)

@@ -45,16 +45,31 @@ public:
     // Sorts by that column's text, compared as GBK bytes.
     void sortByColumn(int column, bool ascending);
 
+    // On: the visible columns share the list's width in the proportions their widths were given
+    // (as set by insertColumn or setColumnWidth), so none hides behind a horizontal scroll bar.
+    void setColumnsFitWidth(bool on);
+    bool columnsFitWidth() const { return fit_; }
     // The colours a cell is drawn with.
     QColor cellTextColor(int row, int column) const;
     QColor cellBackgroundColor(int row, int column) const;
 
+    // While the columns fit: wide enough for every visible column at the width it was given.
+    QSize sizeHint() const override;
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+
 private:
     void headerClicked(int column);
+    void sectionResized(int column, int newSize);
+    void fitColumns();
     QTableWidgetItem* cell(int row, int column);
 
     bool striped_ = true;
     bool markSorted_ = true;
     int sortedColumn_ = -1;
     bool ascending_ = true;
+    bool fit_ = false;
+    bool fitting_ = false;
+    QList<int> givenWidths_; // per column, while the columns fit the width
 };

@@ -1,15 +1,12 @@
 #include "receipt/StandardReceiptDialog.h"
 #include "common/Money.h"
-#include "controls/CatalogueSearchHelper.h"
 #include "controls/FieldText.h"
-#include "db/TextMatch.h"
+#include "receipt/StandardItemEntryFields.h"
 #include "settle/ApprovedRateDialog.h"
 #include "discount/StandardDiscountTypes.h"
 #include "ui_StandardReceiptDialog.h"
-#include <cmath>
 
 using controls::entryOf;
-using controls::showAmount;
 
 using receipt::StandardReceiptForm;
 
@@ -44,15 +41,6 @@ StandardReceiptDialog::StandardReceiptDialog(const StandardReceiptForm::Inputs& 
         form_->selectDoctor(index, ui_->doctorCombo->itemText(index));
         showFields();
     });
-    connect(ui_->quantitySpin, &QAbstractSpinBox::editingFinished, this, [this] {
-        if (takeFields()) form_->quantityChanged(), showFields();
-    });
-    ui_->quantitySpin->onStep = [this](int steps) {
-        if (takeFields()) form_->quantityStepped(steps), showFields();
-    };
-    connect(ui_->amountEdit, &QLineEdit::editingFinished, this, [this] {
-        if (takeFields()) form_->amountChanged(), showFields();
-    });
     ui_->discountSpin->onStep = [this](int steps) {
         if (takeFields()) form_->discountStepped(steps), showFields();
     };
@@ -60,21 +48,13 @@ StandardReceiptDialog::StandardReceiptDialog(const StandardReceiptForm::Inputs& 
         if (takeFields()) form_->discountLeft(), showFields();
     });
     connect(ui_->discountTypeCombo, &QComboBox::activated, this, &StandardReceiptDialog::typeChosen);
-    connect(ui_->addButton, &QPushButton::clicked, this, [this] {
-        if (takeFields()) form_->add(), showFields();
-        ui_->itemCombo->setFocus();
-    });
-    connect(ui_->modifyButton, &QPushButton::clicked, this, [this] {
-        if (takeFields()) form_->modify(), showFields();
-    });
-    connect(ui_->deleteButton, &QPushButton::clicked, this, [this] {
-        if (takeFields()) form_->remove(), showFields();
-    });
-    connect(ui_->itemList, &QTableWidget::cellClicked, this, [this](int row, int) {
-        if (takeFields()) form_->rowClicked(row), showFields();
-    });
-    connect(ui_->catalogueTree, &CatalogueTreeView::itemDoubleClicked, this, &StandardReceiptDialog::treePicked);
-    connect(ui_->catalogueTree, &CatalogueTreeView::currentItemChanged, this, &StandardReceiptDialog::treePicked);
+    entry_ = new StandardItemEntryFields(
+        this, {.form = [this]() -> receipt::StandardItemEntry* { return form_.get(); },
+               .take = [this] { return takeFields(); },
+               .show = [this] { showFields(); },
+               .amountChanged = [this] { form_->amountChanged(); },
+               .submit = [this] { submit(); },
+               .guarded = [](const std::function<void()>& fn) { return guarded(fn); }});
     connect(ui_->submitButton, &QPushButton::clicked, this, &StandardReceiptDialog::submit);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &app::Dialog::reject);
 }
@@ -95,23 +75,14 @@ void StandardReceiptDialog::initDialog()
     ui_->classCombo->setCurrentIndex(-1);
     ui_->dateEdit->setEnabled(form_->dateEnabled);
     ui_->refundCheck->setVisible(form_->refundVisible);
-    search_ = new CatalogueSearchHelper(connectionPtr(), ui_->classCombo, ui_->itemCombo, this);
-    connect(search_, &CatalogueSearchHelper::itemLoaded, this, &StandardReceiptDialog::itemLoaded);
-    connect(search_, &CatalogueSearchHelper::addEntryRequested, ui_->addButton, &QPushButton::click);
-    connect(search_, &CatalogueSearchHelper::submitRequested, this, &StandardReceiptDialog::submit);
-    ui_->catalogueTree->load(connection(), form_->header.department);
+    entry_->open(connectionPtr(), form_->header.department, true, receipt::CatalogueOrder::Unsorted);
     showFields();
 }
 
 bool StandardReceiptDialog::takeFields()
 {
     if (!form_ || showing_) return false;
-    double amount = 0.0;
-    if (!money::parseAmount(ui_->amountEdit->text(), amount) || !std::isfinite(amount)) {
-        inform(QStringLiteral("请输入一个数字。"));
-        ui_->amountEdit->setFocus();
-        return false;
-    }
+    if (!entry_->read(form_->entry)) return false;
     receipt::StandardReceiptHeader& h = form_->header;
     h.date = ui_->dateEdit->dateTime();
     // A doctor or nurse the host named but the lists do not hold stays as the host named them.
@@ -119,26 +90,8 @@ bool StandardReceiptDialog::takeFields()
     if (ui_->nurseCombo->currentIndex() >= 0) h.nurse = ui_->nurseCombo->currentText();
     h.remark = ui_->remarkEdit->text();
     h.refund = ui_->refundCheck->isChecked() ? 1 : 0;
-    receipt::ItemEntry& e = form_->entry;
-    e.className = ui_->classCombo->currentText();
-    e.itemName = ui_->itemCombo->currentText();
-    e.quantity = ui_->quantitySpin->value();
-    e.amount = amount;
-    e.discount = ui_->discountSpin->value();
+    form_->entry.discount = ui_->discountSpin->value();
     return true;
-}
-
-void StandardReceiptDialog::showList()
-{
-    CStripedListCtrl* list = ui_->itemList;
-    setColumns(list, form_->discountsShown());
-    list->deleteAllItems();
-    for (int row = 0; row < form_->items.size(); ++row) {
-        const QStringList cells = receipt::cellTexts(form_->items.at(row));
-        list->insertItem(row, cells[0]);
-        for (int column = 1; column < cells.size(); ++column) list->setItemText(row, column, cells[column]);
-    }
-    if (form_->selectedRow >= 0 && form_->selectedRow < list->itemCount()) list->selectRow(form_->selectedRow);
 }
 
 void StandardReceiptDialog::showFields()
@@ -156,12 +109,6 @@ void StandardReceiptDialog::showFields()
     ui_->nurseCombo->setCurrentIndex(entryOf(ui_->nurseCombo, h.nurse));
     ui_->refundCheck->setChecked(h.refund == 1);
     ui_->remarkEdit->setText(h.remark);
-    ui_->classCombo->setEditText(e.className);
-    ui_->itemCombo->setEditText(e.itemName);
-    ui_->unitEdit->setText(e.unit);
-    ui_->priceEdit->setText(money::format2(e.price));
-    ui_->quantitySpin->setValue(e.quantity);
-    showAmount(ui_->amountEdit, e.amount);
     ui_->discountableCombo->setCurrentIndex(e.discountable ? 1 : 0);
     ui_->rateEdit->setText(money::format2(e.itemRate));
     ui_->discountSpin->setValue(e.discount);
@@ -183,26 +130,9 @@ void StandardReceiptDialog::showFields()
     // Without its spin under the catalogue's rates: the rate is shown, not typed.
     ui_->discountSpin->setButtonSymbols(form_->discountEditable() ? QAbstractSpinBox::UpDownArrows
                                                                   : QAbstractSpinBox::NoButtons);
-    ui_->addButton->setEnabled(form_->addEnabled);
-    ui_->modifyButton->setEnabled(form_->modifyEnabled);
-    ui_->deleteButton->setEnabled(form_->deleteEnabled);
-    showList();
+    setColumns(ui_->itemList, discounts);
+    entry_->show(*form_);
     showing_ = false;
-}
-
-void StandardReceiptDialog::itemLoaded(const receipt::CatalogueItem& item)
-{
-    if (!takeFields()) return;
-    form_->itemLoaded(item);
-    showFields();
-}
-
-void StandardReceiptDialog::treePicked(qint64 id)
-{
-    if (id <= 0) return;
-    std::optional<receipt::CatalogueItem> item;
-    guarded([&] { item = receipt::ItemById(connection(), id); });
-    if (item) itemLoaded(*item);
 }
 
 void StandardReceiptDialog::typeChosen(int index)

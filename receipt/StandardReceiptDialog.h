@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-class CatalogueSearchHelper;
+class StandardItemEntryFields;
 namespace Ui {
 class StandardReceiptDialog;
 }
@@ -28,15 +28,12 @@ protected:
 private:
     bool takeFields();
     void showFields();
-    void showList();
-    void itemLoaded(const receipt::CatalogueItem& item);
-    void treePicked(qint64 id);
     void typeChosen(int index);
     void submit();
 
     std::unique_ptr<Ui::StandardReceiptDialog> ui_;
     receipt::StandardReceiptForm::Inputs inputs_;
     std::unique_ptr<receipt::StandardReceiptForm> form_;
-    CatalogueSearchHelper* search_ = nullptr;
+    StandardItemEntryFields* entry_ = nullptr;
     bool showing_ = false;
 };

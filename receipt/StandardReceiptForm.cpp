@@ -51,7 +51,7 @@ void StandardReceiptForm::loadReceipt()
 }
 
 StandardReceiptForm::StandardReceiptForm(db::ConnectionPtr connection, const Inputs& in)
-    : connection_(std::move(connection)), dateFixed_(in.dateFixed)
+    : StandardItemEntry(Rules{.takesDiscounts = true, .classStays = true}), connection_(std::move(connection)), dateFixed_(in.dateFixed)
 {
     header.id = in.receiptId > 0 ? in.receiptId : 0;
     header.caseNumber = in.caseNumber;
@@ -104,42 +104,6 @@ void StandardReceiptForm::selectDoctor(int index, const QString& entryText)
     header.department = doctor.department;
 }
 
-double StandardReceiptForm::amountOf(double rate) const
-{
-    const double line = entry.price * entry.quantity;
-    return entry.discountable && discountType >= 0 ? line * rate : line;
-}
-
-void StandardReceiptForm::itemLoaded(const CatalogueItem& item)
-{
-    entry.className = item.className;
-    entry.itemName = item.name;
-    entry.unit = item.unit;
-    entry.price = item.price;
-    entry.remark = item.remark;
-    entry.discountable = item.discountable ? 1 : 0;
-    // The types 0 and 1 put their one rate on every item; the others start from the catalogue.
-    if (!rateFieldShown()) entry.itemRate = item.discountable ? item.rate : 1.0;
-    entry.discount = entry.itemRate;
-    if (entry.quantity <= 0.0) entry.quantity = 1.0;
-    entry.amount = amountOf(entry.itemRate);
-    addEnabled = selectedRow < 0;
-    modifyEnabled = selectedRow >= 0;
-}
-
-void StandardReceiptForm::quantityChanged()
-{
-    entry.amount = amountOf(entry.itemRate);
-    if (selectedRow >= 0) modifyEnabled = true;
-}
-
-void StandardReceiptForm::quantityStepped(int steps)
-{
-    entry.quantity += steps;
-    if (entry.quantity <= 1.0) entry.quantity = 1.0;
-    quantityChanged();
-}
-
 void StandardReceiptForm::amountChanged()
 {
     if (selectedRow >= 0) modifyEnabled = true;
@@ -187,87 +151,11 @@ bool StandardReceiptForm::discountTypeChanged(int type, std::optional<double> ap
     return true;
 }
 
-StandardItem StandardReceiptForm::entryAsItem() const
-{
-    StandardItem item;
-    item.className = entry.className;
-    item.name = entry.itemName;
-    item.unit = entry.unit;
-    item.remark = entry.remark;
-    item.unitPrice = entry.price;
-    item.quantity = entry.quantity;
-    item.discountable = entry.discountable;
-    item.rate = entry.discountable ? entry.itemRate : 1.0;
-    item.discountedAmount = entry.amount;
-    item.undiscountedAmount = entry.price * entry.quantity;
-    item.date = header.date;
-    return item;
-}
-
-void StandardReceiptForm::clearEntry(bool keepClass)
-{
-    if (!keepClass) entry.className.clear();
-    entry.itemName.clear();
-    entry.unit.clear();
-    entry.remark.clear();
-    entry.price = entry.quantity = entry.amount = 0.0;
-}
-
 void StandardReceiptForm::refreshTotals()
 {
     const settle::ItemTotals t = totalsOf(items);
     actualTotal = t.discounted;
     receivableTotal = t.undiscounted;
-}
-
-void StandardReceiptForm::listButtonsOff()
-{
-    addEnabled = modifyEnabled = deleteEnabled = false;
-    selectedRow = -1;
-}
-
-void StandardReceiptForm::add()
-{
-    if (entry.itemName.isEmpty()) return; // nothing loaded to add
-    items.add(entryAsItem());
-    clearEntry(true);
-    entry.discountable = 1;
-    refreshTotals();
-    listButtonsOff();
-}
-
-void StandardReceiptForm::rowClicked(int row)
-{
-    if (row < 0 || row >= items.size()) return;
-    selectedRow = row;
-    const StandardItem& item = items.at(row);
-    entry.className = item.className;
-    entry.itemName = item.name;
-    entry.unit = item.unit;
-    entry.price = item.unitPrice;
-    entry.quantity = item.quantity;
-    entry.amount = item.discountedAmount;
-    entry.discountable = item.discountable;
-    if (!rateFieldShown()) entry.discount = entry.itemRate = item.discountable ? item.rate : 1.0;
-    deleteEnabled = true;
-    addEnabled = modifyEnabled = false;
-}
-
-void StandardReceiptForm::modify()
-{
-    if (selectedRow < 0 || selectedRow >= items.size()) return;
-    items.replace(selectedRow, entryAsItem());
-    refreshTotals();
-    listButtonsOff();
-}
-
-void StandardReceiptForm::remove()
-{
-    if (selectedRow < 0 || selectedRow >= items.size()) return;
-    items.remove(selectedRow);
-    refreshTotals();
-    listButtonsOff();
-    clearEntry(true);
 }
 
 StandardReceiptForm::Ending StandardReceiptForm::submit()

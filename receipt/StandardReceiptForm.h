@@ -2,32 +2,20 @@
 #include "common/OpeningRead.h"
 #include "db/Connection.h"
 #include "receipt/Catalogue.h"
+#include "receipt/StandardItemEntry.h"
 #include "receipt/StandardItemWriter.h"
 #include <QStringList>
 #include <optional>
 
 namespace receipt {
 
-// The entry area of the item dialogs: the catalogue item being added or changed.
-struct ItemEntry {
-    QString className; // 类别
-    QString itemName;  // 项目
-    QString unit;      // 单 位
-    QString remark;    // the catalogue's remark
-    double price = 0.0;    // 标准
-    double quantity = 0.0; // 数  量
-    double amount = 0.0;   // 金  额
-    int discountable = 1;  // "该项可打折"
-    double itemRate = 1.0; // the rate field; with the types 0 and 1 the rate of every item
-    double discount = 1.0; // 折扣 (types 2 and 3)
-};
-
 // The standard-item receipt dialog ("填写收据") without its widgets: a case-record patient's
 // unpaid receipt built item by item from the fee standard catalogue, with the item discounts
 // of its discount type (-1 off, 0 approved by a superior, 1 the member's rate, 2 the
 // catalogue's rates, 3 typed per item). The dialog takes the fields from its controls, calls
-// one of these, and shows the fields again.
-class StandardReceiptForm {
+// one of these, and shows the fields again. The entry area and the item list are the shared
+// StandardItemEntry.
+class StandardReceiptForm : public StandardItemEntry {
 public:
     struct Inputs {
         qint64 caseNumber = 0;
@@ -50,10 +38,6 @@ public:
     void open();
 
     void selectDoctor(int index, const QString& entryText);
-    // An item picked in the tree or the lists, or found by a search.
-    void itemLoaded(const CatalogueItem& item);
-    void quantityChanged();
-    void quantityStepped(int steps); // the spin: up is +1
     void amountChanged();
     void discountStepped(int steps);
     void discountLeft();
@@ -61,23 +45,14 @@ public:
     // withdrawn and false returned); type 1 takes the member's rate.
     bool discountTypeChanged(int type, std::optional<double> approvedRate = std::nullopt);
 
-    void add();              // "录  入(&I)"
-    void rowClicked(int row); // a row of the item list
-    void modify();           // "修  改(&M)"
-    void remove();           // "删  除(&D)"
-    Ending submit();         // "提  交"
+    Ending submit(); // "提  交"
 
     qint64 receiptId() const { return header.id; }
 
     // What the controls show.
     StandardReceiptHeader header;
-    ItemEntry entry;
-    StandardItemList items;
-    int discountType = -1;
     double actualTotal = 0.0;     // 实际合计
     double receivableTotal = 0.0; // 应收合计
-    int selectedRow = -1;
-    bool addEnabled = false, modifyEnabled = false, deleteEnabled = false;
     bool dateEnabled = true;
     bool refundVisible = false;
     QStringList doctors, nurses, classes;
@@ -85,8 +60,6 @@ public:
     QString lastFailure; // why the last submit could not write, for the host
 
     bool discountsShown() const { return discountType >= 0; }
-    // The rate field: with the types 0 and 1, one rate for every item.
-    bool rateFieldShown() const { return discountType == 0 || discountType == 1; }
     // 折扣 of types 2 and 3: for a discountable item only; typed (with its spin) under type 3.
     bool discountShown() const { return (discountType == 2 || discountType == 3) && entry.discountable; }
     bool discountEditable() const { return discountType == 3; }
@@ -95,11 +68,9 @@ public:
 
 private:
     void loadReceipt(); // the receipt being edited and its lines, as loaded
-    double amountOf(double rate) const;
-    StandardItem entryAsItem() const;
-    void clearEntry(bool keepClass);
     void refreshTotals();
-    void listButtonsOff();
+    void linesChanged() override { refreshTotals(); }
+    QDateTime lineDate() const override { return header.date; }
 
     db::ConnectionPtr connection_;
     OpeningRead receiptRead_;

@@ -30,6 +30,8 @@ StandardCheckoutDialog::StandardCheckoutDialog(const StandardCheckoutForm::Input
     const QStringList headings{u"类别"_s, u"项目"_s, u"单位"_s, u"标准"_s, u"数量"_s,
                                u"打折"_s, u"折扣"_s, u"金额"_s, u"应收金额"_s};
     for (int i = 0; i < headings.size(); ++i) ui_->lineList->insertColumn(i, headings[i], 80);
+    // Nine columns in the dialog's width: 数量 and 金额 never go behind a scroll bar.
+    ui_->lineList->setColumnsFitWidth(true);
     connect(ui_->doctorCombo, &QComboBox::activated, this,
             [this](int i) { act([&] { form_->doctorChosen(i, ui_->doctorCombo->itemText(i)); }); });
     connect(ui_->discountTypeCombo, &QComboBox::activated, this, [this](int i) { act([&] { form_->discountChosen(i); }); });

@@ -3,6 +3,7 @@
 #include "walkin/WalkinStandardFeeForm.h"
 #include <memory>
 
+class StandardItemEntryFields;
 namespace Ui {
 class WalkinStandardFeeDialog;
 }
@@ -24,12 +25,11 @@ protected:
 private:
     bool takeFields();
     void showFields();
-    void itemLoaded(const receipt::CatalogueItem& item);
-    void treePicked(qint64 id);
     void settle();
 
     std::unique_ptr<Ui::WalkinStandardFeeDialog> ui_;
     walkin::WalkinStandardFeeForm::Inputs inputs_;
     std::unique_ptr<walkin::WalkinStandardFeeForm> form_;
+    StandardItemEntryFields* entry_ = nullptr;
     bool showing_ = false;
 };

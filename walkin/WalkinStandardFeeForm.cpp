@@ -19,7 +19,7 @@ template <typename F> void quietly(F&& f)
 } // namespace
 
 WalkinStandardFeeForm::WalkinStandardFeeForm(db::ConnectionPtr connection, const Inputs& in)
-    : connection_(std::move(connection)), dateFixed_(in.dateFixed)
+    : StandardItemEntry(Rules{.takesDiscounts = false, .classStays = false}), connection_(std::move(connection)), dateFixed_(in.dateFixed)
 {
     sheet.id = in.sheetId > 0 ? in.sheetId : 0;
     sheet.doctorName = in.doctorName;
@@ -72,107 +72,10 @@ void WalkinStandardFeeForm::selectDoctor(int index, const QString& entryText)
     sheet.department = doctor.department;
 }
 
-void WalkinStandardFeeForm::itemLoaded(const receipt::CatalogueItem& item)
+void WalkinStandardFeeForm::linesChanged()
 {
-    entry.className = item.className;
-    entry.itemName = item.name;
-    entry.unit = item.unit;
-    entry.price = item.price;
-    entry.remark = item.remark;
-    // The sheet takes no discounts: its lines are stored as not discountable at the full rate.
-    entry.discountable = 0;
-    entry.itemRate = 1.0;
-    if (entry.quantity <= 0.0) entry.quantity = 1.0;
-    entry.amount = entry.price * entry.quantity;
-    addEnabled = selectedRow < 0;
-    modifyEnabled = selectedRow >= 0;
-}
-
-void WalkinStandardFeeForm::quantityChanged()
-{
-    entry.amount = entry.price * entry.quantity;
-    modifyEnabled = selectedRow >= 0;
-}
-
-void WalkinStandardFeeForm::quantityStepped(int steps)
-{
-    entry.quantity += steps;
-    if (entry.quantity <= 1.0) entry.quantity = 1.0;
-    quantityChanged();
-}
-
-receipt::StandardItem WalkinStandardFeeForm::entryAsItem() const
-{
-    receipt::StandardItem item;
-    item.className = entry.className;
-    item.name = entry.itemName;
-    item.unit = entry.unit;
-    item.remark = entry.remark;
-    item.unitPrice = entry.price;
-    item.quantity = entry.quantity;
-    item.discountable = entry.discountable;
-    item.rate = entry.itemRate;
-    item.discountedAmount = entry.amount;
-    item.undiscountedAmount = entry.price * entry.quantity;
-    item.date = sheet.date;
-    return item;
-}
-
-void WalkinStandardFeeForm::clearEntry()
-{
-    entry = receipt::ItemEntry{};
-    entry.discountable = 0;
-}
-
-void WalkinStandardFeeForm::listButtonsOff()
-{
-    addEnabled = modifyEnabled = deleteEnabled = false;
-    selectedRow = -1;
-}
-
-void WalkinStandardFeeForm::add()
-{
-    if (entry.itemName.isEmpty()) return;
-    items.add(entryAsItem());
-    clearEntry();
     total = receipt::totalsOf(items).discounted;
-    listButtonsOff();
     settings::readReceiptTitle(receiptTitle);
-}
-
-void WalkinStandardFeeForm::rowClicked(int row)
-{
-    if (row < 0 || row >= items.size()) return;
-    selectedRow = row;
-    const receipt::StandardItem& item = items.at(row);
-    entry.className = item.className;
-    entry.itemName = item.name;
-    entry.unit = item.unit;
-    entry.price = item.unitPrice;
-    entry.quantity = item.quantity;
-    entry.discountable = item.discountable;
-    entry.itemRate = item.rate;
-    entry.amount = item.discountedAmount;
-    deleteEnabled = true;
-    addEnabled = modifyEnabled = false;
-}
-
-void WalkinStandardFeeForm::modify()
-{
-    if (selectedRow < 0 || selectedRow >= items.size()) return;
-    items.replace(selectedRow, entryAsItem());
-    total = receipt::totalsOf(items).discounted;
-    listButtonsOff();
-    settings::readReceiptTitle(receiptTitle);
-}
-
-void WalkinStandardFeeForm::remove()
-{
-    if (selectedRow < 0 || selectedRow >= items.size()) return;
-    items.remove(selectedRow);
-    total = receipt::totalsOf(items).discounted;
-    listButtonsOff();
-    clearEntry();
 }
 
 WalkinStandardFeeForm::Ending WalkinStandardFeeForm::settle()

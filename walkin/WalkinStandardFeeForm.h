@@ -1,7 +1,7 @@
 #pragma once
 #include "db/Connection.h"
 #include "receipt/Catalogue.h"
-#include "receipt/StandardReceiptForm.h"
+#include "receipt/StandardItemEntry.h"
 #include "walkin/WalkinStandardSheet.h"
 #include <QStringList>
 
@@ -9,8 +9,9 @@ namespace walkin {
 
 // The walk-in standard fee dialog ("无病案标准收费") without its widgets: a patient without a
 // case record pays for catalogue items at once; the same dialog corrects a stored sheet. No
-// discounts: every amount is price × quantity unless typed otherwise.
-class WalkinStandardFeeForm {
+// discounts: every amount is price × quantity unless typed otherwise. The entry area and the
+// item list are the shared receipt::StandardItemEntry.
+class WalkinStandardFeeForm : public receipt::StandardItemEntry {
 public:
     struct Inputs {
         qint64 sheetId = 0; // 0: a new sheet
@@ -26,34 +27,21 @@ public:
 
     void open();
     void selectDoctor(int index, const QString& entryText);
-    void itemLoaded(const receipt::CatalogueItem& item);
-    void quantityChanged();
-    void quantityStepped(int steps);
     void amountChanged() { modifyEnabled = selectedRow >= 0; }
-
-    void add();
-    void rowClicked(int row);
-    void modify();
-    void remove();
     Ending settle(); // "结   帐"
 
     qint64 sheetId() const { return sheet.id; }
 
     WalkinStandardSheet sheet;
-    receipt::ItemEntry entry;
-    receipt::StandardItemList items;
     double total = 0.0; // 合 计
-    int selectedRow = -1;
-    bool addEnabled = false, modifyEnabled = false, deleteEnabled = false;
     bool dateEnabled = true;
     QStringList doctors, nurses, classes, departments;
     QString lastFailure;
     QString receiptTitle; // read on opening, as every walk-in dialog does
 
 private:
-    receipt::StandardItem entryAsItem() const;
-    void clearEntry();
-    void listButtonsOff();
+    void linesChanged() override;
+    QDateTime lineDate() const override { return sheet.date; }
 
     db::ConnectionPtr connection_;
     int dateFixed_ = 0;

@@ -124,6 +124,51 @@ private slots:
         QVERIFY(!list->sortedAscending());
         QCOMPARE(columnTexts(*list, 2), (QStringList{"9.00", "100.00", "10.00"}));
     }
+
+    // Columns that fit the width share it in the proportions they were given: at any size of the
+    // list, after a width set from outside, with a column hidden or inserted later.
+    void columnsFitTheWidth()
+    {
+        CStripedListCtrl list;
+        list.insertColumn(0, QStringLiteral("类别"), 100);
+        list.insertColumn(1, QStringLiteral("项目"), 200);
+        list.insertColumn(2, QStringLiteral("打折"), 0);
+        list.setColumnHidden(2, true);
+        list.insertColumn(3, QStringLiteral("金额"), 100);
+        list.setColumnsFitWidth(true);
+        list.insertItem(0, QStringLiteral("治疗类"));
+        auto check = [&list](const QList<int>& shares) {
+            const int available = list.viewport()->width();
+            int total = 0, sum = 0, right = 0;
+            for (int share : shares) total += share;
+            for (int c = 0; c < list.columnCount(); ++c) {
+                if (list.isColumnHidden(c)) continue;
+                const int expected = shares[sum++] * available / total;
+                QVERIFY2(qAbs(list.columnWidth(c) - expected) <= 2,
+                         qPrintable(QStringLiteral("column %1: %2, expected %3").arg(c).arg(list.columnWidth(c)).arg(expected)));
+                right = list.columnViewportPosition(c) + list.columnWidth(c);
+            }
+            QCOMPARE(right, available);
+        };
+        list.resize(300, 200);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        check({100, 200, 100});
+        list.resize(800, 200);
+        QTRY_VERIFY(list.viewport()->width() > 700);
+        check({100, 200, 100});
+        list.setColumnWidth(0, 200); // the dialog gives 类别 more
+        check({200, 200, 100});
+        list.insertColumn(4, QStringLiteral("应收金额"), 100);
+        check({200, 200, 100, 100});
+        QVERIFY(list.isColumnHidden(2));
+        list.setColumnWidth(2, 100); // as a dialog turns a column on: its width, then shown
+        list.setColumnHidden(2, false);
+        check({200, 200, 100, 100, 100});
+        list.setColumnHidden(3, true);
+        check({200, 200, 100, 100});
+        QCOMPARE(list.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    }
 };
 
 QTEST_MAIN(TestStripedList)

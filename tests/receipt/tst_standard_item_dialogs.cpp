@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QPushButton>
 #include <QSqlRecord>
+#include "controls/StripedListCtrl.h"
 #include <QTest>
 
 Q_DECLARE_METATYPE(ItemFlow)
@@ -234,6 +235,48 @@ private Q_SLOTS:
         if (storedId) QCOMPARE(qint64(stored), storedId);
         compareRow(rowOf(host.db(), QStringLiteral("无病历收费单"), stored), flow.header);
         QCOMPARE(linesOf(host.db(), QStringLiteral("无病案编号"), stored), flow.lines);
+    }
+
+    // The item list as the dialog opens at its own size: 数量 and 金额 are in sight, not behind a
+    // horizontal scroll bar, also with the receipt's nine columns of discounting.
+    void itemListsShowQuantityAndAmount_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("walkin");
+        for (const QString& b : testdb::backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(": 填写收据, discounting on"))) << b << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(": 无病案标准收费"))) << b << true;
+        }
+    }
+    void itemListsShowQuantityAndAmount()
+    {
+        QFETCH(QString, backend);
+        QFETCH(bool, walkin);
+        Host host(backend, QStringLiteral("type3"));
+        QStringList hidden;
+        int lists = 0;
+        app::Dialog::setShownHook([&](app::Dialog& d) {
+            for (CStripedListCtrl* list : d.findChildren<CStripedListCtrl*>()) {
+                ++lists;
+                for (int c = 0; c < list->columnCount(); ++c) {
+                    const QString heading = list->horizontalHeaderItem(c)->text();
+                    if (heading != QStringLiteral("数量") && heading != QStringLiteral("金额")) continue;
+                    const int right = list->columnViewportPosition(c) + list->columnWidth(c);
+                    if (list->isColumnHidden(c) || list->columnWidth(c) < list->fontMetrics().horizontalAdvance(heading) || right > list->viewport()->width())
+                        hidden << QStringLiteral("%1 %2..%3 of %4").arg(heading).arg(list->columnViewportPosition(c))
+                                      .arg(right).arg(list->viewport()->width());
+                }
+            }
+        });
+        ScriptRun run(QJsonDocument::fromJson(walkin ? R"js([{"click":"关闭"}])js" : R"js([{"click":"取消"}])js").array());
+        int32_t id = 0, stored = -1, second = -1, dateLock = 0;
+        if (walkin)
+            StandartPayForNoCard(host.conn, 0, "王医生", "收款员", hostDate_, &stored, &second, "刘护士", &dateLock);
+        else
+            StandartPaySet0(host.conn, 7, &id, "王医生", "口腔科", "D01", "张三", "P1", hostDate_, "刘护士", &dateLock);
+        QCOMPARE(QString::fromUtf8(CalvaneUiScriptError()), QString());
+        QCOMPARE(lists, 1);
+        QVERIFY2(hidden.isEmpty(), qPrintable(hidden.join(QStringLiteral("; "))));
     }
 };
 
