@@ -108,6 +108,24 @@ int32_t runExport(const char* name, CalvaneConnection* connection, Body&& body, 
     return run.refused;
 }
 
+// A data export: no dialog of its own, one engine call on the host's connection. Engine calls
+// that read what they can and count the rest as nothing still say why; that reason is the
+// host's to read (CalvaneLastError) under the export's name, whatever the export returns.
+template <class Body>
+int32_t runDataExport(const char* name, CalvaneConnection* connection, Body&& body,
+                      ExportRun run = {.ui = Ui::None})
+{
+    return runExport(
+        name, connection,
+        [&](ModuleCall&) -> int32_t {
+            QString failure;
+            const int32_t result = body(*connection->connection, failure);
+            setLastError(name, failure);
+            return result;
+        },
+        run);
+}
+
 // Host values in and out: NULL pointers read as 0 (texts as "") and are never written. A text
 // that is not valid UTF-8 (a host still sending GBK, say) or a date that is no date is refused
 // with an InvalidParameter rather than guessed at: a mangled name would be saved on a receipt.

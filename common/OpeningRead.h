@@ -2,6 +2,19 @@
 #include <QString>
 #include <exception>
 
+// A look-up a dialog makes for its lists and defaults (doctors, nurses, settings, a member's
+// rate): one that fails leaves what it had filled, and the dialog works on without it. False
+// when it failed.
+template <typename F> bool optionalRead(F&& read)
+{
+    try {
+        read();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 // A read a dialog makes as it opens and without which it must not save: the receipt it settles
 // or edits. The dialog opens whatever happens, but a failed read is kept, and the save refuses
 // with it before judging fields that were never filled: a cashier whose server went away reads

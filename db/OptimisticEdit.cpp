@@ -1,5 +1,6 @@
 #include "db/OptimisticEdit.h"
 #include "db/Query.h"
+#include <algorithm>
 #include <QSqlRecord>
 
 namespace db {
@@ -105,15 +106,24 @@ EditResult deleteIfUnchanged(Connection& c, const LoadedRow& row, const Where& a
     return outcome(c, row, DeleteRecord(c, row.table(), both(row.unchanged(c), also)));
 }
 
-Where stillAsRead(const QString& keyColumn, const QVariant& key, const FieldValues& read)
+Where stillAsRead(const QString& keyColumn, const QVariant& key, const FieldValues& read, const FieldValues& nullReadAs)
 {
     checkIdentifier(keyColumn);
     Where where{keyColumn + QStringLiteral("=?"), {key}};
     for (const auto& [column, value] : read) {
         checkIdentifier(column);
-        const bool number = value.typeId() != QMetaType::QString;
-        where.sql += QStringLiteral(" AND coalesce(%1,%2)=?").arg(column, number ? QStringLiteral("0") : QStringLiteral("''"));
-        where.values << value;
+        const auto named = std::find_if(nullReadAs.cbegin(), nullReadAs.cend(),
+                                        [&column](const auto& d) { return d.first.compare(column, Qt::CaseInsensitive) == 0; });
+        if (named != nullReadAs.cend()) {
+            where.sql += QStringLiteral(" AND coalesce(%1,?)=?").arg(column);
+            where.values << named->second;
+        } else {
+            const bool number = value.typeId() != QMetaType::QString;
+            where.sql += QStringLiteral(" AND coalesce(%1,%2)=?").arg(column, number ? QStringLiteral("0") : QStringLiteral("''"));
+        }
+        // A text read as nothing compares as "", never as NULL (which equals nothing).
+        const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
+        where.values << (nullText ? QVariant(QStringLiteral("")) : value);
     }
     return where;
 }

@@ -75,8 +75,10 @@ enum class EditResult {
 
 // The same guard for rows a dialog read into its own fields, where the readers turned NULL into
 // 0 or "" (a list of lines, say): the key, and every column equal to the value it was read as.
-// A QString value is compared as a text, any other as a number.
-Where stillAsRead(const QString& keyColumn, const QVariant& key, const FieldValues& read);
+// A QString value is compared as a text, any other as a number. A reader that took NULL for
+// something else (a rate read as 1, "no discount") names that value in `nullReadAs`.
+Where stillAsRead(const QString& keyColumn, const QVariant& key, const FieldValues& read,
+                  const FieldValues& nullReadAs = {});
 
 // Writes the fields into the loaded row if it is still as loaded and also meets `also` (an
 // extra condition such as "still unpaid"; may be empty). Runs in the caller's transaction when

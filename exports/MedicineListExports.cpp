@@ -138,12 +138,12 @@ const char* CalvaneListRowsText(const CalvaneListRows* rows, int32_t row, int32_
 int32_t ShowMedicineList(int32_t mode, CalvaneConnection* conn, int32_t document_id, CalvaneMedicineList* lines,
                          CalvaneListRows* list_control, double* total)
 {
-    return app::runExport(
+    return app::runDataExport(
         "ShowMedicineList", conn,
-        [&](app::ModuleCall&) -> int32_t {
+        [&](db::Connection& c, QString&) -> int32_t {
             if (!lines) missing("line list");
             QList<QStringList> rows;
-            const double sum = rx::ShowMedicineList(*conn->connection, rx::feeDocumentOf(mode), document_id,
+            const double sum = rx::ShowMedicineList(c, rx::feeDocumentOf(mode), document_id,
                                                     lines->lines, list_control ? &rows : nullptr);
             if (list_control) list_control->fill(rows);
             app::write(total, sum);
@@ -164,13 +164,13 @@ int32_t InputMedicineList(CalvaneMedicineList* lines, const CalvaneMedicineLine*
 int32_t AMDDetailMedicineRecord(int32_t mode, CalvaneConnection* conn, CalvaneMedicineList* lines,
                                 CalvaneMedicineList* removed, int32_t document_id)
 {
-    return app::runExport(
+    return app::runDataExport(
         "AMDDetailMedicineRecord", conn,
-        [&](app::ModuleCall&) -> int32_t {
+        [&](db::Connection& c, QString&) -> int32_t {
             if (!lines) missing("line list");
             if (removed == lines) throw std::invalid_argument("the removed lines must be a list of their own");
             rx::MedicineLineList none;
-            rx::AMDDetailMedicineRecord(*conn->connection, rx::feeDocumentOf(mode), lines->lines,
+            rx::AMDDetailMedicineRecord(c, rx::feeDocumentOf(mode), lines->lines,
                                         removed ? removed->lines : none, document_id);
             return 0;
         },

@@ -14,16 +14,11 @@ int32_t GetPrePayTotalMoney(CalvaneConnection* conn, int32_t account, double* ba
     // The host always reads a number: 0 when the call cannot run or nothing can be read, never
     // the value an earlier call left there.
     app::write(balance, 0.0);
-    return app::runExport(
-        "GetPrePayTotalMoney", conn,
-        [&](app::ModuleCall&) -> int32_t {
-            QString failure;
-            app::write(balance, prepay::GetPrePayTotalMoney(*conn->connection, account, &failure));
-            // The engine counts what it cannot read as 0 and carries on; the host still learns why.
-            app::setLastError("GetPrePayTotalMoney", failure);
-            return 0;
-        },
-        {.ui = app::Ui::None});
+    return app::runDataExport("GetPrePayTotalMoney", conn, [&](db::Connection& c, QString& failure) -> int32_t {
+        // The engine counts what it cannot read as 0 and carries on; the host still learns why.
+        app::write(balance, prepay::GetPrePayTotalMoney(c, account, &failure));
+        return 0;
+    });
 }
 
 int32_t GetPrePayInfo1(CalvaneConnection* conn, int32_t resettle, int32_t* use_prepay, const char* patient_code,
@@ -63,9 +58,9 @@ int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char
                     int16_t auto_flag, const char* operator_name, double date, int32_t account, const char* note,
                     int32_t receipt_id)
 {
-    return app::runExport(
+    return app::runDataExport(
         "VipGradeSet", conn,
-        [&](app::ModuleCall&) -> int32_t {
+        [&](db::Connection& c, QString& failure) -> int32_t {
             QString memberCode, patientName, operatorName, noteText;
             QDateTime when;
             try {
@@ -76,14 +71,12 @@ int32_t VipGradeSet(CalvaneConnection* conn, const char* member_code, const char
                 noteText = app::text(note);
             } catch (const app::InvalidParameter& e) {
                 // Nothing is booked: the cashier must hear so, as for any booking that fails.
-                app::setLastError("VipGradeSet", QString::fromUtf8(e.what()));
+                failure = QString::fromUtf8(e.what());
                 Prompter::current().inform(prepay::kPointsNotBooked);
                 return 0;
             }
-            QString failure;
-            prepay::VipGradeSet(*conn->connection, memberCode, patientName, points, auto_flag, operatorName,
-                                when, account, noteText, receipt_id, &failure);
-            app::setLastError("VipGradeSet", failure);
+            prepay::VipGradeSet(c, memberCode, patientName, points, auto_flag, operatorName, when, account, noteText,
+                                receipt_id, &failure);
             return 0;
         },
         {.ui = app::Ui::Messages});

@@ -60,14 +60,9 @@ int32_t RescriptionReceiptPay(int32_t resettle, CalvaneConnection* conn, const c
 
 int32_t CheckRelationBetweenMedicineAndKB(CalvaneConnection* conn)
 {
-    return app::runExport(
+    return app::runDataExport(
         "CheckRelationBetweenMedicineAndKB", conn,
-        [&](app::ModuleCall&) -> int32_t {
-            QString failure;
-            const qint32 result = rx::CheckRelationBetweenMedicineAndKB(*conn->connection, &failure);
-            app::setLastError("CheckRelationBetweenMedicineAndKB", failure);
-            return result;
-        },
+        [&](db::Connection& c, QString& failure) { return rx::CheckRelationBetweenMedicineAndKB(c, &failure); },
         {.ui = app::Ui::None, .refused = 1});
 }
 

@@ -1,4 +1,5 @@
 #include "print/BeijingReceiptForm.h"
+#include "common/OpeningRead.h"
 #include "common/Money.h"
 #include "common/Prompter.h"
 #include "db/Error.h"
@@ -9,17 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace beijing {
 
-namespace {
-
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const db::Error&) {
-    }
-}
-
-} // namespace
 
 BeijingReceiptForm::BeijingReceiptForm(db::ConnectionPtr connection, const Inputs& inputs)
     : payer(inputs.payer), secondText(inputs.secondText), cashier(inputs.cashier), date(inputs.date),
@@ -33,8 +23,8 @@ void BeijingReceiptForm::open()
     items[treatmentIndex(inputs_.edition)] = inputs_.amount;
     total = inputs_.amount;
     if (inputs_.edition == Edition::Clinic) {
-        quietly([&] { payees = db::InitCombox(*connection_, u"Payee_table"_s, u"Payee"_s); });
-        quietly([&] { ticketNumber = nextTicketNumber(*connection_); });
+        optionalRead([&] { payees = db::InitCombox(*connection_, u"Payee_table"_s, u"Payee"_s); });
+        optionalRead([&] { ticketNumber = nextTicketNumber(*connection_); });
         capital = db::TransferMoney(total);
     } else {
         itemsChanged(items);

@@ -1,24 +1,11 @@
 #include "receipt/FeeReceiptForm.h"
+#include "common/OpeningRead.h"
 #include "common/Prompter.h"
 #include "common/Money.h"
 #include "db/Error.h"
 
 namespace receipt {
 
-namespace {
-
-// A look-up on opening that fails leaves what it had filled; the dialog opens regardless.
-template <typename F> bool quietly(F&& f)
-{
-    try {
-        f();
-        return true;
-    } catch (const db::Error&) {
-        return false;
-    }
-}
-
-} // namespace
 
 FeeReceiptForm::FeeReceiptForm(db::ConnectionPtr connection, const Inputs& inputs)
     : connection_(std::move(connection)), dateFixed_(inputs.dateFixed)
@@ -42,18 +29,18 @@ void FeeReceiptForm::setNewMode(bool isNew)
 void FeeReceiptForm::open()
 {
     db::Connection& c = *connection_;
-    quietly([&] { LoadReceiptDate(c, fields.date); });
+    optionalRead([&] { LoadReceiptDate(c, fields.date); });
     dateEnabled = dateFixed_ != 1;
-    quietly([&] { LoadCategoryLabels(c, labels); });
-    quietly([&] { FillNurseList(c, nurses); });
-    quietly([&] { refundVisible = RefundSwitchVisible(c); });
+    optionalRead([&] { LoadCategoryLabels(c, labels); });
+    optionalRead([&] { FillNurseList(c, nurses); });
+    optionalRead([&] { refundVisible = RefundSwitchVisible(c); });
 
     if (fields.id <= 0) {
         setNewMode(true);
     } else {
-        quietly([&] { setNewMode(!loadReceipt()); });
+        optionalRead([&] { setNewMode(!loadReceipt()); });
     }
-    quietly([&] { FillDoctorList(c, doctors); });
+    optionalRead([&] { FillDoctorList(c, doctors); });
 }
 
 bool FeeReceiptForm::loadReceipt()
@@ -75,7 +62,7 @@ bool FeeReceiptForm::loadReceipt()
 void FeeReceiptForm::selectDoctor(int index, const QString& entryText)
 {
     DoctorFields doctor{fields.doctorName, fields.doctorNumber, fields.department};
-    quietly([&] { SelectDoctor(*connection_, index, entryText, doctor); });
+    optionalRead([&] { SelectDoctor(*connection_, index, entryText, doctor); });
     fields.doctorName = doctor.name;
     fields.doctorNumber = doctor.number;
     fields.department = doctor.department;
@@ -139,7 +126,7 @@ FeeReceiptForm::Ending FeeReceiptForm::modify()
     if (result == UpdateResult::Changed) {
         // Another desk's edit wins; show it so the cashier can redo theirs on top of it.
         Prompter::current().inform(db::kChangedElsewhere);
-        quietly([&] { setNewMode(!loadReceipt()); });
+        optionalRead([&] { setNewMode(!loadReceipt()); });
         return Ending::Stay;
     }
     Prompter::current().inform(QStringLiteral("收据修改失败,退出!"));

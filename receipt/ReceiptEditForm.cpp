@@ -9,17 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace receipt {
 
-namespace {
-
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const db::Error&) {
-    }
-}
-
-} // namespace
 
 ReceiptEditForm::ReceiptEditForm(db::ConnectionPtr connection, const Inputs& inputs)
     : connection_(std::move(connection)), loadMode_(inputs.loadMode), hideSettle_(inputs.hideSettle)
@@ -36,10 +25,10 @@ ReceiptEditForm::ReceiptEditForm(db::ConnectionPtr connection, const Inputs& inp
 void ReceiptEditForm::open()
 {
     db::Connection& c = *connection_;
-    quietly([&] { LoadReceiptDate(c, fields.date); });
-    quietly([&] { LoadCategoryLabels(c, labels); });
-    quietly([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
-    quietly([&] { departments = db::InitCombox(c, u"科室表"_s, u"科室"_s); });
+    optionalRead([&] { LoadReceiptDate(c, fields.date); });
+    optionalRead([&] { LoadCategoryLabels(c, labels); });
+    optionalRead([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
+    optionalRead([&] { departments = db::InitCombox(c, u"科室表"_s, u"科室"_s); });
     if (loadMode_ == 1) {
         receiptRead_([&] {
             loaded_ = loadReceiptWithPayment(c, fields.id);
@@ -59,7 +48,7 @@ void ReceiptEditForm::open()
 void ReceiptEditForm::selectDoctor(int index, const QString& entryText)
 {
     DoctorFields doctor{fields.doctorName, fields.doctorNumber, fields.department};
-    quietly([&] { SelectDoctor(*connection_, index, entryText, doctor); });
+    optionalRead([&] { SelectDoctor(*connection_, index, entryText, doctor); });
     fields.doctorName = doctor.name;
     fields.doctorNumber = doctor.number;
     fields.department = doctor.department;

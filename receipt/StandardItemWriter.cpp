@@ -1,4 +1,5 @@
 #include "receipt/StandardItemWriter.h"
+#include "db/OptimisticEdit.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Transaction.h"
@@ -16,13 +17,17 @@ QString ownerColumn(ReceiptKind kind)
     return kind == ReceiptKind::CaseRecord ? QStringLiteral("收据编号") : QStringLiteral("无病案编号");
 }
 
-// The row of a loaded line, while it still holds what was loaded.
+// The row of a loaded line, while it still holds what was loaded. The readers take a line
+// without a rate as one at the full rate.
 db::Where asLoaded(ReceiptKind kind, qint64 ownerId, const StandardItem& item)
 {
-    return {QStringLiteral("ID=? AND %1=? AND COALESCE(数量,0)=? AND COALESCE(金额,0)=? "
-                           "AND COALESCE(Discout_Value,1.0)=? AND COALESCE(收费项目,'')=?")
-                .arg(ownerColumn(kind)),
-            {item.rowId, ownerId, item.loaded.quantity, item.loaded.amount, item.loaded.rate, item.loaded.name}};
+    return db::stillAsRead(QStringLiteral("ID"), item.rowId,
+                           {{ownerColumn(kind), ownerId},
+                            {QStringLiteral("数量"), item.loaded.quantity},
+                            {QStringLiteral("金额"), item.loaded.amount},
+                            {QStringLiteral("Discout_Value"), item.loaded.rate},
+                            {QStringLiteral("收费项目"), item.loaded.name}},
+                           {{QStringLiteral("Discout_Value"), 1.0}});
 }
 
 db::FieldValues lineFields(const StandardItem& item)

@@ -14,14 +14,6 @@ namespace receipt {
 
 namespace {
 
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const db::Error&) {
-    }
-}
-
 const QString failedWrite = QStringLiteral("提交记录时不成功!请重新确定!");
 
 } // namespace
@@ -67,14 +59,14 @@ StandardReceiptForm::StandardReceiptForm(db::ConnectionPtr connection, const Inp
 void StandardReceiptForm::open()
 {
     db::Connection& c = *connection_;
-    quietly([&] { LoadReceiptDate(c, header.date); });
+    optionalRead([&] { LoadReceiptDate(c, header.date); });
     dateEnabled = dateFixed_ != 1;
 
     if (header.id > 0) loadReceipt();
     if (header.id == 0) {
         settle::DiscountSettings settings;
         int mode = -1;
-        quietly([&] {
+        optionalRead([&] {
             if (settle::LoadDiscountSettings(c, settings, mode) == 0 && settings.DiscoutYesNo &&
                 settings.FeeItemYesNo == 5)
                 discountType = settle::MemberRankPerItem;
@@ -83,13 +75,13 @@ void StandardReceiptForm::open()
     if (discountType < -1 || discountType > 3) discountType = -1;
     entry.discount = entry.itemRate;
 
-    quietly([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
-    quietly([&] { classes = db::InitCombox(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类")); });
-    quietly([&] { FillNurseList(c, nurses); });
-    quietly([&] { refundVisible = RefundSwitchVisible(c); });
+    optionalRead([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
+    optionalRead([&] { classes = db::InitCombox(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类")); });
+    optionalRead([&] { FillNurseList(c, nurses); });
+    optionalRead([&] { refundVisible = RefundSwitchVisible(c); });
     refreshTotals();
     listButtonsOff();
-    quietly([&] {
+    optionalRead([&] {
         settle::MemberData member;
         settle::LookUpMember(c, patientNumber_, member, memberRate);
     });
@@ -98,7 +90,7 @@ void StandardReceiptForm::open()
 void StandardReceiptForm::selectDoctor(int index, const QString& entryText)
 {
     DoctorFields doctor{header.doctorName, header.doctorNumber, header.department};
-    quietly([&] { SelectDoctor(*connection_, index, entryText, doctor); });
+    optionalRead([&] { SelectDoctor(*connection_, index, entryText, doctor); });
     header.doctorName = doctor.name;
     header.doctorNumber = doctor.number;
     header.department = doctor.department;
@@ -183,7 +175,7 @@ StandardReceiptForm::Ending StandardReceiptForm::submit()
         const SavedLines saved = writeStandardReceipt(c, h, items);
         items.markSaved(saved.newIds);
         header.id = saved.id;
-        quietly([&] { header.loaded = loadStandardReceiptRow(c, saved.id); });
+        optionalRead([&] { header.loaded = loadStandardReceiptRow(c, saved.id); });
         return Ending::Accept;
     } catch (const SaveConflict& e) {
         // Another desk's work wins; it is shown so the cashier can redo theirs on top of it.

@@ -1,4 +1,5 @@
 #include "rx/PrescriptionCheckoutForm.h"
+#include "common/OpeningRead.h"
 #include "common/Prompter.h"
 #include "db/ListFillers.h"
 #include "db/Query.h"
@@ -11,15 +12,6 @@
 namespace rx {
 
 namespace {
-
-// A look-up while the dialog opens that fails leaves what it had filled.
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception&) {
-    }
-}
 
 // The lines of the receipt that have not left the stock yet, read inside the checkout.
 MedicineLineList linesStillInStock(db::Connection& c, qint64 receiptId, QList<qint32>& rowIds)
@@ -72,14 +64,14 @@ QStringList PrescriptionCheckoutForm::methodTexts() { return settle::paymentMeth
 void PrescriptionCheckoutForm::open()
 {
     db::Connection& c = *connection_;
-    quietly([&] { date = c.serverTime(); });
+    optionalRead([&] { date = c.serverTime(); });
     dateEnabled = in_.dateFixed != 1;
     receiptRead_([&] {
         MedicineLineList lines;
         total = ShowMedicineList(c, FeeDocument::Receipt, static_cast<qint32>(in_.receiptId), lines, &rows);
     });
     collected = total;
-    quietly([&] { nurses = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); });
+    optionalRead([&] { nurses = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); });
     receiptRead_([&] {
         db::Query q(c, QStringLiteral("SELECT * FROM 收费收据表 WHERE ID=?"), {in_.receiptId});
         q.exec();

@@ -15,15 +15,6 @@ namespace {
 
 const QString saveFailed = QStringLiteral("提交记录时不成功!请重新确定!");
 
-// A look-up while the dialog is open that fails leaves what it had filled.
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception&) {
-    }
-}
-
 } // namespace
 
 PrescriptionForm::PrescriptionForm(db::ConnectionPtr connection, const Inputs& in)
@@ -43,14 +34,14 @@ void PrescriptionForm::open()
 {
     db::Connection& c = *connection_;
     const QString medicines = QStringLiteral("常用药品表");
-    quietly([&] { categories = db::InitCombox(c, medicines, QStringLiteral("类别")); });
-    quietly([&] { names = db::InitCombox(c, medicines, QStringLiteral("名称")); });
-    quietly([&] { daily = db::InitCombox(c, medicines, QStringLiteral("每日用量")); });
-    quietly([&] { doses = db::InitCombox(c, medicines, QStringLiteral("每次用量")); });
-    quietly([&] { usages = db::InitCombox(c, medicines, QStringLiteral("服用方式")); });
-    quietly([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
-    quietly([&] { nurses = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); });
-    quietly([&] { tree = MedicineTree(c); });
+    optionalRead([&] { categories = db::InitCombox(c, medicines, QStringLiteral("类别")); });
+    optionalRead([&] { names = db::InitCombox(c, medicines, QStringLiteral("名称")); });
+    optionalRead([&] { daily = db::InitCombox(c, medicines, QStringLiteral("每日用量")); });
+    optionalRead([&] { doses = db::InitCombox(c, medicines, QStringLiteral("每次用量")); });
+    optionalRead([&] { usages = db::InitCombox(c, medicines, QStringLiteral("服用方式")); });
+    optionalRead([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
+    optionalRead([&] { nurses = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); });
+    optionalRead([&] { tree = MedicineTree(c); });
 
     loadDocument();
 }
@@ -123,7 +114,7 @@ void PrescriptionForm::fillEntry(const Medicine& m)
 
 void PrescriptionForm::chooseMedicine(qint64 id)
 {
-    quietly([&] {
+    optionalRead([&] {
         if (const auto m = MedicineById(*connection_, id)) fillEntry(*m);
     });
 }
@@ -131,19 +122,19 @@ void PrescriptionForm::chooseMedicine(qint64 id)
 void PrescriptionForm::chooseCategory(const QString& category)
 {
     entry.category = category;
-    quietly([&] { names = NamesOfCategory(*connection_, category); });
+    optionalRead([&] { names = NamesOfCategory(*connection_, category); });
 }
 
 void PrescriptionForm::chooseName(const QString& name)
 {
     entry.name = name;
-    quietly([&] { specs = SpecsOfName(*connection_, name); });
+    optionalRead([&] { specs = SpecsOfName(*connection_, name); });
 }
 
 void PrescriptionForm::chooseSpec(const QString& spec)
 {
     entry.spec = spec;
-    quietly([&] {
+    optionalRead([&] {
         const DoseLists lists = DosesOf(*connection_, entry.name, spec);
         doses = lists.doses;
         daily = lists.daily;
@@ -158,7 +149,7 @@ void PrescriptionForm::chooseSpec(const QString& spec)
 void PrescriptionForm::selectDoctor(int index, const QString& entryText)
 {
     receipt::DoctorFields d{header.doctorName, header.doctorNumber, header.department};
-    quietly([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
+    optionalRead([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
     header.doctorName = d.name;
     header.doctorNumber = d.number;
     header.department = d.department;
@@ -310,7 +301,7 @@ void PrescriptionForm::stockFailure()
     // What the stock holds now that the save is undone; a shortfall the per-line view cannot
     // show (two lines of one medicine, say) gets the save's message.
     shortLines.clear();
-    quietly([&] { shortLines = ShortLines(*connection_, lines_, storedCount_, connection_->serverTime()); });
+    optionalRead([&] { shortLines = ShortLines(*connection_, lines_, storedCount_, connection_->serverTime()); });
 }
 
 PrescriptionForm::Ending PrescriptionForm::save()

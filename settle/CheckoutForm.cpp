@@ -1,4 +1,5 @@
 #include "settle/CheckoutForm.h"
+#include "common/OpeningRead.h"
 #include "settle/CollectedSplit.h"
 #include "common/Money.h"
 #include "common/Prompter.h"
@@ -25,15 +26,6 @@ namespace settle
 
 namespace
 {
-
-// A look-up on opening that fails leaves what it had filled; the dialog opens regardless.
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception&) {
-    }
-}
 
 // Arrears of less than a whole yuan are let off.
 // Less than a whole yuan either way is let off; judged in fen, so that a yuan computed a hair
@@ -77,12 +69,12 @@ void CheckoutForm::open()
 {
     db::Connection& c = *connection_;
     date = QDateTime::currentDateTime();
-    quietly([&] { receipt::LoadReceiptDate(c, date); });
+    optionalRead([&] { receipt::LoadReceiptDate(c, date); });
     dateEnabled = in_.dateFixed != 1;
-    quietly([&] { receipt::LoadCategoryLabels(c, labels); });
-    quietly([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
-    quietly([&] { departments = db::InitCombox(c, u"科室表"_s, u"科室"_s); });
-    quietly([&] { nurses = db::InitCombox(c, u"护士表"_s, u"护士"_s); });
+    optionalRead([&] { receipt::LoadCategoryLabels(c, labels); });
+    optionalRead([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
+    optionalRead([&] { departments = db::InitCombox(c, u"科室表"_s, u"科室"_s); });
+    optionalRead([&] { nurses = db::InitCombox(c, u"护士表"_s, u"护士"_s); });
 
     receiptRead_([&] {
         db::Query q(c, u"SELECT * FROM 收费收据表 WHERE ID=?"_s, {in_.receiptId});
@@ -102,11 +94,11 @@ void CheckoutForm::open()
     categoryLeft();
 
     int mode = DiscountOff;
-    quietly([&] { LoadDiscountSettings(c, settings, mode); });
+    optionalRead([&] { LoadDiscountSettings(c, settings, mode); });
     discount.mode = mode;
     double rankRate = 1.0;
-    quietly([&] { LookUpMember(c, patientNumber, discount.member, rankRate); });
-    quietly([&] { cumulativeFees_ = db::CalculateDocumentFee(c, patientNumber).received; });
+    optionalRead([&] { LookUpMember(c, patientNumber, discount.member, rankRate); });
+    optionalRead([&] { cumulativeFees_ = db::CalculateDocumentFee(c, patientNumber).received; });
     switchVisible = false;
 
     if (in_.resettle == 0) openFirst();
@@ -116,7 +108,7 @@ void CheckoutForm::open()
     receiptTitle = settings::defaultReceiptTitle;
     settings::readReceiptTitle(receiptTitle);
 
-    quietly([&] {
+    optionalRead([&] {
         account = prepay::FindPrePayAccount(c, patientNumber);
         if (account != 0) usablePrePay = prepay::GetPrePayTotalMoney(c, account);
     });
@@ -125,7 +117,7 @@ void CheckoutForm::open()
 void CheckoutForm::openFirst()
 {
     db::Connection& c = *connection_;
-    quietly([&] { oldArrears = db::CalculateDocumentFee(c, patientNumber).arrears; });
+    optionalRead([&] { oldArrears = db::CalculateDocumentFee(c, patientNumber).arrears; });
     amountDue = collected = discounted = total + oldArrears;
     state = 0;
     if (!settings.DiscoutYesNo) {
@@ -136,20 +128,20 @@ void CheckoutForm::openFirst()
         settings::readFeeDiscout(choice);
         switchOn = choice == 1;
         if (switchOn) {
-            quietly([&] {
+            optionalRead([&] {
                 FillDiscountTypeList(c, settings, patientNumber, discount.list);
                 ApplyDiscountChoice(c, settings, discount, discount.list.selected, choiceInputs());
             });
             recomputeDiscount();
             discountVisible = settings.FeeItemYesNo >= 0;
             otherFreeVisible = settings.OtherFreeYesNo;
-            if (otherFreeVisible) quietly([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
+            if (otherFreeVisible) optionalRead([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
         } else {
             discount.mode = DiscountOff;
         }
         switchVisible = true;
     }
-    quietly([&] { discountEnabled = !ReceiptTypeFixesDiscounts(c); });
+    optionalRead([&] { discountEnabled = !ReceiptTypeFixesDiscounts(c); });
     paymentVisible = false;
 }
 
@@ -164,8 +156,8 @@ void CheckoutForm::openAgain()
         settleNote = db::toText(settledValue(u"备注"_s));
     }
     double cardUsed = 0.0;
-    quietly([&] { FillDiscountTypeList(c, settings, patientNumber, discount.list); });
-    quietly([&] {
+    optionalRead([&] { FillDiscountTypeList(c, settings, patientNumber, discount.list); });
+    optionalRead([&] {
         db::Query q(c, u"SELECT 收费收据表.FeeIO,收费收据表.医生姓名,病历收费单.收款人,Discout_Type,Discout,Discout_Note,"
                        "MoneyCard_Name,MoneyCard_Value,MoneyCard_UsedValue,CardOnlyForDisctItem,OtherFreeFeeReason,"
                        "OtherFreeFee,OtherFreeFeeNote FROM 病历收费单,收费收据表 WHERE 病历收费单.病历号=? AND "
@@ -190,7 +182,7 @@ void CheckoutForm::openAgain()
     });
     // The stored 其它优惠 can be seen and changed again wherever the clinic offers it.
     otherFreeVisible = settings.OtherFreeYesNo;
-    if (otherFreeVisible) quietly([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
+    if (otherFreeVisible) optionalRead([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
     if ((discount.mode == NoDiscount && discount.value == 0.0) || discount.mode == DiscountOff) {
         discount.value = 1.0;
         discount.mode = DiscountOff;
@@ -257,7 +249,7 @@ void CheckoutForm::otherFreeChanged()
 void CheckoutForm::discountChosen(int entry)
 {
     bool chosen = false;
-    quietly([&] { chosen = ApplyDiscountChoice(*connection_, settings, discount, entry, choiceInputs()); });
+    optionalRead([&] { chosen = ApplyDiscountChoice(*connection_, settings, discount, entry, choiceInputs()); });
     if (chosen) recomputeDiscount();
 }
 
@@ -285,11 +277,11 @@ void CheckoutForm::discountSwitched(bool on)
 {
     switchOn = on;
     DiscountSwitchView view;
-    quietly([&] { view = SetDiscountSwitch(*connection_, settings, discount, on, choiceInputs()); });
+    optionalRead([&] { view = SetDiscountSwitch(*connection_, settings, discount, on, choiceInputs()); });
     discountVisible = view.discountFields;
     otherFreeVisible = view.otherFree;
     if (otherFreeVisible && otherFreeReasons.isEmpty())
-        quietly([&] { otherFreeReasons = db::InitCombox(*connection_, u"优惠类型表"_s, u"优惠类型"_s); });
+        optionalRead([&] { otherFreeReasons = db::InitCombox(*connection_, u"优惠类型表"_s, u"优惠类型"_s); });
     recomputeDiscount();
 }
 
@@ -301,7 +293,7 @@ void CheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
 void CheckoutForm::doctorChosen(int index, const QString& entryText)
 {
     receipt::DoctorFields d{doctor, doctorNumber, department};
-    quietly([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
+    optionalRead([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
     doctor = d.name;
     doctorNumber = d.number;
     department = d.department;
@@ -316,7 +308,7 @@ CheckoutForm::Ending CheckoutForm::settle()
         return Ending::Stay;
     }
     db::Connection& c = *connection_;
-    quietly([&] {
+    optionalRead([&] {
         if (const auto match = db::CheckQueryCombox(c, u"优惠类型表"_s, u"优惠类型"_s, otherFreeReason))
             otherFreeReason = match->value;
     });

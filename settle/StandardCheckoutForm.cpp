@@ -1,4 +1,5 @@
 #include "settle/StandardCheckoutForm.h"
+#include "common/OpeningRead.h"
 #include "settle/CollectedSplit.h"
 #include "common/Money.h"
 #include "common/Prompter.h"
@@ -25,14 +26,6 @@ namespace settle {
 namespace {
 
 const QString settledText = u"收据结帐成功!"_s;
-
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const db::Error&) {
-    }
-}
 
 // The payment record of a standard-item receipt: the checkout's columns without 免收费用 and
 // 免收条件, in the order this checkout writes them.
@@ -75,24 +68,24 @@ StandardCheckoutForm::StandardCheckoutForm(db::ConnectionPtr connection, const I
 void StandardCheckoutForm::open()
 {
     db::Connection& c = *connection_;
-    quietly([&] { receipt::LoadReceiptDate(c, date); });
+    optionalRead([&] { receipt::LoadReceiptDate(c, date); });
     dateEnabled = dateFixed_ != 1;
     settleVisible = !viewOnly_;
-    quietly([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
-    quietly([&] { receipt::FillNurseList(c, nurses); });
-    quietly([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
+    optionalRead([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
+    optionalRead([&] { receipt::FillNurseList(c, nurses); });
+    optionalRead([&] { otherFreeReasons = db::InitCombox(c, u"优惠类型表"_s, u"优惠类型"_s); });
     if (receiptId <= 0)
-        quietly([&] {
+        optionalRead([&] {
             receiptId = db::toInteger(db::scalar(
                 c, u"SELECT ID FROM 收费收据表 WHERE 病历号=? AND rtrim(付款)='未付' ORDER BY ID"_s, {caseNumber}));
         });
     receiptRead_([&] { lines = receipt::loadStandardItems(c, receipt::ReceiptKind::CaseRecord, receiptId); });
     total = SumItems(lines.lines()).undiscounted;
     int mode = DiscountOff;
-    quietly([&] {
+    optionalRead([&] {
         if (LoadDiscountSettings(c, settings, mode) == 0) discount.mode = mode;
     });
-    quietly([&] {
+    optionalRead([&] {
         double rate = 1.0;
         LookUpMember(c, patientNumber, discount.member, rate);
     });
@@ -100,8 +93,8 @@ void StandardCheckoutForm::open()
     else openFirst();
     // The built-in title unless the clinic set its own.
     receiptTitle = settings::defaultReceiptTitle;
-    quietly([&] { settings::readReceiptTitle(receiptTitle); });
-    quietly([&] {
+    optionalRead([&] { settings::readReceiptTitle(receiptTitle); });
+    optionalRead([&] {
         account = prepay::FindPrePayAccount(c, patientNumber);
         if (account > 0) usablePrePay = prepay::GetPrePayTotalMoney(c, account);
     });
@@ -110,7 +103,7 @@ void StandardCheckoutForm::open()
 void StandardCheckoutForm::openFirst()
 {
     db::Connection& c = *connection_;
-    quietly([&] {
+    optionalRead([&] {
         db::Query q(c, u"SELECT FeeIO,护士,Doctor_Discout,Doctor_Discout_Value,备注 FROM 收费收据表 WHERE ID=?"_s,
                     {receiptId});
         q.exec();
@@ -121,7 +114,7 @@ void StandardCheckoutForm::openFirst()
         if (!q.isNull(u"Doctor_Discout_Value"_s)) doctorValue = q.number(u"Doctor_Discout_Value"_s);
         receiptNote = q.text(u"备注"_s);
     });
-    quietly([&] { oldArrears = db::CalculateDocumentFee(c, patientNumber).arrears; });
+    optionalRead([&] { oldArrears = db::CalculateDocumentFee(c, patientNumber).arrears; });
     arrearsLaterVisible = oldArrears != 0.0;
     amountDue = collected = discounted = total + oldArrears;
     settled = 0;
@@ -137,7 +130,7 @@ void StandardCheckoutForm::openFirst()
         switchVisible = true;
         switchOn = ReadDiscountSwitch();
         if (switchOn) {
-            quietly([&] {
+            optionalRead([&] {
                 FillDiscountTypeList(c, settings, patientNumber, discount.list);
                 ApplyDiscountChoice(c, settings, discount, discount.list.selected, choiceInputs());
             });
@@ -147,7 +140,7 @@ void StandardCheckoutForm::openFirst()
             discount.mode = DiscountOff;
         }
     }
-    quietly([&] { discountEnabled = !ReceiptTypeFixesDiscounts(c); });
+    optionalRead([&] { discountEnabled = !ReceiptTypeFixesDiscounts(c); });
     recompute();
 }
 
@@ -161,7 +154,7 @@ void StandardCheckoutForm::openAgain()
         arrearsLater = db::toInteger(settledValue(u"GetLaterLeftMoneyFlag"_s)) == 1;
     }
     arrearsLaterVisible = oldArrears != 0.0;
-    quietly([&] {
+    optionalRead([&] {
         db::Query q(c,
                     u"SELECT 收费收据表.FeeIO,收费收据表.护士,Doctor_Discout,Doctor_Discout_Value,收费收据表.医生姓名,"
                     "收费收据表.备注,病历收费单.收款人,Discout_Type,Discout,Discout_Note,MoneyCard_Name,MoneyCard_Value,"
@@ -195,7 +188,7 @@ void StandardCheckoutForm::openAgain()
     if (doctorType >= 0 && doctorType <= 3) {
         applyDoctorDiscount();
     } else if (settings.DiscoutYesNo) {
-        quietly([&] { FillDiscountTypeList(*connection_, settings, patientNumber, discount.list); });
+        optionalRead([&] { FillDiscountTypeList(*connection_, settings, patientNumber, discount.list); });
         discount.list.selected = -1;
         discountVisible = typeListVisible = discount.mode != DiscountOff;
     }
@@ -224,7 +217,7 @@ DiscountChoiceInputs StandardCheckoutForm::choiceInputs() const
     DiscountChoiceInputs in;
     in.patientNumber = patientNumber;
     in.amountDue = amountDue;
-    quietly([&] { in.cumulativeFees = db::CalculateDocumentFee(*connection_, patientNumber).received; });
+    optionalRead([&] { in.cumulativeFees = db::CalculateDocumentFee(*connection_, patientNumber).received; });
     return in;
 }
 
@@ -264,7 +257,7 @@ void StandardCheckoutForm::collectedBySplit() { arrearsLeft = arrearsAfter(disco
 void StandardCheckoutForm::discountChosen(int entry)
 {
     bool applied = false;
-    quietly([&] { applied = ApplyDiscountChoice(*connection_, settings, discount, entry, choiceInputs()); });
+    optionalRead([&] { applied = ApplyDiscountChoice(*connection_, settings, discount, entry, choiceInputs()); });
     if (applied) recompute();
 }
 
@@ -301,7 +294,7 @@ void StandardCheckoutForm::arrearsLaterChanged(bool later)
 void StandardCheckoutForm::discountSwitched(bool on)
 {
     switchOn = on;
-    quietly([&] {
+    optionalRead([&] {
         const DiscountSwitchView view = SetDiscountSwitch(*connection_, settings, discount, on, choiceInputs());
         discountVisible = typeListVisible = view.discountFields;
         otherFreeVisible = view.otherFree;
@@ -317,7 +310,7 @@ void StandardCheckoutForm::methodChosen(int index, const PaymentDialog& paymentD
 void StandardCheckoutForm::doctorChosen(int index, const QString& entryText)
 {
     receipt::DoctorFields d{doctor, doctorNumber, department};
-    quietly([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
+    optionalRead([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
     doctor = d.name;
     doctorNumber = d.number;
     department = d.department;

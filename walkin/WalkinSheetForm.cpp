@@ -1,4 +1,5 @@
 #include "walkin/WalkinSheetForm.h"
+#include "common/OpeningRead.h"
 #include "common/Prompter.h"
 #include "common/Settings.h"
 #include "db/ClinicLookups.h"
@@ -10,18 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace walkin {
 
-namespace {
-
-// A look-up on opening that fails leaves what it had filled; the sheet opens regardless.
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const db::Error&) {
-    }
-}
-
-} // namespace
 
 WalkinSheetForm::WalkinSheetForm(db::ConnectionPtr connection, const Inputs& inputs)
     : connection_(std::move(connection)), sheetId_(inputs.sheetId), dateFixed_(inputs.dateFixed)
@@ -36,15 +25,15 @@ void WalkinSheetForm::open()
 {
     db::Connection& c = *connection_;
     dateEnabled = dateFixed_ != 1;
-    quietly([&] { receipt::LoadReceiptDate(c, fields.date); });
+    optionalRead([&] { receipt::LoadReceiptDate(c, fields.date); });
     if (!fields.doctorName.isEmpty())
-        quietly([&] { db::GetDoctorInfo(c, fields.doctorName, fields.department, fields.doctorNumber); });
-    quietly([&] { receipt::FillNurseList(c, nurses); });
-    quietly([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
-    quietly([&] { receipt::LoadCategoryLabels(c, labels); });
+        optionalRead([&] { db::GetDoctorInfo(c, fields.doctorName, fields.department, fields.doctorNumber); });
+    optionalRead([&] { receipt::FillNurseList(c, nurses); });
+    optionalRead([&] { doctors = db::InitCombox(c, u"主治医生表"_s, u"医生姓名"_s); });
+    optionalRead([&] { receipt::LoadCategoryLabels(c, labels); });
     // A negative ID names no sheet: it opens a new one, as the receipt dialogs treat it.
     if (sheetId_ > 0) {
-        quietly([&] {
+        optionalRead([&] {
             loaded_ = loadWalkinSheet(c, sheetId_);
             if (!loaded_) return;
             const QDateTime date = fields.date;
@@ -60,7 +49,7 @@ void WalkinSheetForm::open()
 void WalkinSheetForm::selectDoctor(int index, const QString& entryText)
 {
     receipt::DoctorFields doctor{fields.doctorName, fields.doctorNumber, fields.department};
-    quietly([&] { receipt::SelectDoctor(*connection_, index, entryText, doctor); });
+    optionalRead([&] { receipt::SelectDoctor(*connection_, index, entryText, doctor); });
     fields.doctorName = doctor.name;
     fields.doctorNumber = doctor.number;
     fields.department = doctor.department;

@@ -1,4 +1,5 @@
 #include "walkin/WalkinStandardFeeForm.h"
+#include "common/OpeningRead.h"
 #include "common/Prompter.h"
 #include "db/ClinicLookups.h"
 #include "db/ListFillers.h"
@@ -8,15 +9,6 @@
 
 namespace walkin {
 
-namespace {
-template <typename F> void quietly(F&& f)
-{
-    try {
-        f();
-    } catch (const db::Error&) {
-    }
-}
-} // namespace
 
 WalkinStandardFeeForm::WalkinStandardFeeForm(db::ConnectionPtr connection, const Inputs& in)
     : StandardItemEntry(Rules{.takesDiscounts = false, .classStays = false}), connection_(std::move(connection)), dateFixed_(in.dateFixed)
@@ -31,17 +23,17 @@ WalkinStandardFeeForm::WalkinStandardFeeForm(db::ConnectionPtr connection, const
 void WalkinStandardFeeForm::open()
 {
     db::Connection& c = *connection_;
-    quietly([&] { receipt::LoadReceiptDate(c, sheet.date); });
+    optionalRead([&] { receipt::LoadReceiptDate(c, sheet.date); });
     dateEnabled = dateFixed_ != 1;
     if (!sheet.doctorName.isEmpty())
-        quietly([&] { db::GetDoctorInfo(c, sheet.doctorName, sheet.department, sheet.doctorNumber); });
-    quietly([&] { receipt::FillNurseList(c, nurses); });
-    quietly([&] { classes = db::InitCombox(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类")); });
-    quietly([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
-    quietly([&] { departments = db::InitCombox(c, QStringLiteral("科室表"), QStringLiteral("科室")); });
+        optionalRead([&] { db::GetDoctorInfo(c, sheet.doctorName, sheet.department, sheet.doctorNumber); });
+    optionalRead([&] { receipt::FillNurseList(c, nurses); });
+    optionalRead([&] { classes = db::InitCombox(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类")); });
+    optionalRead([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
+    optionalRead([&] { departments = db::InitCombox(c, QStringLiteral("科室表"), QStringLiteral("科室")); });
     if (sheet.id > 0) {
         bool found = false;
-        quietly([&] {
+        optionalRead([&] {
             db::StandartNonDocInfo info;
             if (!db::GetStandartNonDocInfo(c, sheet.id, info)) return;
             items = receipt::loadStandardItems(c, receipt::ReceiptKind::Walkin, sheet.id);
@@ -66,7 +58,7 @@ void WalkinStandardFeeForm::open()
 void WalkinStandardFeeForm::selectDoctor(int index, const QString& entryText)
 {
     receipt::DoctorFields doctor{sheet.doctorName, sheet.doctorNumber, sheet.department};
-    quietly([&] { receipt::SelectDoctor(*connection_, index, entryText, doctor); });
+    optionalRead([&] { receipt::SelectDoctor(*connection_, index, entryText, doctor); });
     sheet.doctorName = doctor.name;
     sheet.doctorNumber = doctor.number;
     sheet.department = doctor.department;

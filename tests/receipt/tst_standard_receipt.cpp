@@ -238,6 +238,47 @@ private Q_SLOTS:
         QCOMPARE(stored(), expected);
     }
 
+    // A line another program stored without an item name, quantity, amount or rate is read as
+    // "", 0, 0 and the full rate; changing or deleting it is no conflict with anyone.
+    void linesWithNullsAreEdited_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("remove");
+        for (const QString& b : testdb::backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(": changed"))) << b << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(": deleted"))) << b << true;
+        }
+    }
+    void linesWithNullsAreEdited()
+    {
+        QFETCH(QString, backend);
+        QFETCH(bool, remove);
+        auto c = testdb::open(backend);
+        const SavedLines first = storeTwoLines(*c);
+        db::execute(*c, QStringLiteral("UPDATE 收费明细表 SET 收费项目=NULL, 数量=NULL, 金额=NULL, Discout_Value=NULL WHERE ID=")
+                            + QString::number(first.newIds[0]));
+        StandardItemList items = loadStandardItems(*c, ReceiptKind::CaseRecord, first.id);
+        QCOMPARE(items.at(0).rate, 1.0);
+        if (remove) {
+            items.remove(0);
+        } else {
+            StandardItem changed = items.at(0);
+            changed.name = QStringLiteral("洁治");
+            changed.quantity = 1;
+            changed.discountedAmount = 50;
+            items.replace(0, changed);
+        }
+        StandardReceiptHeader h = header();
+        h.id = first.id;
+        h.loaded = loadStandardReceiptRow(*c, first.id);
+        writeStandardReceipt(*c, h, items);
+        const QStringList stored = names(loadStandardItems(*c, ReceiptKind::CaseRecord, first.id));
+        const QStringList expected = remove ? QStringList{QStringLiteral("拔牙/%1").arg(first.newIds[1])}
+                                            : QStringList{QStringLiteral("洁治/%1").arg(first.newIds[0]),
+                                                          QStringLiteral("拔牙/%1").arg(first.newIds[1])};
+        QCOMPARE(stored, expected);
+    }
+
     // Every statement of a save failing in turn, the header's first among them: nothing of the
     // save is kept and the list stays as it was, so the dialog can try again.
     void failedWriteKeepsNothing_data()
