@@ -282,7 +282,7 @@ private slots:
         desk.action(u"打印收据"_s)->trigger();
         text = printPreviewed(u"again"_s);
         QVERIFY2(text.contains(u"收据号：%1（收费）"_s.arg(receipt)), qPrintable(text));
-        QCOMPARE(db::toInteger(db::scalar(*c, u"SELECT count(*) FROM BeijingReceipt_table"_s)), 0);
+        QCOMPARE(db::toInteger(db::scalar(*c, u"SELECT count(*) FROM BeanshiReceipt_table"_s)), 0);
     }
 
     // The server goes away: the status bar says so, no dialog opens, and the desk comes back
