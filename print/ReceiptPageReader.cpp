@@ -10,6 +10,12 @@ namespace print {
 
 namespace {
 
+// What the cashier reads when a document is not printed, and why.
+QString refused(DocumentTable table, qint64 id, const QString& why)
+{
+    return documentName({table, id}) + u' ' + why;
+}
+
 QString trimmedText(const db::Query& q, const QString& column) { return q.text(column).trimmed(); }
 
 // A stored amount; a column left NULL by an older program reads as `fallback`.
@@ -78,18 +84,18 @@ std::optional<ReceiptPage> receiptPage(db::Connection& c, qint64 id, const QStri
     db::Query r(c, u"SELECT * FROM 收费收据表 WHERE ID = ?"_s, {id});
     r.exec();
     if (!r.next()) {
-        refusal = u"收据 %1 不存在，没有打印"_s.arg(id);
+        refusal = refused(DocumentTable::Receipt, id, u"不存在，没有打印"_s);
         return std::nullopt;
     }
     if (trimmedText(r, u"付款"_s) != u"已付"_s) {
-        refusal = u"收据 %1 还没有结帐，没有打印"_s.arg(id);
+        refusal = refused(DocumentTable::Receipt, id, u"还没有结帐，没有打印"_s);
         return std::nullopt;
     }
     // One record per settled receipt; a re-settlement rewrites it, so the newest is what holds.
     db::Query p(c, u"SELECT * FROM 病历收费单 WHERE ReceiptID = ? ORDER BY 病历收费编号 DESC"_s, {id});
     p.exec();
     if (!p.next()) {
-        refusal = u"收据 %1 没有结帐记录，没有打印"_s.arg(id);
+        refusal = refused(DocumentTable::Receipt, id, u"没有结帐记录，没有打印"_s);
         return std::nullopt;
     }
 
@@ -132,11 +138,11 @@ std::optional<ReceiptPage> walkInPage(db::Connection& c, qint64 id, const QStrin
     db::Query w(c, u"SELECT * FROM 无病历收费单 WHERE ID = ?"_s, {id});
     w.exec();
     if (!w.next()) {
-        refusal = u"无病历收费单 %1 不存在，没有打印"_s.arg(id);
+        refusal = refused(DocumentTable::WalkIn, id, u"不存在，没有打印"_s);
         return std::nullopt;
     }
     if (trimmedText(w, u"付款"_s) != u"已付"_s) {
-        refusal = u"无病历收费单 %1 还没有结帐，没有打印"_s.arg(id);
+        refusal = refused(DocumentTable::WalkIn, id, u"还没有结帐，没有打印"_s);
         return std::nullopt;
     }
     ReceiptPage page;

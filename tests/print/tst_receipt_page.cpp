@@ -49,6 +49,16 @@ DocumentRef storeDocument(db::Connection& c, const QString& kind)
                         {u"GetLaterLeftMoneyFlag"_s, 0}});
         return {DocumentTable::Receipt, id};
     }
+    if (kind == u"refund"_s) {
+        // Positive categories, a negative total, the money paid back in cash.
+        auto row = receiptRow(u"张三"_s, -30.0, u"已付"_s);
+        row.last().second = 1; // FeeIO
+        row.append({u"治疗费"_s, 30.0});
+        const qint64 id = db::AddRecord(c, u"收费收据表"_s, row);
+        payment(c, id, {{u"总计应收费用"_s, -30.0}, {u"实收费用"_s, -30.0}, {u"收款金额"_s, -30.0}, {u"余额"_s, 0.0},
+                        {u"MoneyPayed_type"_s, 0}});
+        return {DocumentTable::Receipt, id};
+    }
     if (kind == u"standard"_s) {
         auto row = receiptRow(u"李四"_s, 260.0, u"已付"_s);
         row.append({u"Doctor_Discout"_s, -1});
@@ -116,6 +126,7 @@ private slots:
             {"fee receipt: categories, discount, arrears, card and cash", "fee", false,
              {u"收据号：1（收费）"_s, u"挂号费"_s, u"治疗费"_s, u"150.50"_s, u"原欠款"_s, u"折扣优惠"_s, u"17.55"_s,
               u"其它优惠"_s, u"银行卡刷卡"_s, u"欠款"_s, u"12.45"_s}},
+            {"refund receipt", "refund", false, {u"退  费  收  据"_s, u"收据号：1（收费，退费）"_s, u"30.00"_s, u"-30.00"_s}},
             {"standard-item receipt, reprinted", "standard", true,
              {u"补打"_s, u"收据号：1（标准收费）"_s, u"根管治疗"_s, u"2颗"_s, u"200.00"_s, u"全景片"_s}},
             {"prescription paid from prepayment and cash", "prescription", false,
