@@ -1,5 +1,6 @@
 #include "print/ReceiptPage.h"
 #include "common/Money.h"
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -15,6 +16,9 @@ constexpr int amountLeft = 540;
 constexpr int valueLeft = 400;
 constexpr int lineHeight = 50;
 constexpr int textHeight = 40;
+// The foot of an A4 page's printable area: the page is one page long, so what would fall below
+// it is summed up on one line instead and the totals stay on the page.
+constexpr int pageFoot = -2850;
 // One line of text, clipped at its cell rather than running into the next column.
 constexpr unsigned leftCell = DT_LEFT | DT_SINGLELINE | DT_NOPREFIX;
 constexpr unsigned rightCell = DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX;
@@ -54,7 +58,16 @@ void drawReceiptPage(Canvas& dc, const PrintInfo&, void* context)
         y -= lineHeight;
     };
     cells(u"项目"_s, u"数量"_s, u"金额"_s);
-    for (const ReceiptPage::Line& l : p.lines) cells(l.item, l.quantity, money::format2(l.amount));
+    // Every sum there may be, and the cashier's line, below the lines.
+    const int sums = 8 + int(p.payments.size());
+    const int room = (y - pageFoot - 30 - sums * lineHeight) / lineHeight;
+    const qsizetype shown = p.lines.size() <= room ? p.lines.size() : std::max(room - 1, 0);
+    for (qsizetype i = 0; i < shown; ++i) cells(p.lines[i].item, p.lines[i].quantity, money::format2(p.lines[i].amount));
+    if (shown < p.lines.size()) {
+        qint64 rest = 0;
+        for (qsizetype i = shown; i < p.lines.size(); ++i) rest += money::toFen(p.lines[i].amount);
+        cells(u"另有 %1 项"_s.arg(p.lines.size() - shown), QString(), money::format2(money::fromFen(rest)));
+    }
     rule(dc, y);
     y -= 10;
 

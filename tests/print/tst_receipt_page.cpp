@@ -1,6 +1,7 @@
 // The receipt page of every settled document, read from the database on each backend: every
 // drawing call against a golden file, the text a person reads in its PDF, and the documents
 // that must not print.
+#include "common/Money.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "print/PrintRun.h"
@@ -180,6 +181,46 @@ private slots:
         for (const QString& t : texts) QVERIFY2(drawn.join(u'|').contains(t), qPrintable(t));
         for (const QString& t : drawn) QVERIFY2(read.contains(withoutBlanks(t)), qPrintable(t + u" not in "_s + read));
         QCOMPARE(read.contains(u"补打"_s), reprint);
+    }
+
+    // A page is one page long: lines that would push the totals off it are summed on one line.
+    void longDocumentKeepsItsTotals_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("summedUp");
+        QTest::newRow("fits") << 20 << false;
+        QTest::newRow("too long") << 80 << true;
+    }
+    void longDocumentKeepsItsTotals()
+    {
+        QFETCH(int, lines);
+        QFETCH(bool, summedUp);
+        print::ReceiptPage page;
+        page.itemised = true;
+        for (int i = 0; i < lines; ++i) page.lines.append({u"项目%1"_s.arg(i + 1), u"1次"_s, 1.25});
+        page.total = page.due = page.collected = 1.25 * lines;
+        page.payments = {{u"银行卡刷卡"_s, 50.0}, {u"现金"_s, page.collected - 50.0}};
+        page.oldArrears = page.discount = page.otherFree = page.owing = 1.0; // every sum drawn
+        print::RecordingCanvas dc;
+        print::drawReceiptPage(dc, print::PrintInfo{}, &page);
+        int lowest = 0, items = 0;
+        QString rest;
+        for (const auto& t : dc.texts()) {
+            lowest = std::min(lowest, t.inRect ? t.rect.bottom : t.at.y() - 40);
+            items += t.text.startsWith(u"项目"_s) && t.text != u"项目"_s;
+            if (t.text.startsWith(u"另有"_s)) rest = t.text;
+        }
+        QVERIFY2(lowest >= -2870, qPrintable(QString::number(lowest))); // A4's printable height
+        QVERIFY(dc.texts().last().text.startsWith(u"收款人"_s));
+        QCOMPARE(rest.isEmpty(), !summedUp);
+        if (summedUp) {
+            const int more = rest.mid(3).section(u' ', 0, 0).toInt();
+            QCOMPARE(items + more, lines);
+            // The summed line's amount is what the lines left off it come to.
+            QVERIFY(dc.calls().join(u'\n').contains(u"\"%1\""_s.arg(money::format2(1.25 * more))));
+        } else {
+            QCOMPARE(items, lines);
+        }
     }
 
     // What is not a settled document prints nothing, and the cashier is told why.
