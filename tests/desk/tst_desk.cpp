@@ -4,6 +4,8 @@
 #include "app/Dialog.h"
 #include "db/Query.h"
 #include "db/Schema.h"
+#include "print/CMainFrame.h"
+#include "print/PrintUi.h"
 #include "tests/app/ScriptRun.h"
 #include "tests/support/TestDb.h"
 #include "tools/desk/DeskWindow.h"
@@ -11,6 +13,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTest>
@@ -52,6 +57,29 @@ QWidget* named(QWidget* desk, const QString& name)
 }
 
 QString labelText(QWidget* desk, const QString& name) { return qobject_cast<QLabel*>(named(desk, name))->text(); }
+
+// The print dialog answered with a PDF file, and the previews that opened.
+struct PdfPrinter : print::PrintUi {
+    QString pdf;
+    QList<QPointer<print::CMainFrame>> previews;
+    print::PrintUi::Scope scope{this};
+    bool choosePrinter(QPrinter& printer, QWidget*) override
+    {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    }
+    void previewShown(print::CMainFrame& frame) override { previews << &frame; }
+};
+
+// The text of a PDF as pdftotext reads it, blanks left out (spacing is layout).
+QString pdfText(const QString& pdf)
+{
+    QProcess p;
+    p.start(u"pdftotext"_s, {u"-raw"_s, pdf, u"-"_s});
+    if (!p.waitForFinished(30000)) return QString();
+    return QString::fromUtf8(p.readAllStandardOutput()).remove(u' ').remove(u'\n');
+}
 
 } // namespace
 
@@ -170,6 +198,91 @@ private slots:
             QCOMPARE(run.events(u"open"_s).size(), 1);
             QCOMPARE(desk.lastOutcome(), u"日结已关闭"_s);
         }
+    }
+
+    // Every settled document prints through the preview: after the checkout and the walk-in
+    // sheet when the cashier answers 是, and again later from either list, marked 补打. Printing
+    // stores nothing (no city receipt form) and an unpaid receipt cannot be printed.
+    void printsSettledDocuments_data() { testdb::addBackendRows(); }
+    void printsSettledDocuments()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        auto c = clinicAt(url);
+        DeskWindow desk(url);
+        desk.show();
+        desk.signIn(u"马丽"_s);
+        QVERIFY(desk.openPatient(1001));
+        STEP(app::control::choose(app::control::find(&desk, u"接诊医生"_s), u"王医生"_s));
+        QTemporaryDir dir;
+        PdfPrinter printer;
+        // Prints what the preview shows; returns the PDF's text, or "" when no preview opened.
+        auto printPreviewed = [&](const QString& name) -> QString {
+            if (printer.previews.isEmpty() || !printer.previews.last()) return QString();
+            const QPointer<print::CMainFrame> frame = printer.previews.takeLast();
+            if (desk.isVisible()) return QString(); // the preview stands in for the desk
+            printer.pdf = dir.filePath(name + u".pdf"_s);
+            frame->printAction()->trigger();
+            if (!QTest::qWaitFor([&] { return frame.isNull(); })) return QString();
+            return desk.isVisible() ? pdfText(printer.pdf) : QString();
+        };
+
+        {
+            ScriptRun run(steps(R"([{"dialog":"收费收据"},{"set":"挂号费","to":"5"},{"set":"治疗费","to":"150.5"},{"click":"提交"}])"));
+            desk.action(u"收费收据"_s)->trigger();
+        }
+        const qint64 receipt = db::toInteger(db::scalar(*c, u"SELECT max(ID) FROM 收费收据表"_s));
+        auto* receipts = qobject_cast<QTableWidget*>(named(&desk, u"收据列表"_s));
+        STEP(app::control::row(receipts, 0));
+        QVERIFY(!desk.action(u"打印收据"_s)->isEnabled()); // not settled yet
+        QVERIFY(!desk.action(u"补打收据"_s)->isEnabled());
+        QCOMPARE(desk.action(u"打印收据"_s)->shortcut(), QKeySequence(u"Ctrl+P"_s));
+
+        // 是 after the checkout: the receipt page, as settled.
+        {
+            ScriptRun run(steps(R"([{"dialog":"收费结帐"},{"click":"结帐"},{"reply":"是"}])"));
+            desk.action(u"结帐"_s)->trigger();
+            QCOMPARE(run.events(u"error"_s).size(), 0);
+        }
+        QCOMPARE(desk.lastOutcome(), u"收据 %1 已结帐，实收 155.50；收据 %1 的收据已在打印预览中"_s.arg(receipt));
+        QString text = printPreviewed(u"settled"_s);
+        for (const QString& t : {u"收据号：%1（收费）"_s.arg(receipt), u"姓名：张三病历号：1001"_s, u"治疗费150.50"_s,
+                                 u"实收金额155.50"_s, u"现金155.50"_s, u"收款人：马丽"_s})
+            QVERIFY2(text.contains(t), qPrintable(t + u" not in "_s + text));
+        QVERIFY(!text.contains(u"补打"_s));
+
+        // 是 after a walk-in sheet: its page.
+        {
+            ScriptRun run(steps(R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"路人甲"},{"choose":"医生","item":"王医生"},)"
+                                R"({"set":"检查费","to":"30"},{"click":"结帐"},{"reply":"是"}])"));
+            desk.action(u"无病历收费"_s)->trigger();
+            QCOMPARE(run.events(u"error"_s).size(), 0);
+        }
+        const qint64 sheet = db::toInteger(db::scalar(*c, u"SELECT max(ID) FROM 无病历收费单"_s));
+        text = printPreviewed(u"walkin"_s);
+        for (const QString& t : {u"单据号：%1（无病历收费）"_s.arg(sheet), u"姓名：路人甲"_s, u"检查费30.00"_s})
+            QVERIFY2(text.contains(t), qPrintable(t + u" not in "_s + text));
+
+        // Later, from today's list: the walk-in sheet again, marked as a reprint.
+        desk.action(u"今日收费"_s)->trigger();
+        auto* day = qobject_cast<QTableWidget*>(named(&desk, u"今日单据"_s));
+        int sheetRow = -1;
+        for (int r = 0; r < day->rowCount(); ++r)
+            if (day->item(r, 1)->text() == u"无病历收费单"_s) sheetRow = r;
+        STEP(app::control::row(day, sheetRow));
+        QVERIFY(desk.action(u"补打收据"_s)->isEnabled());
+        desk.action(u"补打收据"_s)->trigger();
+        QCOMPARE(desk.lastOutcome(), u"无病历收费单 %1 的补打收据已在打印预览中"_s.arg(sheet));
+        text = printPreviewed(u"reprint"_s);
+        QVERIFY2(text.contains(u"补打"_s) && text.contains(u"单据号：%1"_s.arg(sheet)), qPrintable(text));
+
+        // And the receipt from the patient's page with Ctrl+P's action.
+        QVERIFY(desk.openPatient(1001));
+        STEP(app::control::row(receipts, 0));
+        desk.action(u"打印收据"_s)->trigger();
+        text = printPreviewed(u"again"_s);
+        QVERIFY2(text.contains(u"收据号：%1（收费）"_s.arg(receipt)), qPrintable(text));
+        QCOMPARE(db::toInteger(db::scalar(*c, u"SELECT count(*) FROM BeanshiReceipt_table"_s)), 0);
     }
 
     // The server goes away: the status bar says so, no dialog opens, and the desk comes back

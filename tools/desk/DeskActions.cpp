@@ -42,8 +42,10 @@ void DeskWindow::settle(bool again)
               {{u"receipt_id"_s, QString::number(r->id)}, {u"resettle"_s, again ? u"1"_s : u"0"_s}, {u"state"_s, u"0"_s}},
               &result))
         return;
-    tell(desk::settleOutcome(link_->lookups(), r->id));
+    const QString outcome = desk::settleOutcome(link_->lookups(), r->id);
+    tell(outcome);
     refreshAll();
+    if (result == 1) tell(outcome + u"；"_s + printDocument({print::DocumentTable::Receipt, r->id}, false));
 }
 
 void DeskWindow::viewReceipt()
@@ -66,8 +68,11 @@ void DeskWindow::walkIn(const QString& exportName, qint64 sheetId)
               &out))
         return;
     const qint64 stored = out.value(u"stored_id"_s).toLongLong();
-    tell(desk::walkInOutcome(link_->lookups(), stored, stored > 0));
+    const QString outcome = desk::walkInOutcome(link_->lookups(), stored, stored > 0);
+    tell(outcome);
     refreshAll();
+    // 是 to "是否打印？": the sheet's receipt page, as any host prints on a result of 1.
+    if (result == 1 && stored > 0) tell(outcome + u"；"_s + printDocument({print::DocumentTable::WalkIn, stored}, false));
 }
 
 void DeskWindow::correctWalkIn()

@@ -214,7 +214,7 @@ QWidget* DeskWindow::buildPatientTab()
     layout->addWidget(info);
 
     auto* buttons = new QHBoxLayout;
-    for (const char* a : {"收费收据", "标准收费", "处方", "修改收据", "结帐", "查看", "打印收据"})
+    for (const char* a : {"收费收据", "标准收费", "处方", "修改收据", "结帐", "查看", "打印收据", "补打收据"})
         buttons->addWidget(actionButton(actions_.value(QString::fromUtf8(a)), page));
     buttons->addStretch();
     layout->addLayout(buttons);
@@ -237,7 +237,7 @@ QWidget* DeskWindow::buildDayTab()
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     auto* buttons = new QHBoxLayout;
-    for (const char* a : {"无病历收费", "无病历标准收费", "修改单据", "日结", "刷新"})
+    for (const char* a : {"无病历收费", "无病历标准收费", "修改单据", "打印收据", "补打收据", "日结", "刷新"})
         buttons->addWidget(actionButton(actions_.value(QString::fromUtf8(a)), page));
     buttons->addStretch();
     layout->addLayout(buttons);
@@ -434,7 +434,10 @@ void DeskWindow::updateActions()
     enable("结帐", receipt && !receipt->paid);
     enable("重新结帐", receipt && receipt->paid);
     enable("查看", receipt.has_value());
-    enable("打印收据", receipt && receipt->paid);
+    bool settled = false;
+    const bool printable = selectedDocument(&settled).has_value() && settled;
+    enable("打印收据", printable);
+    enable("补打收据", printable);
     enable("登记病人", true);
     enable("修改病人信息", page_.has_value());
     enable("无病历收费", true);

@@ -2,11 +2,16 @@
 // patient page and today's list, taken on a demo clinic (run under a display, e.g. Xvfb:
 // scripts/desk-screenshots.sh).
 #include "app/ControlDriver.h"
+#include "print/CMainFrame.h"
 #include "tools/desk/DeskWindow.h"
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
+#include <QAbstractScrollArea>
+#include <QPrintPreviewWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -68,9 +73,9 @@ int main(int argc, char** argv)
     QTemporaryDir scripts;
     scripted(desk, scripts, QStringLiteral("无病历收费"),
              R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"赵大海"},{"choose":"医生","item":"张明华"},)"
-             R"({"set":"挂号费","to":"5"},{"set":"检查费","to":"30"},{"click":"结帐"}])");
+             R"({"set":"挂号费","to":"5"},{"set":"检查费","to":"30"},{"click":"结帐"},{"reply":"否"}])");
     desk.openPatient(1012);
-    scripted(desk, scripts, QStringLiteral("结帐"), R"([{"dialog":"收费结帐"},{"click":"结帐"}])");
+    scripted(desk, scripts, QStringLiteral("结帐"), R"([{"dialog":"收费结帐"},{"click":"结帐"},{"reply":"否"}])");
     QWidget* search = app::control::find(&desk, QStringLiteral("查找病人"));
     app::control::set(search, QStringLiteral("z"));
     desk.openPatient(args[2].toLongLong());
@@ -81,5 +86,30 @@ int main(int argc, char** argv)
     ok = save(desk, args[3], QStringLiteral("desk-patient.png")) && ok;
     desk.action(QStringLiteral("今日收费"))->trigger();
     ok = save(desk, args[3], QStringLiteral("desk-day.png")) && ok;
+    // The walk-in sheet's receipt page, reprinted from today's list, in the print preview.
+    auto* day = qobject_cast<QTableWidget*>(app::control::find(&desk, QStringLiteral("今日单据")));
+    for (int r = day->rowCount() - 1; r >= 0; --r)
+        if (day->item(r, 1)->text() == QStringLiteral("无病历收费单")) {
+            app::control::row(day, r);
+            break;
+        }
+    desk.action(QStringLiteral("补打收据"))->trigger();
+    QTextStream(stdout) << desk.lastOutcome() << "\n";
+    print::CMainFrame* preview = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<print::CMainFrame*>(w); f && f->isVisible()) preview = f;
+    if (preview) {
+        // Without a window manager nothing maximises it: a window's size, and the slip readable.
+        preview->resize(1000, 800);
+        preview->previewView()->setZoomFactor(1.6);
+        settle();
+        // The slip sits at the page's top left.
+        if (auto* view = preview->previewView()->findChild<QAbstractScrollArea*>()) {
+            view->horizontalScrollBar()->setValue(0);
+            view->verticalScrollBar()->setValue(0);
+        }
+    }
+    ok = preview && save(*preview, args[3], QStringLiteral("desk-receipt-preview.png")) && ok;
+    if (preview) preview->close();
     return ok ? 0 : 1;
 }

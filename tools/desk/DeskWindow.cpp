@@ -107,7 +107,8 @@ void DeskWindow::buildMenusAndActions()
         {"无病历收费", "PayForNoCard", QKeySequence(Qt::Key_F7), "收费", true},
         {"无病历标准收费", "StandartPayForNoCard", QKeySequence(Qt::Key_F8), "收费", true},
         {"修改单据", "", QKeySequence(), "收费", false},
-        {"打印收据", "BeijingReceiptPrint1", QKeySequence(u"Ctrl+P"_s), "收费", false},
+        {"打印收据", "", QKeySequence(u"Ctrl+P"_s), "收费", true},
+        {"补打收据", "", QKeySequence(u"Ctrl+Shift+P"_s), "收费", false},
         {"今日收费", "", QKeySequence(u"Ctrl+T"_s), "报表", true},
         {"日结", "HEBEITableStatic", QKeySequence(Qt::Key_F12), "报表", true},
         {"统计报表", "SDTableStatic", QKeySequence(), "报表", false},
@@ -156,14 +157,10 @@ void DeskWindow::buildMenusAndActions()
     on("无病历收费", [this] { walkIn(u"PayForNoCard"_s, 0); });
     on("无病历标准收费", [this] { walkIn(u"StandartPayForNoCard"_s, 0); });
     on("修改单据", [this] { correctWalkIn(); });
-    on("打印收据", [this] {
-        const auto r = selectedReceipt();
-        if (!r) return;
-        runReport(u"BeijingReceiptPrint1"_s,
-                  {{u"receipt_no"_s, QString::number(r->id)}, {u"amount"_s, QString::number(r->total, 'f', 2)},
-                   {u"payer"_s, page_ ? page_->name : QString()}},
-                  u"打印收据"_s);
-    });
+    for (const bool reprint : {false, true})
+        on(reprint ? "补打收据" : "打印收据", [this, reprint] {
+            if (const auto doc = selectedDocument()) tell(printDocument(*doc, reprint));
+        });
     on("今日收费", [this] {
         tabs_->setCurrentIndex(1);
         refreshDay();
@@ -322,8 +319,8 @@ QMap<QString, QString> DeskWindow::context() const
         {u"date"_s, now},
         {u"unused_date"_s, now},
         {u"resettle"_s, u"0"_s},
-        // The desk prints nothing after a checkout yet, so it does not ask whether to.
-        {u"print_switch"_s, u"0"_s},
+        // A checkout asks whether to print; the desk prints the receipt page on 是.
+        {u"print_switch"_s, u"1"_s},
         {u"date_lock"_s, u"0"_s},
     };
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "print/ReceiptPageReader.h"
 #include "tools/desk/DayList.h"
 #include "tools/desk/Link.h"
 #include "tools/desk/PatientPage.h"
@@ -64,6 +65,8 @@ private:
 
     std::optional<desk::ReceiptRow> selectedReceipt() const;
     std::optional<desk::DayRow> selectedDayRow() const;
+    // The document selected in the list shown (settled tells whether it was paid).
+    std::optional<print::DocumentRef> selectedDocument(bool* settled = nullptr) const;
     QMap<QString, QString> context() const;
     // Calls one dialog export with the current context plus `values`; fills `out` with its
     // out-parameters. Returns false, opening nothing, when the connection is dead.
@@ -79,6 +82,9 @@ private:
     void viewReceipt();
     void walkIn(const QString& exportName, qint64 sheetId);
     void correctWalkIn();
+    // The document's receipt page in the print preview (a reprint says so on the page);
+    // returns the sentence for the cashier.
+    QString printDocument(const print::DocumentRef& doc, bool reprint);
     void runReport(const QString& exportName, const QMap<QString, QString>& values, const QString& title);
 
     std::unique_ptr<desk::Link> link_;
