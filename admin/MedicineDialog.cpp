@@ -73,7 +73,7 @@ MedicineDialog::MedicineDialog(db::ConnectionPtr connection, const QString& cash
         const int r = ui_->medicineTable->currentRow();
         if (r < 0 || r >= medicines_.size())
             return;
-        show(medicines_[r].input());
+        showMedicine(medicines_[r].input());
         ui_->medicineEdit->setCurrentIndex(r);
     });
     run([] { return medicines::Outcome{true, QString(), 0}; }, QString());
@@ -120,7 +120,7 @@ medicines::MedicineInput MedicineDialog::fields() const
             ui_->indicationEdit->text(), ui_->insuranceEdit->text()};
 }
 
-void MedicineDialog::show(const medicines::MedicineInput& m)
+void MedicineDialog::showMedicine(const medicines::MedicineInput& m)
 {
     ui_->categoryEdit->setText(m.category);
     ui_->nameEdit->setText(m.name);

@@ -24,7 +24,7 @@ class MedicineDialog : public QDialog
     void reload();
     std::optional<medicines::Medicine> selected();
     medicines::MedicineInput fields() const;
-    void show(const medicines::MedicineInput& m);
+    void showMedicine(const medicines::MedicineInput& m);
 
     std::unique_ptr<Ui::MedicineDialog> ui_;
     db::ConnectionPtr connection_;

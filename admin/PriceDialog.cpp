@@ -45,7 +45,7 @@ PriceDialog::PriceDialog(db::ConnectionPtr connection, QWidget* parent)
     connect(ui_->table, &QTableWidget::itemSelectionChanged, this, [this] {
         const int r = ui_->table->currentRow();
         if (r >= 0 && r < items_.size())
-            show(items_[r].input());
+            showItem(items_[r].input());
     });
     run([] { return prices::Outcome{true, QString(), 0}; }, QString());
 }
@@ -92,7 +92,7 @@ prices::ItemInput PriceDialog::fields() const
             ui_->rateEdit->text()};
 }
 
-void PriceDialog::show(const prices::ItemInput& i)
+void PriceDialog::showItem(const prices::ItemInput& i)
 {
     ui_->officeEdit->setText(i.office);
     ui_->classNameEdit->setText(i.className);

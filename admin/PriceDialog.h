@@ -25,7 +25,7 @@ class PriceDialog : public QDialog
     void reload();
     std::optional<prices::Item> selected();
     prices::ItemInput fields() const;
-    void show(const prices::ItemInput& item);
+    void showItem(const prices::ItemInput& item);
 
     std::unique_ptr<Ui::PriceDialog> ui_;
     db::ConnectionPtr connection_;

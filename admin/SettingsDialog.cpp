@@ -40,10 +40,10 @@ SettingsDialog::~SettingsDialog() = default;
 void SettingsDialog::reload()
 {
     loaded_ = clinicsettings::load(*connection_);
-    show(loaded_.settings);
+    showSettings(loaded_.settings);
 }
 
-void SettingsDialog::show(const clinicsettings::Settings& s)
+void SettingsDialog::showSettings(const clinicsettings::Settings& s)
 {
     ui_->policyEdit->setCurrentIndex(s.policy >= 0 && s.policy < ui_->policyEdit->count() ? s.policy : -1);
     ui_->discountsCheck->setChecked(s.discounts);

@@ -19,7 +19,7 @@ class SettingsDialog : public QDialog
 
   private:
     void reload();
-    void show(const clinicsettings::Settings& s);
+    void showSettings(const clinicsettings::Settings& s);
     clinicsettings::Settings fields() const;
 
     std::unique_ptr<Ui::SettingsDialog> ui_;

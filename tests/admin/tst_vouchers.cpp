@@ -2,6 +2,8 @@
 #include "db/ICCard.h"
 #include "settle/Voucher.h"
 #include "tests/settle/SettleFixture.h"
+#include <QProcess>
+#include <cstdio>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -135,7 +137,53 @@ class TestVouchers : public QObject
         QCOMPARE(verify(*k.c, u"V7"_s, {}), settle::kVoucherNotIssued);
         QCOMPARE(vouchers::takeBack(*k.c, *vouchers::find(*k.c, u"V7"_s)).message, u"该消费券/卡已经收回。"_s);
     }
+
+    // Two processes issuing the same numbers at the same time: each number is issued once, and
+    // the other desk is told it exists.
+    void twoDesksAtOnce_data() { testdb::addBackendRows(); }
+    void twoDesksAtOnce()
+    {
+        QFETCH(QString, backend);
+        Clinic k(backend);
+        constexpr int numbers = 12;
+        QList<QProcess*> desks;
+        for (int d = 0; d < 2; ++d) {
+            auto* p = new QProcess(this);
+            p->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+            p->start(QCoreApplication::applicationFilePath(), {u"--issue"_s, k.url, QString::number(numbers)});
+            desks << p;
+        }
+        int issued = 0;
+        for (QProcess* p : desks) {
+            QVERIFY(p->waitForFinished(120000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+            issued += p->readAllStandardOutput().trimmed().toInt();
+        }
+        QCOMPARE(issued, numbers);
+        QCOMPARE(vouchersStored(k), numbers);
+        QCOMPARE(k.count(u"SELECT count(DISTINCT Card_Cover_Code) FROM PreferManagement_table"_s), numbers);
+    }
 };
 
-QTEST_MAIN(TestVouchers)
+// `--issue URL N`: one desk issuing vouchers V0 … V(N-1) as fast as it can and printing how many
+// it issued; any refusal but "already exists" fails it (for twoDesksAtOnce).
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == u"--issue"_s) {
+        auto c = db::Connection::open(args[2]);
+        int issued = 0;
+        for (int i = 0; i < args[3].toInt(); ++i) {
+            const QString number = u"V%1"_s.arg(i);
+            const auto o = vouchers::issue(*c, {number, vouchers::Voucher, u"50"_s, {}, false, {}}, kToday);
+            if (o.ok) ++issued;
+            else if (o.message != u"编号“%1”的消费券/卡已经存在。"_s.arg(number)) return 1;
+        }
+        printf("%d\n", issued);
+        return 0;
+    }
+    TestVouchers t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_vouchers.moc"
