@@ -29,6 +29,7 @@ PatientDialog::PatientDialog(db::ConnectionPtr connection, qint64 caseNumber, QW
     ui_->phoneEdit->setText(loaded_->phone);
     ui_->sexCombo->setCurrentText(loaded_->sex);
     ui_->ageEdit->setText(loaded_->age);
+    ui_->birthEdit->setText(loaded_->birthDate);
 }
 
 PatientDialog::~PatientDialog() = default;
@@ -36,7 +37,7 @@ PatientDialog::~PatientDialog() = default;
 void PatientDialog::save()
 {
     const patients::Patient entered{0, {}, ui_->nameEdit->text(), ui_->phoneEdit->text(), ui_->sexCombo->currentText(),
-                                    ui_->ageEdit->text()};
+                                    ui_->ageEdit->text(), ui_->birthEdit->text()};
     try {
         const patients::Outcome o = loaded_ ? patients::correct(*connection_, *loaded_, entered)
                                             : patients::registerPatient(*connection_, entered);

@@ -2,6 +2,7 @@
 #include "common/Pinyin.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
+#include <QDate>
 #include <optional>
 
 namespace patients {
@@ -16,7 +17,25 @@ Outcome refused(const QString& message) { return {false, message, 0}; }
 
 Patient trimmed(const Patient& p)
 {
-    return {p.caseNumber, p.number.trimmed(), p.name.trimmed(), p.phone.trimmed(), p.sex.trimmed(), p.age.trimmed()};
+    return {p.caseNumber, p.number.trimmed(), p.name.trimmed(), p.phone.trimmed(), p.sex.trimmed(), p.age.trimmed(),
+            p.birthDate.trimmed()};
+}
+
+QDate birthOf(const Patient& p)
+{
+    const QDate padded = QDate::fromString(p.birthDate, QStringLiteral("yyyy-MM-dd"));
+    return padded.isValid() ? padded : QDate::fromString(p.birthDate, QStringLiteral("yyyy-M-d"));
+}
+
+// How the birth date is stored, and compared by the guard of a correction: text on both
+// databases ('' for none), so that NULL and a date compare without a typed parameter.
+QVariant storedBirth(const Patient& p)
+{
+    return p.birthDate.isEmpty() ? QVariant() : QVariant(db::dateTimeText(QDateTime(birthOf(p), QTime(0, 0))));
+}
+QString birthAsText(const Patient& p)
+{
+    return p.birthDate.isEmpty() ? QStringLiteral("") : db::dateTimeText(QDateTime(birthOf(p), QTime(0, 0)));
 }
 
 QString problem(const Patient& p)
@@ -31,6 +50,11 @@ QString problem(const Patient& p)
     bool ok = true;
     if (!p.age.isEmpty() && (p.age.toInt(&ok), !ok || p.age.toInt() < 0 || p.age.toInt() > 150))
         return QStringLiteral("年龄应为0到150之间的整数。");
+    if (!p.birthDate.isEmpty()) {
+        const QDate birth = birthOf(p);
+        if (!birth.isValid() || birth.year() < 1900) return QStringLiteral("出生日期应写成“年-月-日”，如1980-05-17。");
+        if (birth > QDate::currentDate()) return QStringLiteral("出生日期不能晚于今天。");
+    }
     return {};
 }
 
@@ -61,8 +85,8 @@ Outcome registerPatient(db::Connection& c, const Patient& raw)
     db::Query(c, QStringLiteral("INSERT INTO 病历卡表 (病历号, 病人编号, 病人姓名, 拼音码, 电话) VALUES (?, ?, ?, ?, ?)"),
               {caseNumber, patientNumber, p.name, pinyin::initials(p.name), p.phone})
         .exec();
-    db::Query(c, QStringLiteral("INSERT INTO 病人简历表 (病人编号, 病人姓名, 性别, 年龄, IS_VIP) VALUES (?, ?, ?, ?, 0)"),
-              {patientNumber, p.name, p.sex, p.age})
+    db::Query(c, QStringLiteral("INSERT INTO 病人简历表 (病人编号, 病人姓名, 性别, 年龄, 出生日期, IS_VIP) VALUES (?, ?, ?, ?, ?, 0)"),
+              {patientNumber, p.name, p.sex, p.age, storedBirth(p)})
         .exec();
     tx.commit();
     return {true, QString(), caseNumber};
@@ -70,12 +94,14 @@ Outcome registerPatient(db::Connection& c, const Patient& raw)
 
 std::optional<Patient> load(db::Connection& c, qint64 caseNumber)
 {
-    db::Query q(c, QStringLiteral("SELECT k.病历号, k.病人编号, k.病人姓名, k.电话, r.性别, r.年龄 FROM 病历卡表 k "
+    db::Query q(c, QStringLiteral("SELECT k.病历号, k.病人编号, k.病人姓名, k.电话, r.性别, r.年龄, r.出生日期 FROM 病历卡表 k "
                                   "LEFT JOIN 病人简历表 r ON r.病人编号 = k.病人编号 WHERE k.病历号 = ?"),
                 {caseNumber});
     q.exec();
     if (!q.next()) return std::nullopt;
-    return Patient{q.integer(0), q.text(1), q.text(2), q.text(3), q.text(4), q.text(5)};
+    const QDateTime birth = q.dateTime(QStringLiteral("出生日期"));
+    return Patient{q.integer(0), q.text(1), q.text(2), q.text(3), q.text(4), q.text(5),
+                   birth.isValid() ? birth.date().toString(QStringLiteral("yyyy-MM-dd")) : QString()};
 }
 
 Outcome correct(db::Connection& c, const Patient& loaded, const Patient& raw)
@@ -90,17 +116,18 @@ Outcome correct(db::Connection& c, const Patient& loaded, const Patient& raw)
                    {p.name, pinyin::initials(p.name), p.phone, loaded.caseNumber, loaded.name, loaded.phone});
     card.exec();
     if (card.rowsAffected() != 1) return refused(QStringLiteral("该病人已被其他收费台修改，请重新打开后再试。"));
-    db::Query record(c, QStringLiteral("UPDATE 病人简历表 SET 病人姓名 = ?, 性别 = ?, 年龄 = ? WHERE 病人编号 = ? AND "
-                                       "coalesce(性别, '') = coalesce(?, '') AND coalesce(年龄, '') = coalesce(?, '')"),
-                     {p.name, p.sex, p.age, loaded.number, loaded.sex, loaded.age});
+    db::Query record(c, QStringLiteral("UPDATE 病人简历表 SET 病人姓名 = ?, 性别 = ?, 年龄 = ?, 出生日期 = ? WHERE 病人编号 = ? AND "
+                                       "coalesce(性别, '') = coalesce(?, '') AND coalesce(年龄, '') = coalesce(?, '') AND "
+                                       "coalesce(CAST(出生日期 AS TEXT), '') = ?"),
+                     {p.name, p.sex, p.age, storedBirth(p), loaded.number, loaded.sex, loaded.age, birthAsText(loaded)});
     record.exec();
     if (record.rowsAffected() > 1) return refused(QStringLiteral("病人编号“%1”在病人简历表中不唯一。").arg(loaded.number));
     // A case the clinic system made without a record gets one now.
     if (record.rowsAffected() == 0) {
         if (number(c, QStringLiteral("SELECT count(*) FROM 病人简历表 WHERE 病人编号 = ?"), {loaded.number}) > 0)
             return refused(QStringLiteral("该病人已被其他收费台修改，请重新打开后再试。"));
-        db::Query(c, QStringLiteral("INSERT INTO 病人简历表 (病人编号, 病人姓名, 性别, 年龄, IS_VIP) VALUES (?, ?, ?, ?, 0)"),
-                  {loaded.number, p.name, p.sex, p.age})
+        db::Query(c, QStringLiteral("INSERT INTO 病人简历表 (病人编号, 病人姓名, 性别, 年龄, 出生日期, IS_VIP) VALUES (?, ?, ?, ?, ?, 0)"),
+                  {loaded.number, p.name, p.sex, p.age, storedBirth(p)})
             .exec();
     }
     tx.commit();

@@ -15,13 +15,14 @@ struct Patient {
     QString phone;
     QString sex; // "男", "女" or empty
     QString age;
+    QString birthDate{}; // 出生日期 as "yyyy-MM-dd", empty when not known
 };
 
 using cashiers::Outcome;
 
 // Outcome::id is the new case number.
 Outcome registerPatient(db::Connection& c, const Patient& patient);
-// Name, phone, sex and age of a registered patient, guarded by the row as loaded.
+// Name, phone, sex, age and birth date of a registered patient, guarded by the row as loaded.
 Outcome correct(db::Connection& c, const Patient& loaded, const Patient& changed);
 std::optional<Patient> load(db::Connection& c, qint64 caseNumber);
 

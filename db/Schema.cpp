@@ -16,6 +16,7 @@ const QStringList migrations = {
     QStringLiteral(":/db/migrations/004_stats.sql"),
     QStringLiteral(":/db/migrations/005_desk.sql"),
     QStringLiteral(":/db/migrations/006_cashier_sign_in.sql"),
+    QStringLiteral(":/db/migrations/008_master_data.sql"),
 };
 
 QString identityKey(Dialect d)

@@ -11,6 +11,10 @@ namespace {
 const QString itemColumns =
     QStringLiteral("ID,收费分类,收费项目,单位,单价,备注,IS_Discount,Discout_Value");
 
+// Retired items stay in the catalogue for the receipt lines that name them; the pickers and
+// searches no longer offer them.
+const QString offered = QStringLiteral(" AND coalesce(停用,0)=0");
+
 CatalogueItem readItem(const db::Query& q)
 {
     CatalogueItem item;
@@ -60,8 +64,8 @@ std::optional<CatalogueItem> itemOfNodeText(db::Connection& c, const QString& no
 QStringList ItemsOfClass(db::Connection& c, const QString& className)
 {
     QStringList items;
-    db::Query q(c, QStringLiteral("SELECT 收费项目 FROM 收费标准表 WHERE %1 ORDER BY ID")
-                       .arg(clinictext::equals(QStringLiteral("收费分类"))),
+    db::Query q(c, QStringLiteral("SELECT 收费项目 FROM 收费标准表 WHERE %1%2 ORDER BY ID")
+                       .arg(clinictext::equals(QStringLiteral("收费分类")), offered),
                 {className});
     q.exec();
     while (q.next()) items << q.text(0);
@@ -72,7 +76,7 @@ std::optional<CatalogueItem> ItemDetails(db::Connection& c, const QString& class
 {
     return firstItem(c,
                      clinictext::equals(QStringLiteral("收费分类")) + QStringLiteral(" AND ") +
-                         clinictext::equals(QStringLiteral("收费项目")),
+                         clinictext::equals(QStringLiteral("收费项目")) + offered,
                      {className, itemName});
 }
 
@@ -84,8 +88,8 @@ std::optional<CatalogueItem> ItemById(db::Connection& c, qint64 id)
 QStringList SearchClasses(db::Connection& c, const QString& typed)
 {
     const QString prefix = typed + QLatin1Char('%');
-    db::Query q(c, QStringLiteral("SELECT 收费分类 FROM 收费标准表 WHERE %1 OR %2 ORDER BY ID")
-                       .arg(clinictext::like(c, QStringLiteral("收费分类")), clinictext::like(c, QStringLiteral("TypeCode"))),
+    db::Query q(c, QStringLiteral("SELECT 收费分类 FROM 收费标准表 WHERE (%1 OR %2)%3 ORDER BY ID")
+                       .arg(clinictext::like(c, QStringLiteral("收费分类")), clinictext::like(c, QStringLiteral("TypeCode")), offered),
                 {prefix, prefix});
     q.exec();
     QStringList classes;
@@ -106,21 +110,22 @@ QStringList SearchClasses(db::Connection& c, const QString& typed)
 ItemSearchResult SearchItems(db::Connection& c, const QString& typed)
 {
     ItemSearchResult result;
-    const QString exact = clinictext::equals(QStringLiteral("收费项目")) + QStringLiteral(" OR ") +
-                          clinictext::equals(QStringLiteral("ItemCode"));
+    const QString exact = QStringLiteral("(") + clinictext::equals(QStringLiteral("收费项目")) + QStringLiteral(" OR ") +
+                          clinictext::equals(QStringLiteral("ItemCode")) + QStringLiteral(")") + offered;
     result.item = firstItem(c, exact, {typed, typed});
     if (result.item) return result;
 
     const QString byName = clinictext::like(c, QStringLiteral("收费项目"));
     const QString byCode = clinictext::like(c, QStringLiteral("ItemCode"));
     const QString contains = QLatin1Char('%') + typed + QLatin1Char('%');
-    db::Query q(c, QStringLiteral("SELECT 收费项目 FROM 收费标准表 WHERE %1 OR %2 ORDER BY ID").arg(byName, byCode),
+    db::Query q(c, QStringLiteral("SELECT 收费项目 FROM 收费标准表 WHERE (%1 OR %2)%3 ORDER BY ID").arg(byName, byCode, offered),
                 {contains, contains});
     q.exec();
     while (q.next()) result.items << q.text(0);
 
     const QString prefix = typed + QLatin1Char('%');
-    result.item = firstItem(c, byName + QStringLiteral(" OR ") + byCode, {prefix, prefix});
+    result.item = firstItem(c, QStringLiteral("(") + byName + QStringLiteral(" OR ") + byCode + QStringLiteral(")") + offered,
+                            {prefix, prefix});
     return result;
 }
 

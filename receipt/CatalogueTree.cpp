@@ -108,7 +108,7 @@ std::vector<CatalogueNode> FillCatalogueTree(db::Connection& c, const QString& c
 {
     std::vector<Row> rows;
     {
-        db::Query q(c, QStringLiteral("SELECT ID,Office,收费分类,收费项目,单位,单价 FROM 收费标准表 ORDER BY ID"));
+        db::Query q(c, QStringLiteral("SELECT ID,Office,收费分类,收费项目,单位,单价 FROM 收费标准表 WHERE coalesce(停用,0)=0 ORDER BY ID"));
         q.exec();
         while (q.next()) {
             Row r;

@@ -4,6 +4,7 @@
 #include "controls/FieldText.h"
 #include "db/TextMatch.h"
 #include "rx/PrescriptionDetail.h"
+#include "rx/StockLevels.h"
 #include "rx/StockCheckDialog.h"
 #include "ui_PrescriptionDialog.h"
 #include <QSignalBlocker>
@@ -72,10 +73,13 @@ void PrescriptionDialog::initDialog()
     ui_->patientNumberEdit->setText(inputs_.patientNumber);
 
     const QSignalBlocker blockTree(ui_->medicineTree);
+    ui_->medicineTree->setColumnCount(form_->showStock ? 2 : 1);
     for (const rx::MedicineCategory& category : form_->tree) {
         auto* root = new QTreeWidgetItem(ui_->medicineTree, {category.name});
         for (const rx::Medicine& m : category.medicines) {
             auto* item = new QTreeWidgetItem(root, {rx::medicineText(m)});
+            if (form_->showStock)
+                item->setText(1, QStringLiteral("库存 %1").arg(form_->stock.value(rx::medicineKey(m.name, m.spec)), 0, 'g', 10));
             item->setData(0, medicineIdRole, m.id);
         }
     }

@@ -7,6 +7,8 @@
 #include "db/Transaction.h"
 #include "receipt/ReceiptHeader.h"
 #include "rx/PrescriptionDetail.h"
+#include "rx/StockLevels.h"
+#include "rx/StockSwitch.h"
 #include <algorithm>
 
 namespace rx {
@@ -42,6 +44,10 @@ void PrescriptionForm::open()
     optionalRead([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
     optionalRead([&] { nurses = db::InitCombox(c, QStringLiteral("护士表"), QStringLiteral("护士")); });
     optionalRead([&] { tree = MedicineTree(c); });
+    optionalRead([&] {
+        showStock = CheckRelationBetweenMedicineAndKB(c) == 0;
+        if (showStock) stock = GoodStock(c, c.serverTime());
+    });
 
     loadDocument();
 }

@@ -5,6 +5,7 @@
 #include "rx/MedicineCatalogue.h"
 #include "rx/MedicineLineList.h"
 #include "rx/Stock.h"
+#include <QHash>
 #include <QDateTime>
 #include <QStringList>
 
@@ -91,6 +92,10 @@ public:
     Entry entry;
     QStringList categories, names, specs, usages, doses, daily, doctors, nurses;
     QList<MedicineCategory> tree;
+    // What the good batches of each medicine hold (by medicineKey), shown beside the tree when
+    // the clinic keeps its stock here; showStock false: the stock is not kept, nothing is shown.
+    bool showStock = false;
+    QHash<QString, double> stock;
     QList<ShortLine> shortLines; // after Ending::Shortage
     QString failure;             // why the last save failed, for the host
 

@@ -75,11 +75,16 @@ private slots:
         QTest::addColumn<QString>("phone");
         QTest::addColumn<QString>("sex");
         QTest::addColumn<QString>("age");
+        QTest::addColumn<QString>("birth");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no name") << u"  "_s << u""_s << u""_s << u""_s << u"病人姓名不能为空。"_s;
-        QTest::newRow("letters in phone") << u"张伟"_s << u"139abc"_s << u""_s << u""_s << u"电话只能包含数字和“-”。"_s;
-        QTest::newRow("sex") << u"张伟"_s << u""_s << u"M"_s << u""_s << u"性别应为“男”或“女”。"_s;
-        QTest::newRow("age") << u"张伟"_s << u""_s << u""_s << u"三十"_s << u"年龄应为0到150之间的整数。"_s;
+        QTest::newRow("no name") << u"  "_s << u""_s << u""_s << u""_s << u""_s << u"病人姓名不能为空。"_s;
+        QTest::newRow("letters in phone") << u"张伟"_s << u"139abc"_s << u""_s << u""_s << u""_s << u"电话只能包含数字和“-”。"_s;
+        QTest::newRow("sex") << u"张伟"_s << u""_s << u"M"_s << u""_s << u""_s << u"性别应为“男”或“女”。"_s;
+        QTest::newRow("age") << u"张伟"_s << u""_s << u""_s << u"三十"_s << u""_s << u"年龄应为0到150之间的整数。"_s;
+        QTest::newRow("birth date not a date") << u"张伟"_s << u""_s << u""_s << u""_s << u"1980-02-30"_s
+                                               << u"出生日期应写成“年-月-日”，如1980-05-17。"_s;
+        QTest::newRow("birth date to come") << u"张伟"_s << u""_s << u""_s << u""_s
+                                            << QDate::currentDate().addDays(1).toString(Qt::ISODate) << u"出生日期不能晚于今天。"_s;
     }
     void refused()
     {
@@ -87,10 +92,11 @@ private slots:
         QFETCH(QString, phone);
         QFETCH(QString, sex);
         QFETCH(QString, age);
+        QFETCH(QString, birth);
         QFETCH(QString, message);
         for (const QString& backend : testdb::backends()) {
             auto c = testdb::open(backend);
-            const auto o = patients::registerPatient(*c, {0, {}, name, phone, sex, age});
+            const auto o = patients::registerPatient(*c, {0, {}, name, phone, sex, age, birth});
             QVERIFY(!o.ok);
             QCOMPARE(o.message, message);
             db::Query q(*c, u"SELECT (SELECT count(*) FROM 病历卡表) + (SELECT count(*) FROM 病人简历表)"_s);
@@ -106,14 +112,23 @@ private slots:
     void correction()
     {
         QFETCH(QString, backend);
-        auto c = testdb::open(backend);
+        const QString url = testdb::freshUrl(backend);
+        auto c = db::Connection::open(url);
+        db::schema::migrate(*c);
         const qint64 id = patients::registerPatient(*c, {0, {}, u"张伟"_s, {}, {}, {}}).id;
         const auto seen = *patients::load(*c, id);
-        QVERIFY(patients::correct(*c, seen, {0, {}, u"王伟"_s, u"010-1234"_s, u"男"_s, u"41"_s}).ok);
+        QVERIFY(patients::correct(*c, seen, {0, {}, u"王伟"_s, u"010-1234"_s, u"男"_s, u"41"_s, u"1983-4-5"_s}).ok);
         QVERIFY(!patients::correct(*c, seen, {0, {}, u"李伟"_s, {}, {}, {}}).ok);
         const auto now = *patients::load(*c, id);
         QCOMPARE(now.name, u"王伟"_s);
         QCOMPARE(now.age, u"41"_s);
+        QCOMPARE(now.birthDate, u"1983-04-05"_s);
+        // A birth date corrected at another desk meanwhile is not overwritten unseen.
+        auto other = db::Connection::open(url);
+        QVERIFY(patients::correct(*other, now, {0, {}, u"王伟"_s, u"010-1234"_s, u"男"_s, u"41"_s, u"1983-04-06"_s}).ok);
+        QCOMPARE(patients::correct(*c, now, {0, {}, u"王伟"_s, u"010-1234"_s, u"男"_s, u"41"_s, {}}).message,
+                 u"该病人已被其他收费台修改，请重新打开后再试。"_s);
+        QCOMPARE(patients::load(*c, id)->birthDate, u"1983-04-06"_s);
         QVERIFY(desk::searchPatients(*c, u"zw"_s).isEmpty());
         QCOMPARE(desk::searchPatients(*c, u"ww"_s).size(), 1);
     }

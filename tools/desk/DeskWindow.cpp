@@ -1,7 +1,11 @@
 #include "tools/desk/DeskWindow.h"
 #include "admin/CashierDialog.h"
 #include "admin/DoctorDialog.h"
+#include "admin/MedicineDialog.h"
 #include "admin/PatientDialog.h"
+#include "admin/PriceDialog.h"
+#include "admin/SettingsDialog.h"
+#include "admin/VoucherDialog.h"
 #include "admin/CashierRegister.h"
 #include "common/Settings.h"
 #include "db/ClinicLookups.h"
@@ -118,6 +122,10 @@ void DeskWindow::buildMenusAndActions()
         {"刷新", "", QKeySequence(u"Ctrl+R"_s), "视图", true},
         {"收款员设置", "", QKeySequence(), "设置", false},
         {"医生和科室", "", QKeySequence(), "设置", false},
+        {"收费标准", "", QKeySequence(), "设置", false},
+        {"药品和库存", "", QKeySequence(), "设置", false},
+        {"消费券/卡", "", QKeySequence(), "设置", false},
+        {"折扣和会员设置", "", QKeySequence(), "设置", false},
         {"关于", "", QKeySequence(), "帮助", false},
     };
     QMap<QString, QMenu*> menus;
@@ -189,6 +197,22 @@ void DeskWindow::buildMenusAndActions()
         DoctorDialog dialog(link_->lookupsShared(), this);
         dialog.exec();
         refreshAll();
+    });
+    on("收费标准", [this] {
+        PriceDialog dialog(link_->lookupsShared(), this);
+        dialog.exec();
+    });
+    on("药品和库存", [this] {
+        MedicineDialog dialog(link_->lookupsShared(), cashier_, this);
+        dialog.exec();
+    });
+    on("消费券/卡", [this] {
+        VoucherDialog dialog(link_->lookupsShared(), this);
+        dialog.exec();
+    });
+    on("折扣和会员设置", [this] {
+        SettingsDialog dialog(link_->lookupsShared(), this);
+        dialog.exec();
     });
     on("关于", [this] {
         QMessageBox box(QMessageBox::Information, u"关于"_s,
