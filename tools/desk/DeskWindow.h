@@ -80,6 +80,9 @@ private:
     void walkIn(const QString& exportName, qint64 sheetId);
     void correctWalkIn();
     void runReport(const QString& exportName, const QMap<QString, QString>& values, const QString& title);
+    // The cash drawer: money into the patient's prepaid account, and the shift hand-over.
+    void topUp();
+    void handOver();
 
     std::unique_ptr<desk::Link> link_;
     QString cashier_;
