@@ -1,5 +1,6 @@
 #include "prepay/PrePaySlip.h"
 #include "common/Money.h"
+#include "print/FormFonts.h"
 
 using namespace Qt::StringLiterals;
 using namespace print;
@@ -9,12 +10,9 @@ namespace prepay {
 void drawPrePaySlip(Canvas& dc, const PrintInfo&, void* context)
 {
     const auto& s = *static_cast<const PrePaySlip*>(context);
-    const FontHandle title = dc.createFont(LogFont::printFont(60, 30, 800));
-    const FontHandle body = dc.createFont(LogFont::printFont(40, 15, 20));
-    dc.setMapMode(MM_LOMETRIC);
-    const FontHandle old = dc.selectFont(title);
+    FormFonts fonts(dc);
     dc.drawText(s.clinic + u" 预付费交款单"_s, {100, -30, 1800, -130}, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    dc.selectFont(body);
+    fonts.body();
     const QString lines[][2] = {
         {u"单号:%1"_s.arg(s.number), u"日期:%1"_s.arg(s.time.toString(u"yyyy-MM-dd HH:mm:ss"_s))},
         {u"患者:%1"_s.arg(s.patientName), u"病人编号:%1"_s.arg(s.patientNumber)},
@@ -31,9 +29,6 @@ void drawPrePaySlip(Canvas& dc, const PrintInfo&, void* context)
     dc.moveTo(100, y - 10);
     dc.lineTo(1800, y - 10);
     dc.textOut(200, y - 40, u"患者签字:"_s);
-    dc.selectFont(old);
-    dc.deleteFont(title);
-    dc.deleteFont(body);
 }
 
 } // namespace prepay

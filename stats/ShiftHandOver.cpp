@@ -2,6 +2,7 @@
 #include "common/Money.h"
 #include "db/Query.h"
 #include "db/TextMatch.h"
+#include "print/FormFonts.h"
 #include "settle/PaymentMethods.h"
 #include "stats/DayRange.h"
 #include "stats/StatLines.h"
@@ -137,12 +138,9 @@ void drawHandOver(print::Canvas& dc, const print::PrintInfo&, void* context)
     using namespace print;
     const auto& page = *static_cast<const HandOverPage*>(context);
     const HandOver& h = page.handOver;
-    const FontHandle title = dc.createFont(LogFont::printFont(60, 30, 800));
-    const FontHandle body = dc.createFont(LogFont::printFont(40, 15, 20));
-    dc.setMapMode(MM_LOMETRIC);
-    const FontHandle old = dc.selectFont(title);
+    FormFonts fonts(dc);
     dc.drawText(page.clinic + u" 交班表"_s, {100, -30, 1800, -130}, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    dc.selectFont(body);
+    fonts.body();
     dc.textOut(200, -180, u"日期:%1年%2月%3日"_s.arg(h.day.year()).arg(h.day.month()).arg(h.day.day()));
     dc.textOut(1000, -180, u"收款员:%1"_s.arg(h.cashier.isEmpty() ? u"全部"_s : h.cashier));
     // One ruled row per line: the item on the left, the figure right-aligned.
@@ -165,9 +163,6 @@ void drawHandOver(print::Canvas& dc, const print::PrintInfo&, void* context)
     dc.lineTo(right, top);
     dc.textOut(200, bottom - 80, u"交班人:"_s);
     dc.textOut(1000, bottom - 80, u"接班人:"_s);
-    dc.selectFont(old);
-    dc.deleteFont(title);
-    dc.deleteFont(body);
 }
 
 } // namespace stats
