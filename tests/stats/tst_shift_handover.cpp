@@ -6,6 +6,7 @@
 #include "stats/ShiftHandOver.h"
 #include "tests/stats/StatsFixture.h"
 #include "tests/support/TestDb.h"
+#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -123,6 +124,16 @@ private Q_SLOTS:
         QCOMPARE(drawn.count(u"622.64"_s), 3); // 现金, 合计收款, 钱箱现金
         for (const QString& line : stats::handOverLines(p.handOver))
             QVERIFY2(drawn.contains(line.section(u'#', 0, 0)), qPrintable(line));
+        // Every drawing call, against the golden file (CALVANE_UPDATE_GOLDEN=1 rewrites it).
+        const QString path = QStringLiteral(GOLDEN_DIR "/handover.txt");
+        QFile golden(path);
+        if (qEnvironmentVariableIsSet("CALVANE_UPDATE_GOLDEN")) {
+            QVERIFY(golden.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            golden.write(dc.dump().toUtf8() + '\n');
+            return;
+        }
+        QVERIFY2(golden.open(QIODevice::ReadOnly), qPrintable(path));
+        QCOMPARE(dc.calls(), QString::fromUtf8(golden.readAll()).trimmed().split(u'\n'));
     }
 };
 
