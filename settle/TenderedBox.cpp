@@ -34,6 +34,8 @@ QString TenderedBox::text() const { return tendered_->text(); }
 void TenderedBox::setCashDue(qint64 fen)
 {
     cashDue_ = fen;
+    // Nothing to hand over when a method pays it all or a refund pays out.
+    tendered_->setEnabled(fen > 0);
     showChange();
 }
 
