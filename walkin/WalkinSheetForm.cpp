@@ -1,10 +1,12 @@
 #include "walkin/WalkinSheetForm.h"
+#include "common/Money.h"
 #include "common/Prompter.h"
 #include "common/Settings.h"
 #include "db/ClinicLookups.h"
 #include "db/Error.h"
 #include "db/ListFillers.h"
 #include "receipt/ReceiptHeader.h"
+#include "settle/Tendered.h"
 
 using namespace Qt::StringLiterals;
 
@@ -80,6 +82,15 @@ WalkinSheetForm::Ending WalkinSheetForm::save()
         return Ending::Stay;
     }
     const bool isNewSheet = isNew();
+    // A new sheet is paid in cash as it is stored: what was handed over must cover it. A
+    // correction takes no new cash here.
+    if (isNewSheet) {
+        const settle::TenderedCheck counted = settle::checkTendered(tendered, money::toFen(fields.total));
+        if (!counted.ok) {
+            prompter.inform(counted.message);
+            return Ending::Stay;
+        }
+    }
     try {
         if (isNewSheet) {
             storedId_ = addWalkinSheet(*connection_, fields);
