@@ -77,6 +77,12 @@ const QString kAmountOutOfRange = QStringLiteral("金额超出允许范围，不
 
 bool isStorable(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxAmount; }
 
+bool isWholeFen(double v)
+{
+    // Typed amounts reach us as the nearest double: 0.29 is 28.999999999999996 fen.
+    return isStorable(v) && std::fabs(v * 100.0 - std::round(v * 100.0)) < 1e-6;
+}
+
 bool parseAmount(const QString& text, double& value)
 {
     const QString t = text.trimmed();

@@ -28,6 +28,8 @@ QString formatFixed(double v, int decimals);
 inline constexpr double kMaxAmount = 1e9;
 // Whether v may be stored as an amount: finite, and no further from 0 than kMaxAmount.
 bool isStorable(double v);
+// Whether v is a whole number of fen (12.34, not 12.345): money a person hands over or pays in.
+bool isWholeFen(double v);
 // What a person is told when an amount or a sum of amounts is not storable.
 extern const QString kAmountOutOfRange;
 

@@ -3,6 +3,7 @@
 #include "common/Money.h"
 #include "rx/StockCheckDialog.h"
 #include "settle/PaymentDialog.h"
+#include "settle/TenderedBox.h"
 #include "ui_PrescriptionCheckoutDialog.h"
 #include <QSignalBlocker>
 #include <cmath>
@@ -33,6 +34,8 @@ PrescriptionCheckoutDialog::PrescriptionCheckoutDialog(const PrescriptionCheckou
         form_->collectedChanged();
         showFields();
     });
+    tendered_ = new TenderedBox(this);
+    ui_->mainLayout->insertWidget(ui_->mainLayout->count() - 1, tendered_);
     connect(ui_->okButton, &QPushButton::clicked, this, &PrescriptionCheckoutDialog::settle);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &app::Dialog::reject);
 }
@@ -78,6 +81,7 @@ void PrescriptionCheckoutDialog::showFields()
     for (QWidget* w : {static_cast<QWidget*>(ui_->methodAmountLabel), static_cast<QWidget*>(ui_->methodAmountEdit),
                        static_cast<QWidget*>(ui_->cashLabel), static_cast<QWidget*>(ui_->cashEdit)})
         w->setVisible(f.paymentVisible);
+    tendered_->setCashDue(f.cashDue());
 }
 
 bool PrescriptionCheckoutDialog::takeFields()
@@ -91,6 +95,7 @@ bool PrescriptionCheckoutDialog::takeFields()
     form_->collected = collected;
     form_->date = ui_->dateEdit->dateTime();
     form_->nurse = ui_->nurseCombo->currentIndex() >= 0 ? ui_->nurseCombo->currentText() : QString();
+    form_->tendered = tendered_->text();
     return true;
 }
 

@@ -6,6 +6,7 @@
 namespace Ui {
 class PrescriptionCheckoutDialog;
 }
+class TenderedBox;
 
 // Dialog 3047 "处方结帐": the cashier settles a case-record prescription. The widgets carry the
 // fields; PrescriptionCheckoutForm settles, the shared payment dialog splits the amount.
@@ -30,4 +31,5 @@ private:
     std::unique_ptr<Ui::PrescriptionCheckoutDialog> ui_;
     rx::PrescriptionCheckoutForm::Inputs inputs_;
     std::unique_ptr<rx::PrescriptionCheckoutForm> form_;
+    TenderedBox* tendered_ = nullptr;
 };

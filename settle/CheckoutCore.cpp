@@ -141,6 +141,12 @@ bool CheckoutCore::readyToSettle()
         prompter.inform(receiptRead_.message());
         return false;
     }
+    // The cash handed over must cover the cash due before anything is booked.
+    const TenderedCheck counted = checkTendered(tendered, cashDue());
+    if (!counted.ok) {
+        prompter.inform(counted.message);
+        return false;
+    }
     // A payment kept from the first settlement pays no more than is now collected: what it took
     // cannot be given back in cash.
     if (method != Cash && money::toFen(methodAmount) > 0 && money::toFen(cash) < 0) {
@@ -151,6 +157,10 @@ bool CheckoutCore::readyToSettle()
     }
     return true;
 }
+
+qint64 CheckoutCore::cashDue() const { return cashDueFen(method, collected, cash); }
+
+std::optional<qint64> CheckoutCore::change() const { return checkTendered(tendered, cashDue()).change; }
 
 void CheckoutCore::fillRequest(SettlementRequest& r) const
 {

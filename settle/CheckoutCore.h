@@ -6,6 +6,7 @@
 #include "settle/PaymentMethods.h"
 #include "settle/Settlement.h"
 #include "settle/SettlementExtras.h"
+#include "settle/Tendered.h"
 #include <QString>
 #include <functional>
 #include <optional>
@@ -66,6 +67,13 @@ class CheckoutCore
     int settledMethod = Cash; // a re-settlement: the method of the record being rewritten
     // Why the last settlement failed, in the database's words (for the host's error record).
     QString failureDetail;
+    // "收款": the cash the patient handed over, as typed (empty: not counted here). Never stored.
+    QString tendered;
+
+    // The cash this settlement takes, in fen, and what the tendered cash leaves as change
+    // ("找零"; nothing while no valid tendered amount is typed).
+    qint64 cashDue() const;
+    std::optional<qint64> change() const;
 
   protected:
     // Which payments a re-settlement keeps: a spent voucher (category and standard-item

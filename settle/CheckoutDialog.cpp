@@ -5,10 +5,10 @@
 #include "db/TextMatch.h"
 #include "print/PrintRun.h"
 #include "settle/PaymentDialog.h"
+#include "settle/TenderedBox.h"
 #include "ui_CheckoutDialog.h"
 #include <QApplication>
 #include <QEvent>
-#include <QPainter>
 #include <cmath>
 
 using controls::entryOf;
@@ -54,6 +54,8 @@ CheckoutDialog::CheckoutDialog(const CheckoutForm::Inputs& inputs, QWidget* pare
     });
     connect(ui_->doctorCombo, &QComboBox::activated, this,
             [this](int i) { handle([this, i] { form_->doctorChosen(i, ui_->doctorCombo->itemText(i)); }); });
+    tendered_ = new TenderedBox(this);
+    ui_->mainLayout->insertWidget(ui_->mainLayout->count() - 1, tendered_);
     connect(ui_->settleButton, &QPushButton::clicked, this, &CheckoutDialog::settle);
     connect(ui_->previewButton, &QPushButton::clicked, this, &CheckoutDialog::preview);
     connect(ui_->printButton, &QPushButton::clicked, this, &CheckoutDialog::print);
@@ -123,6 +125,7 @@ bool CheckoutDialog::takeFields()
     f.otherFreeNote = ui_->otherFreeNoteEdit->text();
     f.receiptNote = ui_->receiptNoteEdit->text();
     f.settleNote = ui_->settleNoteEdit->text();
+    f.tendered = tendered_->text();
     f.arrearsLater = ui_->arrearsLaterCheck->isChecked();
     return true;
 }
@@ -172,12 +175,17 @@ void CheckoutDialog::showFields()
     ui_->methodCombo->setEnabled(f.methodEnabled);
     ui_->methodAmountEdit->setText(money::format2(f.methodAmount));
     ui_->cashEdit->setText(money::format2(f.cash));
+    tendered_->setCashDue(f.cashDue());
     if (!f.paymentLabel.isEmpty()) ui_->methodAmountEditLabel->setText(f.paymentLabel);
     ui_->receiptNoteEdit->setText(f.receiptNote);
     ui_->settleNoteEdit->setText(f.settleNote);
+    // The banner has a row of its own above the fields: painted over them it was clipped.
+    ui_->refundLabel->setText(f.refundText());
+    ui_->prepayLabel->setText(f.prepayText());
+    ui_->refundLabel->setVisible(!f.refundText().isEmpty());
+    ui_->prepayLabel->setVisible(!f.prepayText().isEmpty());
     showVisibility();
     showing_ = false;
-    update(); // the painted texts
 }
 
 void CheckoutDialog::showVisibility()
@@ -215,25 +223,6 @@ bool CheckoutDialog::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return app::Dialog::eventFilter(watched, event);
-}
-
-void CheckoutDialog::paintEvent(QPaintEvent* event)
-{
-    app::Dialog::paintEvent(event);
-    if (!form_) return;
-    QPainter p(this);
-    QFont font = p.font();
-    font.setPixelSize(20);
-    p.setFont(font);
-    const int baseline = 20;
-    if (!form_->refundText().isEmpty()) {
-        p.setPen(Qt::red);
-        p.drawText(4, baseline, form_->refundText());
-    }
-    if (!form_->prepayText().isEmpty()) {
-        p.setPen(Qt::darkGreen);
-        p.drawText(120, baseline, form_->prepayText());
-    }
 }
 
 void CheckoutDialog::settle()

@@ -10,6 +10,7 @@ class QLineEdit;
 namespace Ui {
 class CheckoutDialog;
 }
+class TenderedBox;
 
 // Dialog 292 "收费结帐": settles one category receipt of a case-record patient (or settles it
 // again). The widgets only carry the fields; CheckoutForm decides.
@@ -25,7 +26,6 @@ public:
 protected:
     void initDialog() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     // The fields from the controls; false (with a message, nothing changed) when an amount is
@@ -40,6 +40,7 @@ private:
     void print();
 
     std::unique_ptr<Ui::CheckoutDialog> ui_;
+    TenderedBox* tendered_ = nullptr;
     CategoryAmountFields amounts_; // the twelve category amounts
     settle::CheckoutForm::Inputs inputs_;
     std::unique_ptr<settle::CheckoutForm> form_;

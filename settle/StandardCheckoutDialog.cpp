@@ -4,6 +4,7 @@
 #include "db/TextMatch.h"
 #include "print/PrintRun.h"
 #include "settle/PaymentDialog.h"
+#include "settle/TenderedBox.h"
 #include "ui_StandardCheckoutDialog.h"
 #include <cmath>
 
@@ -53,6 +54,8 @@ StandardCheckoutDialog::StandardCheckoutDialog(const StandardCheckoutForm::Input
                     });
                 });
             });
+    tendered_ = new TenderedBox(this);
+    ui_->mainLayout->insertWidget(ui_->mainLayout->count() - 1, tendered_);
     connect(ui_->settleButton, &QPushButton::clicked, this, &StandardCheckoutDialog::settle);
     connect(ui_->printButton, &QPushButton::clicked, this, [this] {
         sheet_ = form_->detailSheet();
@@ -102,6 +105,7 @@ bool StandardCheckoutDialog::takeFields()
     f.otherFreeNote = ui_->otherFreeNoteEdit->text();
     f.receiptNote = ui_->receiptNoteEdit->text();
     f.settleNote = ui_->settleNoteEdit->text();
+    f.tendered = tendered_->text();
     if (ui_->doctorCombo->currentIndex() >= 0) f.doctor = ui_->doctorCombo->currentText();
     if (ui_->nurseCombo->currentIndex() >= 0) f.nurse = ui_->nurseCombo->currentText();
     return true;
@@ -165,6 +169,7 @@ void StandardCheckoutDialog::showFields()
         w->setVisible(f.paymentVisible);
     showAmount(ui_->methodAmountEdit, f.methodAmount);
     showAmount(ui_->cashEdit, f.cash);
+    tendered_->setCashDue(f.cashDue());
     ui_->settleNoteEdit->setText(f.settleNote);
     ui_->settleButton->setVisible(f.settleVisible);
     ui_->printButton->setEnabled(f.printEnabled || !f.settleVisible);

@@ -6,6 +6,7 @@
 namespace Ui {
 class StandardCheckoutDialog;
 }
+class TenderedBox;
 
 // Dialog 3006 "收费结帐" for a standard-item receipt: its lines with their discounts, the
 // payment, and the "收  费  明  细" sheet. In view mode it can only be looked at and printed.
@@ -32,6 +33,7 @@ private:
     void settle();
 
     std::unique_ptr<Ui::StandardCheckoutDialog> ui_;
+    TenderedBox* tendered_ = nullptr;
     settle::StandardCheckoutForm::Inputs inputs_;
     int state_ = 0;
     std::unique_ptr<settle::StandardCheckoutForm> form_;

@@ -3,6 +3,7 @@
 #include "common/Money.h"
 #include "controls/FieldText.h"
 #include "db/TextMatch.h"
+#include "settle/TenderedBox.h"
 #include "ui_WalkinSheetDialog.h"
 #include <QApplication>
 #include <QEvent>
@@ -21,6 +22,8 @@ WalkinSheetDialog::WalkinSheetDialog(const WalkinSheetForm::Inputs& inputs, QWid
     ui_->setupUi(this);
     amounts_.bind(this, this);
     connect(ui_->doctorCombo, &QComboBox::activated, this, &WalkinSheetDialog::doctorChosen);
+    tendered_ = new TenderedBox(this);
+    ui_->mainLayout->insertWidget(ui_->mainLayout->count() - 1, tendered_);
     connect(ui_->saveButton, &QPushButton::clicked, this, &WalkinSheetDialog::save);
     connect(ui_->closeButton, &QPushButton::clicked, this, &app::Dialog::reject);
 }
@@ -58,6 +61,7 @@ bool WalkinSheetDialog::takeFields()
     f.remark = ui_->remarkEdit->text();
     f.doctorName = chosenText(ui_->doctorCombo);
     f.nurse = chosenText(ui_->nurseCombo);
+    form_->tendered = tendered_->text();
     return true;
 }
 
@@ -76,6 +80,7 @@ void WalkinSheetDialog::showFields()
     ui_->doctorCombo->setCurrentIndex(entryOf(ui_->doctorCombo, f.doctorName));
     ui_->nurseCombo->setCurrentIndex(entryOf(ui_->nurseCombo, f.nurse));
     ui_->saveButton->setEnabled(form_->saveEnabled);
+    tendered_->setCashDue(form_->isNew() ? money::toFen(f.total) : 0);
 }
 
 bool WalkinSheetDialog::eventFilter(QObject* watched, QEvent* event)

@@ -10,6 +10,7 @@ class QLineEdit;
 namespace Ui {
 class WalkinSheetDialog;
 }
+class TenderedBox;
 
 // Dialog 3000 "无病案收费单": fees of a walk-in patient typed per category and stored paid, or
 // the correction of such a sheet. The widgets only carry the fields; WalkinSheetForm decides.
@@ -36,6 +37,7 @@ private:
     void save();
 
     std::unique_ptr<Ui::WalkinSheetDialog> ui_;
+    TenderedBox* tendered_ = nullptr;
     CategoryAmountFields amounts_; // the twelve category amounts
     walkin::WalkinSheetForm::Inputs inputs_;
     std::unique_ptr<walkin::WalkinSheetForm> form_;

@@ -1,4 +1,5 @@
 #include "walkin/WalkinSheetForm.h"
+#include "common/Money.h"
 #include "common/OpeningRead.h"
 #include "common/Prompter.h"
 #include "common/Settings.h"
@@ -6,6 +7,7 @@
 #include "db/Error.h"
 #include "db/ListFillers.h"
 #include "receipt/ReceiptHeader.h"
+#include "settle/Tendered.h"
 
 using namespace Qt::StringLiterals;
 
@@ -69,6 +71,15 @@ WalkinSheetForm::Ending WalkinSheetForm::save()
         return Ending::Stay;
     }
     const bool isNewSheet = isNew();
+    // A new sheet is paid in cash as it is stored: what was handed over must cover it. A
+    // correction takes no new cash here.
+    if (isNewSheet) {
+        const settle::TenderedCheck counted = settle::checkTendered(tendered, money::toFen(fields.total));
+        if (!counted.ok) {
+            prompter.inform(counted.message);
+            return Ending::Stay;
+        }
+    }
     try {
         if (isNewSheet) {
             storedId_ = addWalkinSheet(*connection_, fields);

@@ -40,6 +40,8 @@ public:
     const QString& failure() const { return failure_; }
 
     WalkinSheet fields;
+    // "收款": the cash handed over for a new sheet, as typed (empty: not counted). Never stored.
+    QString tendered;
     receipt::CategoryLabels labels = receipt::defaultCategoryLabels();
     QStringList doctors;
     QStringList nurses;

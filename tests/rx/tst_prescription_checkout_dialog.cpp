@@ -6,6 +6,7 @@
 #include "rx/PrescriptionCheckoutForm.h"
 #include "rx/PrescriptionForm.h"
 #include "settle/Settlement.h"
+#include "settle/Tendered.h"
 #include "tests/app/ScriptRun.h"
 #include "tests/receipt/ScriptedPrompter.h"
 #include "tests/rx/PrescriptionClinic.h"
@@ -125,6 +126,13 @@ private Q_SLOTS:
             QTest::addRow("%s: three lines in cash, printed", n.data())
                 << b << "5" << "none" << (click("确定") + QJsonArray{QJsonObject{{"reply", "是"}}}) << 1 << 1 << "已付"
                 << cashRecord << allTaken << QStringList{settled, app::Dialog::printPromptText()} << checkout;
+            // 收款 below the cash due is refused and nothing is booked; enough settles as before.
+            QTest::addRow("%s: cash handed over", n.data())
+                << b << "5" << "none"
+                << QJsonArray{QJsonObject{{"set", "收款"}, {"to", "59.99"}}} + click("确定")
+                       + QJsonArray{QJsonObject{{"set", "收款"}, {"to", "100"}}} + click("确定")
+                << 0 << 1 << "已付" << cashRecord << allTaken
+                << QStringList{settle::kTenderedTooLow.arg(QStringLiteral("60.00")), settled, print} << checkout;
             QTest::addRow("%s: settled again, nothing taken twice", n.data())
                 << b << "5" << "cash" << click("确定") << 0 << 1 << "已付" << cashRecord << allTaken
                 << QStringList{settled, print} << checkout;

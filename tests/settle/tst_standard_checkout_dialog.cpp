@@ -7,6 +7,7 @@
 #include "db/Schema.h"
 #include "receipt/StandardItemWriter.h"
 #include "settle/Settlement.h"
+#include "settle/Tendered.h"
 #include "tests/app/ScriptRun.h"
 #include "tests/support/TestDb.h"
 #include <QJsonDocument>
@@ -74,6 +75,14 @@ private Q_SLOTS:
             QTest::newRow(qPrintable(b + QStringLiteral(": settled, printed")))
                 << b << QByteArray(R"([{"dialog":"收费结帐"},{"set":"结帐备注","to":"现金"},{"click":"结帐"},{"reply":"是"}])")
                 << 1 << 1 << QStringList{QStringLiteral("收据结帐成功!"), printPrompt} << "已付";
+            // 收款 below the cash due is refused with nothing booked; enough settles.
+            QTest::newRow(qPrintable(b + QStringLiteral(": cash handed over")))
+                << b
+                << QByteArray(R"([{"dialog":"收费结帐"},{"set":"收款","to":"79.99"},{"click":"结帐"},)"
+                              R"({"set":"收款","to":"100"},{"click":"结帐"},{"reply":"是"}])")
+                << 1 << 1
+                << QStringList{settle::kTenderedTooLow.arg(QStringLiteral("80.00")), QStringLiteral("收据结帐成功!"), printPrompt}
+                << "已付";
             QTest::newRow(qPrintable(b + QStringLiteral(": closed"))) << b << QByteArray(R"([{"click":"关闭"}])") << 0
                                                                       << 0 << QStringList() << "未付";
         }

@@ -443,6 +443,8 @@ void DeskWindow::updateActions()
     enable("无病历收费", true);
     enable("无病历标准收费", true);
     enable("修改单据", dayRow && dayRow->walkIn && dayRow->kind != u"处方"_s);
+    enable("预付费交款", page_ && page_->account > 0);
+    enable("交班", true);
     for (const char* a : {"今日收费", "日结", "统计报表", "统计项目设置", "明细统计内容设置", "退票设置", "刷新"}) enable(a, true);
     // The clinic's settings are for managers, checked by their password at sign-in.
     for (const char* a : {"收款员设置", "医生和科室", "收费标准", "药品和库存", "消费券/卡", "折扣和会员设置"}) enable(a, manager_);

@@ -1,8 +1,9 @@
 // Pictures of the desk for its documentation: the sign-in, the main window with a search, the
-// patient page and today's list, taken on a demo clinic (run under a display, e.g. Xvfb:
-// scripts/desk-screenshots.sh).
+// patient page, today's list, a prepaid top-up and the hand-over, taken on a demo clinic (run
+// under a display, e.g. Xvfb: scripts/desk-screenshots.sh).
 #include "app/ControlDriver.h"
 #include "print/CMainFrame.h"
+#include "app/Dialog.h"
 #include "tools/desk/DeskWindow.h"
 #include <QAction>
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QAbstractScrollArea>
 #include <QPrintPreviewWidget>
 #include <QTableWidget>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -111,5 +113,18 @@ int main(int argc, char** argv)
     }
     ok = preview && save(*preview, args[3], QStringLiteral("desk-receipt-preview.png")) && ok;
     if (preview) preview->close();
+    // The cash drawer: a top-up of the patient's prepaid account, and the cashier's hand-over.
+    desk.openPatient(args[2].toLongLong());
+    const auto shoot = [&](const QString& action, const QString& picture, const QByteArray& steps) {
+        app::Dialog::setShownHook([&](app::Dialog& d) {
+            for (QLineEdit* e : d.findChildren<QLineEdit*>())
+                if (e->accessibleName() == QStringLiteral("交款金额")) e->setText(QStringLiteral("500"));
+            ok = save(d, args[3], picture) && ok;
+        });
+        scripted(desk, scripts, action, steps);
+        app::Dialog::setShownHook(nullptr);
+    };
+    shoot(QStringLiteral("预付费交款"), QStringLiteral("desk-topup.png"), R"([{"click":"关闭"}])");
+    shoot(QStringLiteral("交班"), QStringLiteral("desk-handover.png"), R"([{"click":"关闭"}])");
     return ok ? 0 : 1;
 }

@@ -113,6 +113,8 @@ void DeskWindow::buildMenusAndActions()
         {"修改单据", "", QKeySequence(), "收费", false},
         {"打印收据", "", QKeySequence(u"Ctrl+P"_s), "收费", true},
         {"补打收据", "", QKeySequence(u"Ctrl+Shift+P"_s), "收费", false},
+        {"预付费交款", "", QKeySequence(), "收费", false},
+        {"交班", "", QKeySequence(), "报表", true},
         {"今日收费", "", QKeySequence(u"Ctrl+T"_s), "报表", true},
         {"日结", "HEBEITableStatic", QKeySequence(Qt::Key_F12), "报表", true},
         {"统计报表", "SDTableStatic", QKeySequence(), "报表", false},
@@ -179,6 +181,8 @@ void DeskWindow::buildMenusAndActions()
     on("明细统计内容设置", [this] { runReport(u"SetSysthesisStandartItemChoice"_s, {}, u"明细统计内容设置"_s); });
     on("退票设置", [this] { runReport(u"SDTableDisable"_s, {}, u"退票设置"_s); });
     on("刷新", [this] { refreshAll(); });
+    on("预付费交款", [this] { topUp(); });
+    on("交班", [this] { handOver(); });
     on("收款员设置", [this] {
         CashierDialog dialog(link_->lookupsShared(), this);
         dialog.exec();

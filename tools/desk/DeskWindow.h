@@ -86,6 +86,9 @@ private:
     // returns the sentence for the cashier.
     QString printDocument(const print::DocumentRef& doc, bool reprint);
     void runReport(const QString& exportName, const QMap<QString, QString>& values, const QString& title);
+    // The cash drawer: money into the patient's prepaid account, and the shift hand-over.
+    void topUp();
+    void handOver();
 
     std::unique_ptr<desk::Link> link_;
     QString cashier_;
