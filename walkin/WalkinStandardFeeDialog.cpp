@@ -2,6 +2,7 @@
 #include "common/Money.h"
 #include "controls/FieldText.h"
 #include "receipt/StandardItemEntryFields.h"
+#include "settle/TenderedBox.h"
 #include "ui_WalkinStandardFeeDialog.h"
 
 using controls::entryOf;
@@ -32,6 +33,8 @@ WalkinStandardFeeDialog::WalkinStandardFeeDialog(const WalkinStandardFeeForm::In
                .amountChanged = [this] { form_->amountChanged(); },
                .submit = [this] { settle(); },
                .guarded = [](const std::function<void()>& fn) { return guarded(fn); }});
+    tendered_ = new TenderedBox(this);
+    ui_->mainLayout->insertWidget(ui_->mainLayout->count() - 1, tendered_);
     connect(ui_->okButton, &QPushButton::clicked, this, &WalkinStandardFeeDialog::settle);
     connect(ui_->closeButton, &QPushButton::clicked, this, &app::Dialog::reject);
 }
@@ -70,6 +73,7 @@ bool WalkinStandardFeeDialog::takeFields()
     if (ui_->departmentCombo->currentIndex() >= 0) s.department = ui_->departmentCombo->currentText();
     if (ui_->nurseCombo->currentIndex() >= 0) s.nurse = ui_->nurseCombo->currentText();
     s.remark = ui_->remarkEdit->text();
+    form_->tendered = tendered_->text();
     return true;
 }
 
@@ -89,6 +93,7 @@ void WalkinStandardFeeDialog::showFields()
     ui_->cashierEdit->setText(s.cashier);
     ui_->remarkEdit->setText(s.remark);
     ui_->totalEdit->setText(money::format2(form_->total));
+    tendered_->setCashDue(form_->isNew() ? money::toFen(form_->total) : 0);
     entry_->show(*form_);
     showing_ = false;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 class StandardItemEntryFields;
+class TenderedBox;
 namespace Ui {
 class WalkinStandardFeeDialog;
 }
@@ -31,5 +32,6 @@ private:
     walkin::WalkinStandardFeeForm::Inputs inputs_;
     std::unique_ptr<walkin::WalkinStandardFeeForm> form_;
     StandardItemEntryFields* entry_ = nullptr;
+    TenderedBox* tendered_ = nullptr;
     bool showing_ = false;
 };

@@ -1,11 +1,13 @@
 #include "walkin/WalkinStandardFeeForm.h"
 #include "common/OpeningRead.h"
+#include "common/Money.h"
 #include "common/Prompter.h"
 #include "db/ClinicLookups.h"
 #include "db/ListFillers.h"
 #include "db/StandartNonDocInfo.h"
 #include "common/Settings.h"
 #include "receipt/ReceiptHeader.h"
+#include "settle/Tendered.h"
 
 namespace walkin {
 
@@ -80,6 +82,16 @@ WalkinStandardFeeForm::Ending WalkinStandardFeeForm::settle()
     if (sheet.doctorName.isEmpty() || sheet.department.isEmpty() || sheet.doctorNumber.isEmpty()) {
         prompter.inform(QStringLiteral("请填写医生、科室或医生编号!"));
         return Ending::Stay;
+    }
+    // A new sheet is paid in cash as it is stored: what was handed over must cover it. A
+    // correction takes no new cash here.
+    if (isNew()) {
+        const settle::TenderedCheck counted =
+            settle::checkTendered(tendered, money::toFen(receipt::totalsOf(items).discounted));
+        if (!counted.ok) {
+            prompter.inform(counted.message);
+            return Ending::Stay;
+        }
     }
     try {
         const receipt::SavedLines saved = writeWalkinStandardSheet(*connection_, sheet, items);

@@ -34,6 +34,9 @@ public:
 
     WalkinStandardSheet sheet;
     double total = 0.0; // 合 计
+    // "收款": the cash handed over for a new sheet, as typed (empty: not counted). Never stored.
+    QString tendered;
+    bool isNew() const { return sheet.id == 0; }
     bool dateEnabled = true;
     QStringList doctors, nurses, classes, departments;
     QString lastFailure;
