@@ -143,10 +143,10 @@ private slots:
         {
             ScriptRun run(steps(R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"路人甲"},{"choose":"医生","item":"王医生"},)"
                                 R"({"set":"挂号费","to":"5"},{"set":"检查费","to":"30"},{"click":"结帐"}])"));
-            desk.action(u"无病历收费"_s)->trigger();
+            desk.action(u"无病案收费单"_s)->trigger();
             QCOMPARE(run.events(u"error"_s).size(), 0);
             const qint64 sheet = db::toInteger(db::scalar(*c, u"SELECT max(ID) FROM 无病历收费单"_s));
-            QCOMPARE(desk.lastOutcome(), u"无病历收费单 %1 已保存，合计 35.00"_s.arg(sheet));
+            QCOMPARE(desk.lastOutcome(), u"无病案收费单 %1 已保存，合计 35.00"_s.arg(sheet));
         }
 
         // The day's list holds what was written, with its totals.

@@ -379,7 +379,7 @@ private slots:
         QCOMPARE(l.collected, 485.0);  // 150 + 300 + 35
         QCOMPARE(l.collectedBy, 185.0);
         QCOMPARE(desk::dayTotalsText(l),
-                 u"收据 2 张，无病历收费单 1 张，合计 270.50；未付 1 张 80.00；实收 485.00，本人实收 185.00"_s);
+                 u"收据 2 张，无病案收费单 1 张，合计 270.50；未付 1 张 80.00；实收 485.00，本人实收 185.00"_s);
     }
 
     void outcomes_data() { testdb::addBackendRows(); }
@@ -396,8 +396,8 @@ private slots:
         addPayment(*c, 1, r, QDateTime::currentDateTime(), 150, u"马丽"_s);
         QCOMPARE(desk::settleOutcome(*c, r), u"收据 %1 已结帐，实收 150.00"_s.arg(r));
         const qint64 w = addWalkIn(*c, u"路人甲"_s, QDateTime::currentDateTime(), 35, u"马丽"_s);
-        QCOMPARE(desk::walkInOutcome(*c, w, true), u"无病历收费单 %1 已保存，合计 35.00"_s.arg(w));
-        QCOMPARE(desk::walkInOutcome(*c, 0, false), u"无病历收费单没有保存"_s);
+        QCOMPARE(desk::walkInOutcome(*c, w, true), u"无病案收费单 %1 已保存，合计 35.00"_s.arg(w));
+        QCOMPARE(desk::walkInOutcome(*c, 0, false), u"无病案收费单没有保存"_s);
     }
 };
 

@@ -282,7 +282,7 @@ QWidget* DeskWindow::buildDayTab()
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     auto* buttons = new QHBoxLayout;
-    for (const char* a : {"无病历收费", "无病历标准收费", "修改单据", "日结", "刷新"})
+    for (const char* a : {"无病案收费单", "无病案标准收费", "修改单据", "日结", "刷新"})
         buttons->addWidget(actionButton(actions_.value(QString::fromUtf8(a)), page));
     buttons->addStretch();
     layout->addLayout(buttons);
@@ -437,7 +437,7 @@ void DeskWindow::refreshDay()
     for (int r = 0; r < day_.rows.size(); ++r) {
         const desk::DayRow& d = day_.rows[r];
         setRow(dayTable_, r,
-               {d.time.toString(u"HH:mm"_s), d.walkIn ? u"无病历收费单"_s : u"收据"_s, QString::number(d.id), d.patient,
+               {d.time.toString(u"HH:mm"_s), d.walkIn ? u"无病案收费单"_s : u"收据"_s, QString::number(d.id), d.patient,
                 d.kind, money::format2(d.total), d.paid ? u"已付"_s : u"未付"_s,
                 d.collected != 0 ? money::format2(d.collected) : QString(), d.cashier},
                {5, 7});
@@ -497,8 +497,8 @@ void DeskWindow::updateActions()
     enable("打印收据", receipt && receipt->paid);
     enable("登记病人", true);
     enable("修改病人信息", page_.has_value());
-    enable("无病历收费", true);
-    enable("无病历标准收费", true);
+    enable("无病案收费单", true);
+    enable("无病案标准收费", true);
     enable("修改单据", dayRow && dayRow->walkIn && dayRow->kind != u"处方"_s);
     for (const char* a : {"今日收费", "日结", "统计报表", "统计项目设置", "明细统计内容设置", "退票设置", "刷新"}) enable(a, true);
     // The clinic's settings are for managers, checked by their password at sign-in.

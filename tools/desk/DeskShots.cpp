@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     desk.signIn(QStringLiteral("马丽"));
     // A little of the day's work first: a walk-in patient's sheet, and case 1012's receipt settled.
     QTemporaryDir scripts;
-    scripted(desk, scripts, QStringLiteral("无病历收费"),
+    scripted(desk, scripts, QStringLiteral("无病案收费单"),
              R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"赵大海"},{"choose":"医生","item":"张明华"},)"
              R"({"set":"挂号费","to":"5"},{"set":"检查费","to":"30"},{"click":"结帐"}])");
     desk.openPatient(1012);
