@@ -5,6 +5,8 @@
 #include "app/Automation.h"
 #include "app/ControlDriver.h"
 #include "app/Dialog.h"
+#include "app/DialogKeys.h"
+#include "controls/CDBListBox.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
@@ -19,6 +21,7 @@
 #include <QAbstractSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -269,6 +272,43 @@ private slots:
         app::Dialog::setShownHook(nullptr);
         QVERIFY(fields > 12);
         QVERIFY2(changeable.isEmpty(), qPrintable(changeable.join(u", "_s)));
+    }
+
+    // The day-end statement counts the day's category receipts as it opens: 统 计 at once
+    // gives the lines, not an empty list.
+    void dayEndCountsAtOnce_data() { testdb::addBackendRows(); }
+    void dayEndCountsAtOnce()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        auto c = clinicAt(url);
+        db::AddRecord(*c, u"无病历收费单"_s,
+                      {{u"病历号"_s, 0}, {u"病人姓名"_s, u"路人甲"_s}, {u"日期"_s, QDateTime::currentDateTime()},
+                       {u"挂号费"_s, 5.0}, {u"合计"_s, 5.0}, {u"付款"_s, u"已付"_s}, {u"收款人"_s, u"马丽"_s}},
+                      u"ID"_s);
+        DeskWindow desk(url);
+        desk.show();
+        desk.signIn(u"马丽"_s);
+        QString mode;
+        QStringList lines;
+        app::Dialog::setShownHook([&](app::Dialog& d) {
+            for (QComboBox* b : d.findChildren<QComboBox*>())
+                if (b->accessibleName() == u"统计方式"_s) mode = b->currentText();
+            auto* list = d.findChild<CDBListBox*>();
+            for (QPushButton* b : d.findChildren<QPushButton*>())
+                if (app::bareLabel(b->text()) == u"统计"_s)
+                    QObject::connect(b, &QPushButton::clicked, &d, [&lines, list] { lines = list->lines(); });
+        });
+        {
+            ScriptRun run(steps(R"([{"dialog":"缴款统计"},{"click":"统 计"},{"key":"统计方式","press":"Esc"}])"));
+            desk.action(u"日结"_s)->trigger();
+            for (const QJsonObject& e : run.events(u"error"_s)) QFAIL(qPrintable(e.value(u"error"_s).toString()));
+            QVERIFY2(app::Automation::lastRunNotice().isEmpty(), qPrintable(app::Automation::lastRunNotice()));
+        }
+        app::Dialog::setShownHook(nullptr);
+        QCOMPARE(mode, u"按非标准收费统计"_s);
+        QCOMPARE(lines.size(), 14);
+        QVERIFY2(lines.contains(u"挂号费#5.0"_s) && lines.last() == u"合计#5.0"_s, qPrintable(lines.join(u" | "_s)));
     }
 };
 
