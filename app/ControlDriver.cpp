@@ -319,8 +319,15 @@ void key(QWidget* w, const QString& keyName)
         code = Qt::Key_F1;
     } else if (keyName == QLatin1String("F5")) {
         code = Qt::Key_F5;
+    } else if (keyName == QLatin1String("Esc")) {
+        code = Qt::Key_Escape;
+        text = QStringLiteral("\x1b");
+    } else if (keyName == QLatin1String("Down")) {
+        code = Qt::Key_Down;
+    } else if (keyName == QLatin1String("Up")) {
+        code = Qt::Key_Up;
     } else {
-        refuse(QStringLiteral("unknown key \"%1\" (Enter, F1 or F5)").arg(keyName));
+        refuse(QStringLiteral("unknown key \"%1\" (Enter, Esc, Up, Down, F1 or F5)").arg(keyName));
     }
     enter(w);
     QWidget* target = hasFocusWithin(w) ? QApplication::focusWidget() : w;

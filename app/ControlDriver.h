@@ -26,7 +26,7 @@ void click(QWidget* control);
 void row(QWidget* control, int index);
 // Selects (or double-clicks) the tree node at that path of texts.
 void tree(QWidget* control, const QStringList& path, bool doubleClick);
-// "Enter", "F1" or "F5" in that control.
+// "Enter", "Esc", "Up", "Down", "F1" or "F5" in that control.
 void key(QWidget* control, const QString& keyName);
 
 } // namespace app::control

@@ -1,12 +1,15 @@
 #include "app/Dialog.h"
 #include "app/Automation.h"
 #include "app/ControlNames.h"
+#include "app/DialogKeys.h"
 #include "app/FieldBehaviour.h"
 #include "app/LastError.h"
 #include "db/Error.h"
 #include <QApplication>
 #include <QEventLoop>
 #include <QHideEvent>
+#include <QKeyEvent>
+#include <QAbstractButton>
 #include <QLocale>
 #include <QTimer>
 #include <QWindow>
@@ -63,6 +66,7 @@ int Dialog::runModal()
     if (openedHook) openedHook(*this);
     nameControlsByLabels(this);
     applyFieldBehaviour(this);
+    hasMainButton_ = chooseMainButton(this) != nullptr;
     Automation* automation = Automation::active();
     if (automation) automation->dialogOpened(*this);
     if (endedEarly_) {
@@ -107,6 +111,7 @@ int Dialog::runModal()
 void Dialog::shown()
 {
     if (!running_) return;
+    if (!hasMainButton_) dropStrayDefault(this);
     if (shownHook) shownHook(*this);
     if (running_)
         if (Automation* a = Automation::active()) a->drive(*this);
@@ -122,6 +127,17 @@ void Dialog::endDialog(int ending)
     running_ = false;
     done(ending);
     if (loop_) loop_->exit();
+}
+
+void Dialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        if (QAbstractButton* b = closingButton(this)) {
+            if (b->isEnabled()) b->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Dialog::hideEvent(QHideEvent* event)

@@ -6,6 +6,7 @@
 
 class QEventLoop;
 class QHideEvent;
+class QKeyEvent;
 
 namespace app {
 
@@ -80,6 +81,8 @@ protected:
     static bool guarded(const std::function<void()>& fn);
 
     void hideEvent(QHideEvent* event) override;
+    // Esc does what the dialog's 关闭 or 取消 button does (see DialogKeys.h).
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void shown();
@@ -89,6 +92,7 @@ private:
     bool running_ = false;
     bool endedEarly_ = false;
     bool steppedAside_ = false;
+    bool hasMainButton_ = false;
     int ending_ = 0;
     QEventLoop* loop_ = nullptr;
 };

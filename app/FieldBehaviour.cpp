@@ -1,6 +1,12 @@
 #include "app/FieldBehaviour.h"
 #include "common/Money.h"
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QDateTimeEdit>
+#include <QKeyEvent>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +23,7 @@ const char* const amountProperty = "amount";
 // Remembers a field's own focus policy while it is read-only, to give it back afterwards.
 const char* const editableFocusProperty = "_calvane_editable_focus";
 const char* const filteredProperty = "_calvane_fields";
+const char* const enterButtonProperty = "enterButton";
 
 bool isReadOnly(const QWidget* w)
 {
@@ -78,6 +85,23 @@ protected:
                 });
             }
             break;
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) break;
+            if (w->property(enterButtonProperty).isValid()) {
+                // Enter after what the field asks for does what the field is for (a voucher
+                // number is verified), not what the dialog's main button does.
+                auto* b = w->window()->findChild<QAbstractButton*>(w->property(enterButtonProperty).toString());
+                if (b && b->isVisible() && b->isEnabled()) b->click();
+                return true;
+            }
+            if (auto* d = qobject_cast<QDateTimeEdit*>(w)) {
+                // A date typed and confirmed is taken; it does not settle the document.
+                d->interpretText();
+                return true;
+            }
+            break;
+        }
         case QEvent::FocusOut:
             if (auto* e = qobject_cast<QLineEdit*>(w); e && isAmountField(e) && !e->isReadOnly()) showTwoDecimals(e);
             break;
@@ -92,6 +116,18 @@ protected:
 bool isAmountField(const QWidget* widget)
 {
     return qobject_cast<const QLineEdit*>(widget) && widget->property(amountProperty).toBool();
+}
+
+void makeViewOnly(QWidget* root)
+{
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (auto* e = qobject_cast<QLineEdit*>(w)) e->setReadOnly(true);
+        else if (auto* e = qobject_cast<QTextEdit*>(w)) e->setReadOnly(true);
+        else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) e->setReadOnly(true);
+        else if (auto* e = qobject_cast<QAbstractSpinBox*>(w)) e->setReadOnly(true);
+        else if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
+            w->setEnabled(false);
+    }
 }
 
 void applyFieldBehaviour(QWidget* root)

@@ -2,6 +2,7 @@
 #include "db/Query.h"
 #include "db/Transaction.h"
 #include <QFile>
+#include <algorithm>
 #include <QRegularExpression>
 #include <QSqlRecord>
 
@@ -16,6 +17,7 @@ const QStringList migrations = {
     QStringLiteral(":/db/migrations/004_stats.sql"),
     QStringLiteral(":/db/migrations/005_desk.sql"),
     QStringLiteral(":/db/migrations/006_cashier_sign_in.sql"),
+    QStringLiteral(":/db/migrations/007_patient_search.sql"),
     QStringLiteral(":/db/migrations/008_master_data.sql"),
 };
 
@@ -33,11 +35,44 @@ QStringList statements(const QString& resource, Dialect d)
     text.remove(QRegularExpression(QStringLiteral("--[^\n]*")));
     text.replace(QStringLiteral("{ID}"), identityKey(d));
     text.replace(QStringLiteral("{BYTEWISE}"), d == Dialect::SQLite ? QString() : QStringLiteral(" COLLATE \"C\""));
+    // Statements end at ';', except inside a PostgreSQL $$ body or a SQLite trigger's
+    // BEGIN … END. A statement tagged {SQLITE} or {POSTGRESQL} is for that dialect only.
+    const QString mine = d == Dialect::SQLite ? QStringLiteral("{SQLITE}") : QStringLiteral("{POSTGRESQL}");
+    const QString theirs = d == Dialect::SQLite ? QStringLiteral("{POSTGRESQL}") : QStringLiteral("{SQLITE}");
+    static const QRegularExpression triggerBody(QStringLiteral("^CREATE\\s+TRIGGER\\b.*\\bBEGIN\\b"),
+                                                QRegularExpression::CaseInsensitiveOption |
+                                                    QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression bodyEnd(QStringLiteral("\\bEND\\s*$"), QRegularExpression::CaseInsensitiveOption);
     QStringList out;
-    for (const QString& s : text.split(QLatin1Char(';'))) {
+    QString current;
+    auto untagged = [&](const QString& s) {
         const QString t = s.trimmed();
-        if (!t.isEmpty()) out << t;
+        return t.startsWith(mine) || t.startsWith(theirs) ? t.mid(t.indexOf(QLatin1Char('}')) + 1).trimmed() : t;
+    };
+    auto flush = [&] {
+        const QString bare = untagged(current);
+        if (!bare.isEmpty() && !current.trimmed().startsWith(theirs)) out << bare;
+        current.clear();
+    };
+    bool inDollar = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.mid(i, 2) == QLatin1String("$$")) {
+            inDollar = !inDollar;
+            current += QLatin1String("$$");
+            ++i;
+            continue;
+        }
+        if (text[i] != QLatin1Char(';') || inDollar) {
+            current += text[i];
+            continue;
+        }
+        if (triggerBody.match(untagged(current)).hasMatch() && !bodyEnd.match(untagged(current)).hasMatch()) {
+            current += QLatin1Char(';'); // a statement of the trigger's body
+            continue;
+        }
+        flush();
     }
+    flush();
     return out;
 }
 
@@ -59,14 +94,14 @@ int currentVersion(Connection& c)
     return static_cast<int>(toInteger(scalar(c, QStringLiteral("SELECT max(version) FROM calvane_schema"))));
 }
 
-void migrate(Connection& c)
+void migrate(Connection& c, int upTo)
 {
     if (!versionTableExists(c))
         c.execute(QStringLiteral("CREATE TABLE calvane_schema (version INTEGER PRIMARY KEY, applied TIMESTAMP)"));
     const int from = currentVersion(c);
     if (from > latestVersion())
         throw Error(QStringLiteral("数据库版本 %1 比本程序新 (%2)，请升级本程序").arg(from).arg(latestVersion()));
-    for (int v = from + 1; v <= latestVersion(); ++v) {
+    for (int v = from + 1; v <= std::min(upTo, latestVersion()); ++v) {
         Transaction t(c);
         for (const QString& sql : statements(migrations[v - 1], c.dialect())) c.execute(sql);
         execute(c, QStringLiteral("INSERT INTO calvane_schema (version, applied) VALUES (?, ?)"),

@@ -149,7 +149,7 @@ std::optional<ReceiptPage> walkInPage(db::Connection& c, qint64 id, const QStrin
     page.title = title;
     page.heading = u"收  费  收  据"_s;
     const QString kind = fillLines(c, w, page, u"NonDocReceiptID"_s, u"无病案编号"_s, false,
-                                   {u"无病历收费"_s, u"无病历标准收费"_s, u"无病历处方"_s});
+                                   {u"无病案收费单"_s, u"无病案标准收费"_s, u"无病案处方"_s});
     page.number = u"单据号：%1（%2）"_s.arg(id).arg(kind);
     page.patient = u"姓名：%1"_s.arg(trimmedText(w, u"病人姓名"_s));
     const QString sex = trimmedText(w, u"性别"_s), age = trimmedText(w, u"年龄"_s);
@@ -179,7 +179,7 @@ std::optional<ReceiptPage> loadReceiptPage(db::Connection& c, const DocumentRef&
 
 QString documentName(const DocumentRef& doc)
 {
-    return (doc.table == DocumentTable::Receipt ? u"收据 %1"_s : u"无病历收费单 %1"_s).arg(doc.id);
+    return (doc.table == DocumentTable::Receipt ? u"收据 %1"_s : u"无病案收费单 %1"_s).arg(doc.id);
 }
 
 } // namespace print

@@ -22,7 +22,7 @@ struct DocumentRef {
 std::optional<ReceiptPage> loadReceiptPage(db::Connection& c, const DocumentRef& doc, const QString& title,
                                            QString& refusal);
 
-// "收据 18", "无病历收费单 5": how the desk names a document to the cashier.
+// "收据 18", "无病案收费单 5": how the desk names a document to the cashier.
 QString documentName(const DocumentRef& doc);
 
 } // namespace print

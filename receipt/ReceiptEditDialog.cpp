@@ -1,4 +1,5 @@
 #include "receipt/ReceiptEditDialog.h"
+#include "app/FieldBehaviour.h"
 #include "app/LastError.h"
 #include "common/Money.h"
 #include "controls/FieldText.h"
@@ -44,6 +45,8 @@ void ReceiptEditDialog::initDialog()
                        static_cast<QWidget*>(ui_->owedLabel), static_cast<QWidget*>(ui_->owedEdit)})
         w->setVisible(form_->paymentVisible);
     ui_->settleButton->setVisible(form_->settleVisible);
+    // Without 结帐 the receipt is only read: nothing typed here would be kept.
+    if (!form_->settleVisible) app::makeViewOnly(this);
     showFields();
 }
 

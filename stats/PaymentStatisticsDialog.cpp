@@ -10,7 +10,9 @@ PaymentStatisticsDialog::PaymentStatisticsDialog(const stats::PaymentStatisticsF
 {
     ui_->setupUi(this);
     ui_->modeCombo->addItems({u"按标准收费统计"_s, u"按非标准收费统计"_s});
-    ui_->modeCombo->setCurrentIndex(-1);
+    // The day's category receipts are what every clinic writes: 统 计 counts them unless the
+    // cashier picks the standard items.
+    ui_->modeCombo->setCurrentIndex(stats::PaymentStatisticsForm::ByCategory);
     ui_->cashierEdit->setText(inputs.cashier);
     // The list's columns start under the captions above it.
     const int width = ui_->caption1->minimumWidth();
@@ -49,6 +51,7 @@ void PaymentStatisticsDialog::statistics()
     const QStringList before = form_->lines;
     if (!guarded([&] {
             if (form_->statistics()) showLines();
+            else inform(u"请选择统计方式。"_s);
         })) {
         form_->lines = before;
         inform(u"发生错误!"_s);

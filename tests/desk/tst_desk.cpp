@@ -171,10 +171,10 @@ private slots:
         {
             ScriptRun run(steps(R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"路人甲"},{"choose":"医生","item":"王医生"},)"
                                 R"({"set":"挂号费","to":"5"},{"set":"检查费","to":"30"},{"click":"结帐"}])"));
-            desk.action(u"无病历收费"_s)->trigger();
+            desk.action(u"无病案收费单"_s)->trigger();
             QCOMPARE(run.events(u"error"_s).size(), 0);
             const qint64 sheet = db::toInteger(db::scalar(*c, u"SELECT max(ID) FROM 无病历收费单"_s));
-            QCOMPARE(desk.lastOutcome(), u"无病历收费单 %1 已保存，合计 35.00"_s.arg(sheet));
+            QCOMPARE(desk.lastOutcome(), u"无病案收费单 %1 已保存，合计 35.00"_s.arg(sheet));
         }
 
         // The day's list holds what was written, with its totals.
@@ -255,12 +255,12 @@ private slots:
         {
             ScriptRun run(steps(R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"路人甲"},{"choose":"医生","item":"王医生"},)"
                                 R"({"set":"检查费","to":"30"},{"click":"结帐"},{"reply":"是"}])"));
-            desk.action(u"无病历收费"_s)->trigger();
+            desk.action(u"无病案收费单"_s)->trigger();
             QCOMPARE(run.events(u"error"_s).size(), 0);
         }
         const qint64 sheet = db::toInteger(db::scalar(*c, u"SELECT max(ID) FROM 无病历收费单"_s));
         text = printPreviewed(u"walkin"_s);
-        for (const QString& t : {u"单据号：%1（无病历收费）"_s.arg(sheet), u"姓名：路人甲"_s, u"检查费30.00"_s})
+        for (const QString& t : {u"单据号：%1（无病案收费单）"_s.arg(sheet), u"姓名：路人甲"_s, u"检查费30.00"_s})
             QVERIFY2(text.contains(t), qPrintable(t + u" not in "_s + text));
 
         // Later, from today's list: the walk-in sheet again, marked as a reprint.
@@ -268,11 +268,11 @@ private slots:
         auto* day = qobject_cast<QTableWidget*>(named(&desk, u"今日单据"_s));
         int sheetRow = -1;
         for (int r = 0; r < day->rowCount(); ++r)
-            if (day->item(r, 1)->text() == u"无病历收费单"_s) sheetRow = r;
+            if (day->item(r, 1)->text() == u"无病案收费单"_s) sheetRow = r;
         STEP(app::control::row(day, sheetRow));
         QVERIFY(desk.action(u"补打收据"_s)->isEnabled());
         desk.action(u"补打收据"_s)->trigger();
-        QCOMPARE(desk.lastOutcome(), u"无病历收费单 %1 的补打收据已在打印预览中"_s.arg(sheet));
+        QCOMPARE(desk.lastOutcome(), u"无病案收费单 %1 的补打收据已在打印预览中"_s.arg(sheet));
         text = printPreviewed(u"reprint"_s);
         QVERIFY2(text.contains(u"补打"_s) && text.contains(u"单据号：%1"_s.arg(sheet)), qPrintable(text));
 

@@ -132,10 +132,10 @@ private slots:
              {u"补打"_s, u"收据号：1（标准收费）"_s, u"根管治疗"_s, u"2颗"_s, u"200.00"_s, u"全景片"_s}},
             {"prescription paid from prepayment and cash", "prescription", false,
              {u"收据号：1（处方）"_s, u"阿莫西林 0.25g×24"_s, u"2盒"_s, u"预付费交款"_s, u"30.00"_s, u"6.40"_s}},
-            {"walk-in sheet by categories", "walkin-fee", false, {u"单据号：1（无病历收费）"_s, u"检查费"_s, u"35.00"_s}},
+            {"walk-in sheet by categories", "walkin-fee", false, {u"单据号：1（无病案收费单）"_s, u"检查费"_s, u"35.00"_s}},
             {"walk-in standard sheet, reprinted", "walkin-standard", true,
-             {u"补打"_s, u"单据号：1（无病历标准收费）"_s, u"性别：女 年龄：34"_s, u"洁治"_s}},
-            {"walk-in prescription", "walkin-prescription", false, {u"单据号：1（无病历处方）"_s, u"布洛芬 0.3g×20"_s, u"3盒"_s}},
+             {u"补打"_s, u"单据号：1（无病案标准收费）"_s, u"性别：女 年龄：34"_s, u"洁治"_s}},
+            {"walk-in prescription", "walkin-prescription", false, {u"单据号：1（无病案处方）"_s, u"布洛芬 0.3g×20"_s, u"3盒"_s}},
         };
         for (const QString& backend : testdb::backends())
             for (const auto& [name, kind, reprint, texts] : cases)
@@ -237,8 +237,8 @@ private slots:
             row("unknown receipt", "unknown", u"收据 99 不存在，没有打印"_s);
             row("unpaid receipt", "unpaid", u"收据 1 还没有结帐，没有打印"_s);
             row("paid, payment record missing", "no record", u"收据 1 没有结帐记录，没有打印"_s);
-            row("unknown walk-in sheet", "unknown sheet", u"无病历收费单 99 不存在，没有打印"_s);
-            row("walk-in sheet not paid", "unpaid sheet", u"无病历收费单 1 还没有结帐，没有打印"_s);
+            row("unknown walk-in sheet", "unknown sheet", u"无病案收费单 99 不存在，没有打印"_s);
+            row("walk-in sheet not paid", "unpaid sheet", u"无病案收费单 1 还没有结帐，没有打印"_s);
         }
     }
     void refused()

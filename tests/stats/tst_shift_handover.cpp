@@ -52,7 +52,7 @@ QStringList expected(const QStringList& methods, const QStringList& rest)
     const QStringList names{u"现金"_s, u"预付费交款"_s, u"银行卡刷卡"_s, u"支票"_s,
                             u"转帐"_s, u"消费券/卡"_s,  u"医保支付"_s,  u"新农合支付"_s};
     for (int i = 0; i < names.size(); ++i) lines << names[i] + u'#' + methods.value(i, u"0.00"_s);
-    const QStringList labels{u"合计收款"_s,      u"钱箱现金"_s,      u"收据张数"_s,       u"无病历收费单张数"_s,
+    const QStringList labels{u"合计收款"_s,      u"钱箱现金"_s,      u"收据张数"_s,       u"无病案收费单张数"_s,
                              u"退费张数"_s,      u"退费金额"_s,      u"预付费交款笔数"_s, u"预付费交款金额"_s,
                              u"未结收据张数"_s, u"未结收据金额"_s};
     for (int i = 0; i < labels.size(); ++i) lines << labels[i] + u'#' + rest.value(i);

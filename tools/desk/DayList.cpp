@@ -101,7 +101,7 @@ DayList loadDayList(db::Connection& c, const QDate& day, const QString& cashier)
 
 QString dayTotalsText(const DayList& l)
 {
-    return QStringLiteral("收据 %1 张，无病历收费单 %2 张，合计 %3；未付 %4 张 %5；实收 %6，本人实收 %7")
+    return QStringLiteral("收据 %1 张，无病案收费单 %2 张，合计 %3；未付 %4 张 %5；实收 %6，本人实收 %7")
         .arg(l.receipts)
         .arg(l.walkIns)
         .arg(money::format2(l.billed))

@@ -36,7 +36,7 @@ struct DayList {
 // that day, with their totals; collectedBy counts the money `cashier` took.
 DayList loadDayList(db::Connection& c, const QDate& day, const QString& cashier);
 
-// "收据 5 张，合计 1200.00，未付 2 张 300.00；无病历收费单 2 张；实收 900.00，本人实收 600.00"
+// "收据 5 张，合计 1200.00，未付 2 张 300.00；无病案收费单 2 张；实收 900.00，本人实收 600.00"
 QString dayTotalsText(const DayList& list);
 
 } // namespace desk

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -59,6 +61,28 @@ void setRow(QTableWidget* t, int row, const QStringList& cells, const QList<int>
         t->setItem(row, c, item);
     }
 }
+
+// Calls take on every press of key in w (without Ctrl or Alt); take says whether it used it.
+class KeyHook : public QObject {
+public:
+    KeyHook(QWidget* w, QList<int> keys, std::function<bool()> take) : QObject(w), keys_(std::move(keys)), take_(std::move(take))
+    {
+        w->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress) return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+        return keys_.contains(k->key()) && take_();
+    }
+
+private:
+    QList<int> keys_;
+    std::function<bool()> take_;
+};
 
 // A button that does what the window's action of that name does, enabled with it.
 QPushButton* actionButton(QAction* a, QWidget* parent)
@@ -103,6 +127,11 @@ QWidget* DeskWindow::buildSignInPage()
     go->setMinimumHeight(32);
     connect(go, &QPushButton::clicked, this, [this] { signInChecked(); });
     connect(password_, &QLineEdit::returnPressed, this, [this] { signInChecked(); });
+    // Enter on the cashier's name signs in too (a cashier without a password needs no more).
+    new KeyHook(cashierList_, {Qt::Key_Return, Qt::Key_Enter}, [this] {
+        signInChecked();
+        return true;
+    });
     form->addRow(go);
     signInNote_ = new QLabel(box);
     signInNote_->setAccessibleName(u"签到提示"_s);
@@ -138,10 +167,21 @@ QWidget* DeskWindow::buildWorkPage()
     search_->setPlaceholderText(u"姓名、拼音首字母、病历号、病人编号或电话"_s);
     search_->setClearButtonEnabled(true);
     connect(search_, &QLineEdit::textEdited, this, [this] { searchDelay_->start(); });
-    connect(search_, &QLineEdit::returnPressed, this, [this] {
+    // Enter opens the one patient found; with several, Enter and Down go into the list, where
+    // Enter opens the patient on the row and Up from the first row comes back to the field.
+    auto intoHits = [this] {
+        if (searchDelay_->isActive()) searchNow();
+        if (hitRows_.isEmpty()) return false;
+        hits_->setFocus();
+        hits_->selectRow(0);
+        return true;
+    };
+    connect(search_, &QLineEdit::returnPressed, this, [this, intoHits] {
         searchNow();
         if (hitRows_.size() == 1) openPatient(hitRows_.first().caseNumber);
+        else intoHits();
     });
+    new KeyHook(search_, {Qt::Key_Down}, intoHits);
     connect(search_, &QLineEdit::editingFinished, this, &DeskWindow::searchNow);
     leftLayout->addWidget(search_);
     hits_ = makeTable(left, u"病人列表"_s, {u"病历号"_s, u"姓名"_s, u"病人编号"_s, u"电话"_s});
@@ -150,6 +190,11 @@ QWidget* DeskWindow::buildWorkPage()
     });
     connect(hits_, &QTableWidget::activated, this, [this](const QModelIndex& i) {
         if (i.row() >= 0 && i.row() < hitRows_.size()) openPatient(hitRows_[i.row()].caseNumber);
+    });
+    new KeyHook(hits_, {Qt::Key_Up}, [this] {
+        if (hits_->currentRow() > 0) return false;
+        search_->setFocus();
+        return true;
     });
     leftLayout->addWidget(hits_);
     split->addWidget(left);
@@ -237,7 +282,7 @@ QWidget* DeskWindow::buildDayTab()
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     auto* buttons = new QHBoxLayout;
-    for (const char* a : {"无病历收费", "无病历标准收费", "修改单据", "打印收据", "补打收据", "日结", "刷新"})
+    for (const char* a : {"无病案收费单", "无病案标准收费", "修改单据", "打印收据", "补打收据", "日结", "刷新"})
         buttons->addWidget(actionButton(actions_.value(QString::fromUtf8(a)), page));
     buttons->addStretch();
     layout->addLayout(buttons);
@@ -316,8 +361,11 @@ bool DeskWindow::openPatient(qint64 caseNumber)
         return false;
     }
     if (!page) return false;
-    // Reading the same patient again keeps the doctor the cashier chose.
-    const QString doctor = page_ && page_->caseNumber == caseNumber ? doctor_->currentText() : page->lastDoctor;
+    // Reading the same patient again keeps the doctor the cashier chose and the receipt chosen.
+    const bool again = page_ && page_->caseNumber == caseNumber;
+    const QString doctor = again ? doctor_->currentText() : page->lastDoctor;
+    std::optional<qint64> chosen;
+    if (const auto r = selectedReceipt(); again && r) chosen = r->id;
     page_ = page;
     // The balance as the module gives it to any host.
     balance_ = 0;
@@ -330,11 +378,11 @@ bool DeskWindow::openPatient(qint64 caseNumber)
     }
     doctor_->setCurrentIndex(std::max(0, doctor_->findText(doctor)));
     tabs_->setCurrentIndex(0);
-    showPatient();
+    showPatient(chosen);
     return true;
 }
 
-void DeskWindow::showPatient()
+void DeskWindow::showPatient(std::optional<qint64> chosen)
 {
     const bool has = page_.has_value();
     auto set = [&](const char* label, const QString& v) { fields_.value(QString::fromUtf8(label))->setText(has ? v : QString()); };
@@ -364,9 +412,12 @@ void DeskWindow::showPatient()
             for (int c = 0; c < receipts_->columnCount(); ++c) receipts_->item(r, c)->setForeground(QColor(0xB0, 0x30, 0x20));
     }
     fitColumns(receipts_);
-    // The first unpaid receipt is what the cashier most likely came for.
+    // The receipt chosen before stays chosen wherever it now stands (gone: none); on a page
+    // just opened the first unpaid receipt is what the cashier most likely came for.
+    receipts_->clearSelection();
+    receipts_->setCurrentItem(nullptr);
     for (int r = 0; r < rows.size(); ++r)
-        if (!rows[r].paid) {
+        if (chosen ? rows[r].id == *chosen : !rows[r].paid) {
             receipts_->selectRow(r);
             break;
         }
@@ -375,6 +426,7 @@ void DeskWindow::showPatient()
 
 void DeskWindow::refreshDay()
 {
+    const auto chosen = selectedDayRow();
     try {
         day_ = desk::loadDayList(link_->lookups(), QDate::currentDate(), cashier_);
     } catch (const db::Error& e) {
@@ -385,12 +437,20 @@ void DeskWindow::refreshDay()
     for (int r = 0; r < day_.rows.size(); ++r) {
         const desk::DayRow& d = day_.rows[r];
         setRow(dayTable_, r,
-               {d.time.toString(u"HH:mm"_s), d.walkIn ? u"无病历收费单"_s : u"收据"_s, QString::number(d.id), d.patient,
+               {d.time.toString(u"HH:mm"_s), d.walkIn ? u"无病案收费单"_s : u"收据"_s, QString::number(d.id), d.patient,
                 d.kind, money::format2(d.total), d.paid ? u"已付"_s : u"未付"_s,
                 d.collected != 0 ? money::format2(d.collected) : QString(), d.cashier},
                {5, 7});
     }
     fitColumns(dayTable_);
+    // The document chosen before stays chosen, not the row number it had.
+    dayTable_->clearSelection();
+    dayTable_->setCurrentItem(nullptr);
+    for (int r = 0; chosen && r < day_.rows.size(); ++r)
+        if (day_.rows[r].id == chosen->id && day_.rows[r].walkIn == chosen->walkIn) {
+            dayTable_->selectRow(r);
+            break;
+        }
     dayTotals_->setText(desk::dayTotalsText(day_));
     updateActions();
 }
@@ -440,8 +500,8 @@ void DeskWindow::updateActions()
     enable("补打收据", printable);
     enable("登记病人", true);
     enable("修改病人信息", page_.has_value());
-    enable("无病历收费", true);
-    enable("无病历标准收费", true);
+    enable("无病案收费单", true);
+    enable("无病案标准收费", true);
     enable("修改单据", dayRow && dayRow->walkIn && dayRow->kind != u"处方"_s);
     enable("预付费交款", page_ && page_->account > 0);
     enable("交班", true);

@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     desk.signIn(QStringLiteral("马丽"));
     // A little of the day's work first: a walk-in patient's sheet, and case 1012's receipt settled.
     QTemporaryDir scripts;
-    scripted(desk, scripts, QStringLiteral("无病历收费"),
+    scripted(desk, scripts, QStringLiteral("无病案收费单"),
              R"([{"dialog":"无病案收费单"},{"set":"患者姓名","to":"赵大海"},{"choose":"医生","item":"张明华"},)"
              R"({"set":"挂号费","to":"5"},{"set":"检查费","to":"30"},{"click":"结帐"},{"reply":"否"}])");
     desk.openPatient(1012);
@@ -91,7 +91,7 @@ int main(int argc, char** argv)
     // The walk-in sheet's receipt page, reprinted from today's list, in the print preview.
     auto* day = qobject_cast<QTableWidget*>(app::control::find(&desk, QStringLiteral("今日单据")));
     for (int r = day->rowCount() - 1; r >= 0; --r)
-        if (day->item(r, 1)->text() == QStringLiteral("无病历收费单")) {
+        if (day->item(r, 1)->text() == QStringLiteral("无病案收费单")) {
             app::control::row(day, r);
             break;
         }

@@ -108,8 +108,8 @@ void DeskWindow::buildMenusAndActions()
         {"结帐", "", QKeySequence(Qt::Key_F5), "收费", true},
         {"重新结帐", "", QKeySequence(), "收费", false},
         {"查看", "", QKeySequence(Qt::Key_F6), "收费", true},
-        {"无病历收费", "PayForNoCard", QKeySequence(Qt::Key_F7), "收费", true},
-        {"无病历标准收费", "StandartPayForNoCard", QKeySequence(Qt::Key_F8), "收费", true},
+        {"无病案收费单", "PayForNoCard", QKeySequence(Qt::Key_F7), "收费", true},
+        {"无病案标准收费", "StandartPayForNoCard", QKeySequence(Qt::Key_F8), "收费", true},
         {"修改单据", "", QKeySequence(), "收费", false},
         {"打印收据", "", QKeySequence(u"Ctrl+P"_s), "收费", true},
         {"补打收据", "", QKeySequence(u"Ctrl+Shift+P"_s), "收费", false},
@@ -164,8 +164,8 @@ void DeskWindow::buildMenusAndActions()
     on("结帐", [this] { settle(false); });
     on("重新结帐", [this] { settle(true); });
     on("查看", [this] { viewReceipt(); });
-    on("无病历收费", [this] { walkIn(u"PayForNoCard"_s, 0); });
-    on("无病历标准收费", [this] { walkIn(u"StandartPayForNoCard"_s, 0); });
+    on("无病案收费单", [this] { walkIn(u"PayForNoCard"_s, 0); });
+    on("无病案标准收费", [this] { walkIn(u"StandartPayForNoCard"_s, 0); });
     on("修改单据", [this] { correctWalkIn(); });
     for (const bool reprint : {false, true})
         on(reprint ? "补打收据" : "打印收据", [this, reprint] {

@@ -57,7 +57,8 @@ private:
     void buildStatusBar();
 
     void reloadCashiers();
-    void showPatient();
+    // chosen: the receipt to keep chosen (by ID); none: the first unpaid one.
+    void showPatient(std::optional<qint64> chosen = std::nullopt);
     void refreshDay();
     void refreshAll();
     void updateActions();

@@ -25,11 +25,11 @@ QString settleOutcome(db::Connection& c, qint64 id)
 
 QString walkInOutcome(db::Connection& c, qint64 id, bool confirmed)
 {
-    if (!confirmed || id <= 0) return QStringLiteral("无病历收费单没有保存");
+    if (!confirmed || id <= 0) return QStringLiteral("无病案收费单没有保存");
     db::Query q(c, QStringLiteral("SELECT 合计 FROM 无病历收费单 WHERE ID = ?"), {id});
     q.exec();
-    if (!q.next()) return QStringLiteral("无病历收费单 %1 不存在").arg(id);
-    return QStringLiteral("无病历收费单 %1 已保存，合计 %2").arg(id).arg(money::format2(q.number(0)));
+    if (!q.next()) return QStringLiteral("无病案收费单 %1 不存在").arg(id);
+    return QStringLiteral("无病案收费单 %1 已保存，合计 %2").arg(id).arg(money::format2(q.number(0)));
 }
 
 } // namespace desk

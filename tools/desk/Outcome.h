@@ -12,7 +12,7 @@ QString receiptOutcome(db::Connection& c, const QString& what, qint64 id, bool c
 // After a checkout: "收据 18 已结帐，实收 150.00" when the receipt is now paid, else that it
 // was not settled.
 QString settleOutcome(db::Connection& c, qint64 id);
-// After a walk-in dialog: "无病历收费单 5 已保存，合计 35.00", or that nothing was saved.
+// After a walk-in dialog: "无病案收费单 5 已保存，合计 35.00", or that nothing was saved.
 QString walkInOutcome(db::Connection& c, qint64 id, bool confirmed);
 
 } // namespace desk

@@ -30,6 +30,23 @@ SearchStep byPrefix(const db::Connection& c, const QString& expr, const QString&
             {prefix, prefix + beyond, limit}};
 }
 
+// Phones whose last digits are these: a prefix of the reversed phone the triggers keep.
+SearchStep byPhoneEnding(const db::Connection& c, const QString& digits, int limit)
+{
+    QString reversed;
+    for (auto it = digits.crbegin(); it != digits.crend(); ++it) reversed += *it;
+    return byPrefix(c, QStringLiteral("电话反序"), reversed, limit);
+}
+
+// Names with the text inside them (not at their start): a prefix of one of the name's endings.
+SearchStep byNamePart(const db::Connection& c, const QString& lower, int limit)
+{
+    const QString e = bytewise(c, QStringLiteral("f.片段"));
+    return {QStringLiteral("SELECT k.病历号, k.病人编号, k.病人姓名, k.电话 FROM 姓名片段表 f JOIN 病历卡表 k ON k.病历号 = f.病历号 WHERE ") +
+                e + QStringLiteral(" >= ? AND ") + e + QStringLiteral(" < ? ORDER BY ") + e + QStringLiteral(" LIMIT ?"),
+            {lower, lower + beyond, limit}};
+}
+
 } // namespace
 
 QList<SearchStep> searchSteps(const db::Connection& c, const QString& text, int limit)
@@ -49,12 +66,15 @@ QList<SearchStep> searchSteps(const db::Connection& c, const QString& text, int 
         const qint64 caseNumber = t.toLongLong(&ok);
         if (ok && caseNumber <= std::numeric_limits<qint32>::max()) steps << SearchStep{columns + QStringLiteral("病历号 = ? LIMIT ?"), {caseNumber, limit}};
         steps << byPrefix(c, QStringLiteral("电话"), t, limit);
+        steps << byPhoneEnding(c, t, limit);
         steps << byPrefix(c, QStringLiteral("lower(病人编号)"), lower, limit);
     } else if (latin) {
         steps << byPrefix(c, QStringLiteral("拼音码"), lower, limit);
         steps << byPrefix(c, QStringLiteral("lower(病人编号)"), lower, limit);
+        steps << byNamePart(c, lower, limit);
     } else {
         steps << byPrefix(c, QStringLiteral("病人姓名"), t, limit);
+        steps << byNamePart(c, lower, limit);
     }
     return steps;
 }

@@ -13,9 +13,10 @@ struct PatientHit {
     QString phone;
 };
 
-// The patients a cashier means while typing: digits find the case number exactly and the
-// phones and patient numbers that begin with them; Latin letters the pinyin initials and
-// patient numbers that begin with them; anything else the names that begin with the text.
+// The patients a cashier means while typing: digits find the case number exactly, the phones
+// that begin or end with them and the patient numbers that begin with them; Latin letters the
+// pinyin initials and patient numbers that begin with them; anything else the names that begin
+// with the text. Any text but digits also finds the names it is a part of.
 // Every look-up is one range of an index and stops at limit rows, so the answer takes the
 // same time on a clinic of any size. Case numbers first, then as the indexes give them.
 QList<PatientHit> searchPatients(db::Connection& c, const QString& text, int limit = 50);
