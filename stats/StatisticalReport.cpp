@@ -58,23 +58,16 @@ QStringList accountStatement(db::Connection& c, const receipt::CategoryLabels& l
     // One statement per slice: the sums of both tables and the invoices of the paid receipts.
     // Voided counts of slices add up: an invoice number is issued for one receipt, and the
     // slices' receipts are disjoint.
-    // The statement is the named cashier's account: it counts what that cashier took in (the
-    // sheets and settled receipts that name them as 收款人) and the invoices of those receipts.
-    // Without a name it is the whole clinic's.
-    const bool ofCashier = !r.operatorName.trimmed().isEmpty();
-    const QString mine = ofCashier ? u" AND "_s + db::sameText(u"收款人"_s) : QString();
-    const QString mineX = ofCashier ? u" AND "_s + db::sameText(u"x.收款人"_s) : QString();
-    const QString sql = u"SELECT * FROM (SELECT %1 FROM 无病历收费单 WHERE %2%5) w, "
-                        u"(SELECT %1 FROM 收费收据表 WHERE %2 AND %3%5) r, "
+    const QString sql = u"SELECT * FROM (SELECT %1 FROM 无病历收费单 WHERE %2) w, "
+                        u"(SELECT %1 FROM 收费收据表 WHERE %2 AND %3) r, "
                         u"(SELECT MIN(t.TicketID) AS lo, MAX(t.TicketID) AS hi, "
                         u"COUNT(DISTINCT CASE WHEN t.IsUsed=1 THEN t.TicketID END) AS voided "
                         u"FROM 收费收据表 x JOIN ShandongTicket_Table t ON t.ReceiptID = x.ID "
-                        u"WHERE %4 AND rtrim(x.付款)='已付'%6) k"_s.arg(sumList(), DayRange::condition(), paid,
-                                                                        DayRange::condition(u"x.日期"_s), mine, mineX);
-    const QVariantList who = ofCashier ? QVariantList{r.operatorName} : QVariantList{};
+                        u"WHERE %4 AND rtrim(x.付款)='已付') k"_s.arg(sumList(), DayRange::condition(), paid,
+                                                                      DayRange::condition(u"x.日期"_s));
     eachSlice(r, progress, [&](const DayRange& slice) {
         db::Query q(c, sql);
-        q.bindAll(slice.values() + who + slice.values() + who + slice.values() + who).exec();
+        q.bindAll(slice.values() + slice.values() + slice.values()).exec();
         if (!q.next()) return;
         addRow(sums, q, 0);
         addRow(sums, q, ReportColumns);

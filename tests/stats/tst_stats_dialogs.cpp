@@ -113,7 +113,7 @@ private Q_SLOTS:
         const QString pdf = dir.filePath(u"out.pdf"_s);
         ScriptRun run(script, pdf);
         const int32_t got = exportName == QLatin1String("SDTableStatic")
-            ? SDTableStatic(host.conn, "康华", "张收款")
+            ? SDTableStatic(host.conn, "康华", "刘会计")
             : HEBEITableStatic(host.conn, "第一门诊部", "张收款");
         QCOMPARE(QString::fromUtf8(CalvaneUiScriptError()), QString());
         QCOMPARE(int(got), 0);
