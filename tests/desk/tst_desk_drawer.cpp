@@ -115,10 +115,11 @@ private Q_SLOTS:
         STEP(app::control::row(receipts, 0));
         {
             ScriptRun run(steps(R"([{"dialog":"收费结帐"},{"set":"收款","to":"100"},{"click":"结帐"},)"
-                                R"({"set":"收款","to":"200"},{"click":"结帐"}])"));
+                                R"({"set":"收款","to":"200"},{"click":"结帐"},{"reply":"否"}])"));
             desk.action(u"结帐"_s)->trigger();
             QCOMPARE(run.events(u"error"_s).size(), 0);
-            QCOMPARE(messages(run), (QStringList{settle::kTenderedTooLow.arg(u"150.50"_s), u"收据结帐成功!"_s}));
+            QCOMPARE(messages(run), (QStringList{settle::kTenderedTooLow.arg(u"150.50"_s), u"收据结帐成功!"_s,
+                                                 u"是否打印？如打印请按“是”，否则，按“否”!"_s}));
         }
         QCOMPARE(db::toNumber(db::scalar(*c, u"SELECT 收款金额 FROM 病历收费单"_s)), 150.5);
 

@@ -186,7 +186,7 @@ private slots:
                 << uR"([{"dialog":"收费结帐"},{"key":"日期","press":"Enter"},{"key":"日期","press":"Esc"}])"_s
                 << u"未付"_s << QString() << 1;
             QTest::addRow("%s: Enter in an amount settles", qPrintable(b))
-                << b << u"结帐"_s << uR"([{"dialog":"收费结帐"},{"key":"实收金额","press":"Enter"}])"_s << u"已付"_s
+                << b << u"结帐"_s << uR"([{"dialog":"收费结帐"},{"key":"实收金额","press":"Enter"},{"reply":"否"}])"_s << u"已付"_s
                 << QString() << 1;
             QTest::addRow("%s: Enter after a voucher number verifies it", qPrintable(b))
                 << b << u"结帐"_s
