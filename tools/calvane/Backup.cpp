@@ -126,8 +126,13 @@ void refuseOverReceipts(db::Connection& c, bool force, const QString& what)
 QMap<QString, QString> clinicTables(db::Connection& c)
 {
     QMap<QString, QString> tables;
-    for (const QString& t : c.database().tables(QSql::Tables))
-        if (!t.startsWith(QLatin1String("sqlite_"))) tables.insert(t.toLower(), t);
+    for (const QString& t : c.database().tables(QSql::Tables)) {
+        // The prepaid accounts' sums are not copied: the target's triggers keep them as the
+        // movements come in, and a copied sum would count every movement twice.
+        if (t.startsWith(QLatin1String("sqlite_")) || t.compare(QLatin1String("PrePaySum_Table"), Qt::CaseInsensitive) == 0)
+            continue;
+        tables.insert(t.toLower(), t);
+    }
     return tables;
 }
 
