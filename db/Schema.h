@@ -1,5 +1,6 @@
 #pragma once
 #include "db/Connection.h"
+#include <QList>
 
 // The clinic schema, built by numbered migrations. Only `calvane init` (and tests) migrate:
 // the module itself never creates tables while it runs.
@@ -7,10 +8,12 @@ namespace db::schema {
 
 // The newest migration this build knows.
 int latestVersion();
+// The numbers of every migration this build knows, in order (numbers may skip).
+QList<int> knownVersions();
 // The migration the database is at; 0 for a database that has none.
 int currentVersion(Connection& c);
-// Applies every migration newer than the database's up to upTo, each in its own transaction
-// (tests stop short of the newest to see an upgrade of rows written before it).
-void migrate(Connection& c, int upTo = latestVersion());
+// Applies every migration the database has not had, each in its own transaction; with upTo,
+// only those numbered up to it (tests build an older database that way).
+void migrate(Connection& c, int upTo = 0);
 
 } // namespace db::schema

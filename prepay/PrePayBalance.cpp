@@ -1,67 +1,129 @@
 #include "prepay/PrePayBalance.h"
+#include "common/Money.h"
 #include "db/Query.h"
 #include "db/TolerantRead.h"
 #include "prepay/Failure.h"
+#include <QRegularExpression>
 #include <exception>
 
 namespace prepay {
 
 namespace {
 
+// Whether a read failed because the database keeps no sums: a clinic database this program has
+// not upgraded. Such a database is read the old way, by summing the movements.
+bool noSumsKept(const std::exception& e)
+{
+    // SQLite's and PostgreSQL's words for a missing table (the statement's text, which follows
+    // the message, names the table too and must not count).
+    static const QRegularExpression missing(QStringLiteral("no such table: PrePaySum_Table|relation \"PrePaySum_Table\" does not exist"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return missing.match(QString::fromUtf8(e.what())).hasMatch();
+}
+
+struct Sum {
+    QString kept;  // from the account's sums: one row, whatever the history
+    QString resum; // summing the movements themselves, for a database that keeps no sums
+};
+
 // One sum of the account, read on its own: a sum that cannot be read (a column an older
 // clinic database lacks, say) counts 0 and leaves the others as they are.
-double sumOf(db::Connection& c, const QString& sql, const QVariantList& values, QString* failure)
+double sumOf(db::Connection& c, const Sum& s, const QVariantList& keptValues, const QVariantList& resumValues,
+             QString* failure)
 {
+    const auto read = [&](const QString& sql, const QVariantList& values) {
+        db::Query q(c, sql);
+        q.bindAll(values);
+        q.exec();
+        return q.next() ? q.number(QStringLiteral("TotalMoney")) : 0.0;
+    };
     double sum = 0.0;
-    db::tolerantRead(
-        c,
-        [&] {
-            db::Query q(c, sql);
-            q.bindAll(values);
-            q.exec();
-            sum = q.next() ? q.number(QStringLiteral("TotalMoney")) : 0.0;
-        },
-        [&](const std::exception& e) {
+    bool noSums = false;
+    db::tolerantRead(c, [&] { sum = read(s.kept, keptValues); }, [&](const std::exception& e) {
+        sum = 0.0;
+        if (noSumsKept(e)) noSums = true;
+        else noteFailure(failure, e);
+    });
+    if (noSums)
+        db::tolerantRead(c, [&] { sum = read(s.resum, resumValues); }, [&](const std::exception& e) {
             sum = 0.0;
             noteFailure(failure, e);
         });
     return sum;
 }
 
-const QString deposits =
-    QStringLiteral("SELECT Sum(PrePay_Money) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=0");
-const QString depositBonus =
-    QStringLiteral("SELECT Sum(PreferMoney) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=0");
-const QString withdrawals =
-    QStringLiteral("SELECT Sum(PrePay_Money) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=1");
-const QString withdrawalBonus =
-    QStringLiteral("SELECT Sum(PreferMoney) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=1");
-const QString uses = QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table WHERE PrePayer_ID=?");
-const QString otherUses = QStringLiteral(
-    "SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table WHERE PrePayer_ID=? AND PaySheetID <> ?");
+double sumOf(db::Connection& c, const Sum& s, qint32 account, QString* failure)
+{
+    return sumOf(c, s, {account}, {account}, failure);
+}
+
+QString keptSum(const char* column)
+{
+    return QStringLiteral("SELECT %1 AS TotalMoney FROM PrePaySum_Table WHERE PrePayer_ID=?").arg(QLatin1String(column));
+}
+
+const Sum deposits{keptSum("Deposits"),
+                   QStringLiteral("SELECT Sum(PrePay_Money) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=0")};
+const Sum depositBonus{keptSum("DepositBonus"),
+                       QStringLiteral("SELECT Sum(PreferMoney) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=0")};
+const Sum withdrawals{keptSum("Withdrawals"),
+                      QStringLiteral("SELECT Sum(PrePay_Money) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=1")};
+const Sum withdrawalBonus{keptSum("WithdrawalBonus"),
+                          QStringLiteral("SELECT Sum(PreferMoney) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=1")};
+const Sum uses{keptSum("Used"),
+               QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table WHERE PrePayer_ID=?")};
+// Every use but those of one payment record and those with none (NULL <> N is not true): the
+// record's own uses are few, found by the index on (PrePayer_ID, PaySheetID).
+const QString sheetUses =
+    QStringLiteral("COALESCE((SELECT SUM(Payed_Money) FROM PrePayUseReg_Table WHERE PrePayer_ID=? AND PaySheetID=?),0)");
+const Sum otherUses{QStringLiteral("SELECT Used - UsedNoSheet - ") + sheetUses
+                        + QStringLiteral(" AS TotalMoney FROM PrePaySum_Table WHERE PrePayer_ID=?"),
+                    QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table WHERE PrePayer_ID=? AND PaySheetID <> ?")};
+
+// Kept sums move by adding and taking off binary fractions: an account whose movements net to
+// nothing can hold -0.0000000000017 where a re-sum would hold 0. Balances are amounts, so they
+// are handed out at the fen, and "nothing left" stays nothing.
+double atTheFen(double yuan) { return money::round2(yuan) + 0.0; } // + 0.0: no "-0" either
+
+double movedIn(db::Connection& c, qint32 account, QString* failure)
+{
+    const double in = sumOf(c, deposits, account, failure);
+    const double inBonus = sumOf(c, depositBonus, account, failure);
+    const double out = sumOf(c, withdrawals, account, failure);
+    const double outBonus = sumOf(c, withdrawalBonus, account, failure);
+    return (inBonus + in) - (out + outBonus);
+}
 
 } // namespace
 
 double GetPrePayTotalMoney(db::Connection& c, qint32 account, QString* failure)
 {
-    const double in = sumOf(c, deposits, {account}, failure);
-    const double inBonus = sumOf(c, depositBonus, {account}, failure);
-    const double out = sumOf(c, withdrawals, {account}, failure);
-    const double outBonus = sumOf(c, withdrawalBonus, {account}, failure);
-    const double used = sumOf(c, uses, {account}, failure);
-    return (inBonus + in) - (out + outBonus) - used;
+    const double moved = movedIn(c, account, failure);
+    return atTheFen(moved - sumOf(c, uses, account, failure));
 }
 
 double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 paySheet, QString* failure)
 {
     // The bonus counts as in the whole balance: a settlement that spent bonus money must find
     // it again when it is re-settled, or an unchanged re-settlement would be refused.
-    const double in = sumOf(c, deposits, {account}, failure);
-    const double inBonus = sumOf(c, depositBonus, {account}, failure);
-    const double out = sumOf(c, withdrawals, {account}, failure);
-    const double outBonus = sumOf(c, withdrawalBonus, {account}, failure);
-    const double used = sumOf(c, otherUses, {account, paySheet}, failure);
-    return (inBonus + in) - (out + outBonus) - used;
+    const double moved = movedIn(c, account, failure);
+    return atTheFen(moved - sumOf(c, otherUses, {account, paySheet, account}, {account, paySheet}, failure));
+}
+
+double UsablePrePay(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet)
+{
+    QString sql = QStringLiteral("SELECT Deposits + DepositBonus - Withdrawals - WithdrawalBonus - Used");
+    QVariantList values;
+    if (exceptSheet) {
+        sql += QStringLiteral(" + UsedNoSheet + ") + sheetUses;
+        values << account << *exceptSheet;
+    }
+    sql += QStringLiteral(" AS Usable FROM PrePaySum_Table WHERE PrePayer_ID=?");
+    values << account;
+    db::Query q(c, sql);
+    q.bindAll(values);
+    q.exec();
+    return atTheFen(q.next() ? q.number(0) : 0.0);
 }
 
 } // namespace prepay

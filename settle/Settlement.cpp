@@ -3,6 +3,7 @@
 #include "db/ICCard.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
+#include "prepay/PrePayBalance.h"
 #include "prepay/PrePayUse.h"
 #include "settle/PaymentRecord.h"
 #include "settle/StoredAmounts.h"
@@ -140,25 +141,6 @@ qint64 writeRecord(db::Connection& c, const SettlementRequest& r)
     }
 }
 
-// What the account holds for this settlement, by the balance rules of the prepayment check: all
-// movements and bonuses less every use, a re-settlement leaving out its own record's use. One
-// statement, and unlike the dialog's reading a sum that cannot be read fails the settlement
-// instead of counting 0.
-double usablePrePayment(db::Connection& c, qint32 account, bool resettle, qint64 paySheet)
-{
-    const QString movements =
-        u"COALESCE(SUM(CASE WHEN PrePay_IO=0 THEN COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)"
-        " WHEN PrePay_IO=1 THEN -(COALESCE(PrePay_Money,0)+COALESCE(PreferMoney,0)) END),0)"_s;
-    const QString uses = resettle ? u" AND PaySheetID<>?"_s : QString();
-    db::Query q(c, u"SELECT (SELECT "_s + movements + u" FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO IN (0,1))"
-                       " - (SELECT COALESCE(SUM(Payed_Money),0) FROM PrePayUseReg_Table WHERE PrePayer_ID=?"_s + uses
-                       + u") AS Usable"_s);
-    q.bind(account).bind(account);
-    if (resettle) q.bind(paySheet);
-    q.exec();
-    return q.next() ? q.number(0) : 0.0;
-}
-
 // The balance the payment dialog showed may be gone: another desk can have paid from the same
 // account since. Read it again under a lock on the account (SQLite's transaction already holds
 // the database's write lock) and refuse an overdraw.
@@ -173,7 +155,7 @@ void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 payShee
                            {r.prepayAccount});
             lock.exec();
             found = lock.next();
-            if (found) usable = usablePrePayment(c, r.prepayAccount, r.resettle, paySheet);
+            if (found) usable = prepay::UsablePrePay(c, r.prepayAccount, r.resettle ? std::optional<qint64>(paySheet) : std::nullopt);
         } catch (const db::Error& e) {
             throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, e.message()};
         }

@@ -18,39 +18,41 @@ INSERT INTO 序数表 (n) SELECT a.d * 8 + b.d + 1 FROM
   (SELECT 0 AS d UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION ALL SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7) a,
   (SELECT 0 AS d UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION ALL SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7) b;
 
+--@sqlite
 -- SQLite: a trigger cannot call a function of ours (a host's own SQLite would not have it),
 -- so the reversal is spelled out. The update trigger also repairs a 电话反序 written by hand;
 -- its WHERE stops it when it would change nothing, so it ends even with recursive triggers.
-{SQLITE} CREATE TRIGGER tr_病历卡表_电话反序_insert AFTER INSERT ON 病历卡表 BEGIN
+CREATE TRIGGER tr_病历卡表_电话反序_insert AFTER INSERT ON 病历卡表 BEGIN
   UPDATE 病历卡表 SET 电话反序 = replace(replace(substr(NEW.电话,-1,1)||substr(NEW.电话,-2,1)||substr(NEW.电话,-3,1)||substr(NEW.电话,-4,1)||substr(NEW.电话,-5,1)||substr(NEW.电话,-6,1)||substr(NEW.电话,-7,1)||substr(NEW.电话,-8,1)||substr(NEW.电话,-9,1)||substr(NEW.电话,-10,1)||substr(NEW.电话,-11,1)||substr(NEW.电话,-12,1)||substr(NEW.电话,-13,1)||substr(NEW.电话,-14,1)||substr(NEW.电话,-15,1)||substr(NEW.电话,-16,1)||substr(NEW.电话,-17,1)||substr(NEW.电话,-18,1)||substr(NEW.电话,-19,1)||substr(NEW.电话,-20,1)||substr(NEW.电话,-21,1)||substr(NEW.电话,-22,1)||substr(NEW.电话,-23,1)||substr(NEW.电话,-24,1)||substr(NEW.电话,-25,1)||substr(NEW.电话,-26,1)||substr(NEW.电话,-27,1)||substr(NEW.电话,-28,1)||substr(NEW.电话,-29,1)||substr(NEW.电话,-30,1)||substr(NEW.电话,-31,1)||substr(NEW.电话,-32,1), '-', ''), ' ', '') WHERE 病历号 = NEW.病历号;
 END;
-{SQLITE} CREATE TRIGGER tr_病历卡表_电话反序_update AFTER UPDATE OF 电话, 电话反序 ON 病历卡表 BEGIN
+CREATE TRIGGER tr_病历卡表_电话反序_update AFTER UPDATE OF 电话, 电话反序 ON 病历卡表 BEGIN
   UPDATE 病历卡表 SET 电话反序 = replace(replace(substr(NEW.电话,-1,1)||substr(NEW.电话,-2,1)||substr(NEW.电话,-3,1)||substr(NEW.电话,-4,1)||substr(NEW.电话,-5,1)||substr(NEW.电话,-6,1)||substr(NEW.电话,-7,1)||substr(NEW.电话,-8,1)||substr(NEW.电话,-9,1)||substr(NEW.电话,-10,1)||substr(NEW.电话,-11,1)||substr(NEW.电话,-12,1)||substr(NEW.电话,-13,1)||substr(NEW.电话,-14,1)||substr(NEW.电话,-15,1)||substr(NEW.电话,-16,1)||substr(NEW.电话,-17,1)||substr(NEW.电话,-18,1)||substr(NEW.电话,-19,1)||substr(NEW.电话,-20,1)||substr(NEW.电话,-21,1)||substr(NEW.电话,-22,1)||substr(NEW.电话,-23,1)||substr(NEW.电话,-24,1)||substr(NEW.电话,-25,1)||substr(NEW.电话,-26,1)||substr(NEW.电话,-27,1)||substr(NEW.电话,-28,1)||substr(NEW.电话,-29,1)||substr(NEW.电话,-30,1)||substr(NEW.电话,-31,1)||substr(NEW.电话,-32,1), '-', ''), ' ', '')
     WHERE 病历号 = NEW.病历号 AND 电话反序 IS NOT replace(replace(substr(NEW.电话,-1,1)||substr(NEW.电话,-2,1)||substr(NEW.电话,-3,1)||substr(NEW.电话,-4,1)||substr(NEW.电话,-5,1)||substr(NEW.电话,-6,1)||substr(NEW.电话,-7,1)||substr(NEW.电话,-8,1)||substr(NEW.电话,-9,1)||substr(NEW.电话,-10,1)||substr(NEW.电话,-11,1)||substr(NEW.电话,-12,1)||substr(NEW.电话,-13,1)||substr(NEW.电话,-14,1)||substr(NEW.电话,-15,1)||substr(NEW.电话,-16,1)||substr(NEW.电话,-17,1)||substr(NEW.电话,-18,1)||substr(NEW.电话,-19,1)||substr(NEW.电话,-20,1)||substr(NEW.电话,-21,1)||substr(NEW.电话,-22,1)||substr(NEW.电话,-23,1)||substr(NEW.电话,-24,1)||substr(NEW.电话,-25,1)||substr(NEW.电话,-26,1)||substr(NEW.电话,-27,1)||substr(NEW.电话,-28,1)||substr(NEW.电话,-29,1)||substr(NEW.电话,-30,1)||substr(NEW.电话,-31,1)||substr(NEW.电话,-32,1), '-', ''), ' ', '');
 END;
 -- An INSERT OR REPLACE deletes the old row without firing delete triggers: the insert trigger
 -- clears the case's fragments before it writes them.
-{SQLITE} CREATE TRIGGER tr_病历卡表_姓名片段_insert AFTER INSERT ON 病历卡表 BEGIN
+CREATE TRIGGER tr_病历卡表_姓名片段_insert AFTER INSERT ON 病历卡表 BEGIN
   DELETE FROM 姓名片段表 WHERE 病历号 = NEW.病历号;
   INSERT INTO 姓名片段表 (病历号, 片段) SELECT NEW.病历号, lower(substr(NEW.病人姓名, n)) FROM 序数表 WHERE n >= 2 AND n <= length(NEW.病人姓名);
 END;
-{SQLITE} CREATE TRIGGER tr_病历卡表_姓名片段_update AFTER UPDATE OF 病历号, 病人姓名 ON 病历卡表 BEGIN
+CREATE TRIGGER tr_病历卡表_姓名片段_update AFTER UPDATE OF 病历号, 病人姓名 ON 病历卡表 BEGIN
   DELETE FROM 姓名片段表 WHERE 病历号 = OLD.病历号 OR 病历号 = NEW.病历号;
   INSERT INTO 姓名片段表 (病历号, 片段) SELECT NEW.病历号, lower(substr(NEW.病人姓名, n)) FROM 序数表 WHERE n >= 2 AND n <= length(NEW.病人姓名);
 END;
-{SQLITE} CREATE TRIGGER tr_病历卡表_姓名片段_delete AFTER DELETE ON 病历卡表 BEGIN
+CREATE TRIGGER tr_病历卡表_姓名片段_delete AFTER DELETE ON 病历卡表 BEGIN
   DELETE FROM 姓名片段表 WHERE 病历号 = OLD.病历号;
 END;
 
+--@postgresql
 -- PostgreSQL: the same rows, computed before the row is stored (电话反序) and after it (片段).
-{POSTGRESQL} CREATE FUNCTION 病历卡表_电话反序() RETURNS trigger LANGUAGE plpgsql AS $$
+CREATE FUNCTION 病历卡表_电话反序() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
   NEW.电话反序 := replace(replace(left(reverse(NEW.电话), 32), '-', ''), ' ', '');
   RETURN NEW;
 END $$;
-{POSTGRESQL} CREATE TRIGGER tr_病历卡表_电话反序 BEFORE INSERT OR UPDATE ON 病历卡表
+CREATE TRIGGER tr_病历卡表_电话反序 BEFORE INSERT OR UPDATE ON 病历卡表
   FOR EACH ROW EXECUTE FUNCTION 病历卡表_电话反序();
-{POSTGRESQL} CREATE FUNCTION 病历卡表_姓名片段() RETURNS trigger LANGUAGE plpgsql AS $$
+CREATE FUNCTION 病历卡表_姓名片段() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
   IF TG_OP <> 'INSERT' THEN
     DELETE FROM 姓名片段表 WHERE 病历号 = OLD.病历号;
@@ -61,8 +63,9 @@ BEGIN
   END IF;
   RETURN NULL;
 END $$;
-{POSTGRESQL} CREATE TRIGGER tr_病历卡表_姓名片段 AFTER INSERT OR DELETE OR UPDATE OF 病历号, 病人姓名 ON 病历卡表
+CREATE TRIGGER tr_病历卡表_姓名片段 AFTER INSERT OR DELETE OR UPDATE OF 病历号, 病人姓名 ON 病历卡表
   FOR EACH ROW EXECUTE FUNCTION 病历卡表_姓名片段();
 
+--@all
 -- The cases already registered: touching the columns lets the triggers fill both.
 UPDATE 病历卡表 SET 病人姓名 = 病人姓名, 电话 = 电话;

@@ -238,8 +238,9 @@ private slots:
     {
         QFETCH(QString, backend);
         auto c = testdb::open(backend, false);
-        db::schema::migrate(*c, db::schema::latestVersion() - 1);
-        QCOMPARE(db::schema::currentVersion(*c), db::schema::latestVersion() - 1);
+        // Version 6: the last before the search by phone ending and name part.
+        db::schema::migrate(*c, 6);
+        QCOMPARE(db::schema::currentVersion(*c), 6);
         addCase(*c, 1, u"P001"_s, u"张伟华"_s, u"13900001111"_s);
         addCase(*c, 2, u"P002"_s, u"李娜"_s, QString());
         db::schema::migrate(*c);
