@@ -38,6 +38,14 @@ QStringList InitCombox(Connection& c, const QString& table, const QString& field
     return listOf(q);
 }
 
+QStringList InitComboxWhere(Connection& c, const QString& table, const QString& field, const QString& condition)
+{
+    checkIdentifier(table);
+    checkIdentifier(field);
+    Query q(c, QStringLiteral("SELECT %1 AS v FROM %2 WHERE %3").arg(field, table, condition));
+    return listOf(q);
+}
+
 QStringList InitComboxForSpecial(Connection& c, const QString& table, const QString& field,
                                  const QString& filterField, const QString& filterValue)
 {

@@ -1,5 +1,6 @@
 #include "receipt/Catalogue.h"
 #include "common/Money.h"
+#include "db/ListFillers.h"
 #include "db/Query.h"
 #include "receipt/ClinicText.h"
 #include <QSet>
@@ -38,6 +39,11 @@ std::optional<CatalogueItem> firstItem(db::Connection& c, const QString& where, 
 }
 
 } // namespace
+
+QStringList OfferedClasses(db::Connection& c)
+{
+    return db::InitComboxWhere(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类"), QStringLiteral("coalesce(停用,0)=0"));
+}
 
 QString catalogueItemText(const QString& name, const QString& unit, double price, qint64 id)
 {

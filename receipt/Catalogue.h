@@ -28,6 +28,8 @@ qint64 catalogueItemId(const QString& nodeText);
 // The item behind a tree node's text; nothing for a class or department node.
 std::optional<CatalogueItem> itemOfNodeText(db::Connection& c, const QString& nodeText);
 
+// The classes of the items still offered (the 类别 list of the item dialogs).
+QStringList OfferedClasses(db::Connection& c);
 // Item names of a class, in catalogue (ID) order.
 QStringList ItemsOfClass(db::Connection& c, const QString& className);
 // One item by class and name (the first in ID order).

@@ -76,7 +76,7 @@ void StandardReceiptForm::open()
     entry.discount = entry.itemRate;
 
     optionalRead([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
-    optionalRead([&] { classes = db::InitCombox(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类")); });
+    optionalRead([&] { classes = OfferedClasses(c); });
     optionalRead([&] { FillNurseList(c, nurses); });
     optionalRead([&] { refundVisible = RefundSwitchVisible(c); });
     refreshTotals();

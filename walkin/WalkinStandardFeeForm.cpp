@@ -30,7 +30,7 @@ void WalkinStandardFeeForm::open()
     if (!sheet.doctorName.isEmpty())
         optionalRead([&] { db::GetDoctorInfo(c, sheet.doctorName, sheet.department, sheet.doctorNumber); });
     optionalRead([&] { receipt::FillNurseList(c, nurses); });
-    optionalRead([&] { classes = db::InitCombox(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类")); });
+    optionalRead([&] { classes = receipt::OfferedClasses(c); });
     optionalRead([&] { doctors = db::InitCombox(c, QStringLiteral("主治医生表"), QStringLiteral("医生姓名")); });
     optionalRead([&] { departments = db::InitCombox(c, QStringLiteral("科室表"), QStringLiteral("科室")); });
     if (sheet.id > 0) {

@@ -192,11 +192,13 @@ class TestPrices : public QObject
         QVERIFY(prices::list(*k.a).value(0).retired);
         QVERIFY(!receipt::SearchItems(*k.a, u"JZ"_s).item);
         QVERIFY(receipt::ItemsOfClass(*k.a, u"治疗类"_s).isEmpty());
+        QVERIFY(!receipt::OfferedClasses(*k.a).contains(u"治疗类"_s)); // the class offered nothing else
         QVERIFY(receipt::FillCatalogueTree(*k.a, QString(), receipt::CatalogueOrder::Unsorted).empty());
         // Its name is free for a new item; the old one cannot come back beside it.
         prices::ItemInput successor = scaling();
         successor.itemCode = u"JZ1"_s;
         QVERIFY(prices::add(*k.a, successor).ok);
+        QCOMPARE(receipt::OfferedClasses(*k.a), QStringList{u"治疗类"_s});
         QCOMPARE(prices::restore(*k.a, prices::list(*k.a).value(0)).message,
                  u"收费分类“治疗类”中已有收费项目“洁治”。"_s);
         QCOMPARE(receipt::SearchItems(*k.a, u"洁治"_s).item->price, 100.0);
