@@ -1,5 +1,6 @@
 // A day at the front desk, driven as a person (or a clinic's automation script) drives it:
 // controls found by their accessible names, dialogs answered by UI scripts, on every backend.
+#include "tests/desk/DeskSteps.h"
 #include "app/ControlDriver.h"
 #include "app/Dialog.h"
 #include "db/Query.h"
@@ -23,16 +24,6 @@
 
 using namespace Qt::StringLiterals;
 
-// A step a person could not take fails the test, saying why.
-#define STEP(action)                                                                                                   \
-    do {                                                                                                               \
-        try {                                                                                                          \
-            action;                                                                                                    \
-        } catch (const app::control::StepRefused& e) {                                                                 \
-            QFAIL(qPrintable(e.reason));                                                                               \
-        }                                                                                                              \
-    } while (0)
-
 namespace {
 
 // A small clinic: two cashiers (one retired), a doctor and two patients.
@@ -49,15 +40,6 @@ void loadClinic(db::Connection& c)
 }
 
 // A control of the desk by its accessible name, shown or not (for reading what it says).
-QWidget* named(QWidget* desk, const QString& name)
-{
-    for (QWidget* w : desk->findChildren<QWidget*>())
-        if (w->accessibleName() == name) return w;
-    qFatal("the desk has no control named %s", qPrintable(name));
-}
-
-QString labelText(QWidget* desk, const QString& name) { return qobject_cast<QLabel*>(named(desk, name))->text(); }
-
 // The print dialog answered with a PDF file, and the previews that opened.
 struct PdfPrinter : print::PrintUi {
     QString pdf;

@@ -1,6 +1,7 @@
 // The cash drawer at the front desk, driven as a cashier drives it on every backend: sign in, a
 // cash checkout with 收款/找零, a top-up of the patient's prepaid account with its slip, and the
 // shift hand-over printed and saved as CSV.
+#include "tests/desk/DeskSteps.h"
 #include "app/ControlDriver.h"
 #include "app/Dialog.h"
 #include "db/Query.h"
@@ -23,15 +24,6 @@
 
 using namespace Qt::StringLiterals;
 
-#define STEP(action)                                                                                                   \
-    do {                                                                                                               \
-        try {                                                                                                          \
-            action;                                                                                                    \
-        } catch (const app::control::StepRefused& e) {                                                                 \
-            QFAIL(qPrintable(e.reason));                                                                               \
-        }                                                                                                              \
-    } while (0)
-
 namespace {
 
 // 马丽 at the desk; 张三 (case 1001) holds prepaid account with 100.00, 李四 (1002) has none;
@@ -53,15 +45,6 @@ void loadClinic(db::Connection& c)
                    {u"付款"_s, u"未付"_s}, {u"医生姓名"_s, u"王医生"_s}, {u"收款人"_s, u" "_s}, {u"FeeIO"_s, 0},
                    {u"日期"_s, QDateTime::currentDateTime()}});
 }
-
-QWidget* named(QWidget* desk, const QString& name)
-{
-    for (QWidget* w : desk->findChildren<QWidget*>())
-        if (w->accessibleName() == name) return w;
-    qFatal("the desk has no control named %s", qPrintable(name));
-}
-
-QString labelText(QWidget* desk, const QString& name) { return qobject_cast<QLabel*>(named(desk, name))->text(); }
 
 QStringList messages(const ScriptRun& run)
 {

@@ -2,6 +2,7 @@
 // opens the patient, a refresh keeps the chosen document, and in the dialogs Enter presses the
 // main button except in a date field (taken, nothing settled) and after a voucher number
 // (verified), Esc does what 关闭/取消 does. On every backend.
+#include "tests/desk/DeskSteps.h"
 #include "app/Automation.h"
 #include "app/ControlDriver.h"
 #include "app/Dialog.h"
@@ -27,25 +28,7 @@
 
 using namespace Qt::StringLiterals;
 
-#define STEP(action)                                                                                                   \
-    do {                                                                                                               \
-        try {                                                                                                          \
-            action;                                                                                                    \
-        } catch (const app::control::StepRefused& e) {                                                                 \
-            QFAIL(qPrintable(e.reason));                                                                               \
-        }                                                                                                              \
-    } while (0)
-
 namespace {
-
-QWidget* named(QWidget* desk, const QString& name)
-{
-    for (QWidget* w : desk->findChildren<QWidget*>())
-        if (w->accessibleName() == name) return w;
-    qFatal("the desk has no control named %s", qPrintable(name));
-}
-
-QString labelText(QWidget* desk, const QString& name) { return qobject_cast<QLabel*>(named(desk, name))->text(); }
 
 qint64 addReceipt(db::Connection& c, qint64 caseNo, const QString& name, const QDateTime& when, bool paid)
 {

@@ -1,5 +1,6 @@
 // A new clinic at the desk: the first sign-in makes its manager, passwords are checked, and
 // only a manager reaches the 设置 menu, where the cashiers are kept.
+#include "tests/desk/DeskSteps.h"
 #include "admin/CashierDialog.h"
 #include "admin/DoctorDialog.h"
 #include "admin/PatientDialog.h"
@@ -17,25 +18,8 @@
 
 using namespace Qt::StringLiterals;
 
-#define STEP(action)                                                                                                   \
-    do {                                                                                                               \
-        try {                                                                                                          \
-            action;                                                                                                    \
-        } catch (const app::control::StepRefused& e) {                                                                 \
-            QFAIL(qPrintable(e.reason));                                                                               \
-        }                                                                                                              \
-    } while (0)
-
 namespace
 {
-
-QWidget* named(QWidget* top, const QString& name)
-{
-    for (QWidget* w : top->findChildren<QWidget*>())
-        if (w->accessibleName() == name)
-            return w;
-    qFatal("no control named %s", qPrintable(name));
-}
 
 QString note(QWidget* top, const QString& name)
 {
