@@ -39,10 +39,13 @@ double wholeYuanArrears(double arrears)
 } // namespace
 
 CheckoutForm::CheckoutForm(db::ConnectionPtr connection, const Inputs& inputs)
-    : CheckoutCore(std::move(connection), inputs.resettle == 1, Kept::Voucher, PaymentMethodCount),
-      patientName(inputs.patientName), patientNumber(inputs.patientNumber), doctorNumber(inputs.doctorNumber),
-      cashier(inputs.cashier), state(inputs.state), in_(inputs)
+    : CaseCheckout(std::move(connection), inputs.resettle == 1, Kept::Voucher, PaymentMethodCount),
+      state(inputs.state), in_(inputs)
 {
+    patientName = inputs.patientName;
+    patientNumber = inputs.patientNumber;
+    doctorNumber = inputs.doctorNumber;
+    cashier = inputs.cashier;
 }
 
 QString CheckoutForm::prepayText() const
@@ -62,8 +65,6 @@ void CheckoutForm::recomputeDiscount()
     arrearsLeft = 0.0;
     dropStaleSplit();
 }
-
-void CheckoutForm::collectedBySplit() { arrearsLeft = arrearsAfter(discounted, collected, otherFree); }
 
 void CheckoutForm::open()
 {
@@ -285,20 +286,6 @@ void CheckoutForm::discountSwitched(bool on)
     recomputeDiscount();
 }
 
-void CheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
-{
-    chooseMethod(index, paymentDialog, collected, patientNumber, arrearsLeft);
-}
-
-void CheckoutForm::doctorChosen(int index, const QString& entryText)
-{
-    receipt::DoctorFields d{doctor, doctorNumber, department};
-    optionalRead([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
-    doctor = d.name;
-    doctorNumber = d.number;
-    department = d.department;
-}
-
 CheckoutForm::Ending CheckoutForm::settle()
 {
     Prompter& prompter = Prompter::current();
@@ -313,31 +300,7 @@ CheckoutForm::Ending CheckoutForm::settle()
             otherFreeReason = match->value;
     });
 
-    PaymentRecord p;
-    p.caseNumber = in_.caseNumber;
-    p.receiptId = in_.receiptId;
-    p.total = total;
-    p.amountDue = amountDue;
-    p.arrearsLeft = arrearsLeft;
-    p.note = settleNote;
-    p.cashier = cashier;
-    p.date = date;
-    p.collected = collected;
-    p.oldArrears = oldArrears;
-    p.mode = discount.mode;
-    p.discount = discount.value;
-    p.discountNote = discount.note;
-    p.otherFree = otherFree;
-    p.otherFreeReason = otherFreeReason;
-    p.otherFreeNote = otherFreeNote;
-    p.cardName = discount.cardName;
-    p.cardValue = discount.cardValue;
-    p.cardOnlyForDiscountable = settings.CardOnlyForDisctItem ? 1 : 0;
-    p.method = method;
-    p.methodAmount = methodAmount;
-    p.cash = cash;
-    p.arrearsLater = arrearsLater ? 1 : 0;
-    p.voucherId = voucherId;
+    const PaymentRecord p = paymentRecord(in_.caseNumber, in_.receiptId);
 
     SettlementRequest r;
     fillRequest(r);

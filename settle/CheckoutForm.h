@@ -1,5 +1,5 @@
 #pragma once
-#include "settle/CheckoutCore.h"
+#include "settle/CaseCheckout.h"
 #include "db/Connection.h"
 #include "settle/PaymentRecord.h"
 #include "receipt/FeeCategories.h"
@@ -24,7 +24,7 @@ inline const QString kRefundText = QStringLiteral("退费收据");
 // The checkout of a category receipt ("收费结帐") without its widgets: the fields it shows,
 // which controls are shown and enabled, and what each handler does. The dialog takes the
 // fields from its controls, calls a handler, and shows the fields again.
-class CheckoutForm : public CheckoutCore {
+class CheckoutForm : public CaseCheckout {
 public:
     struct Inputs {
         int resettle = 0; // 1: the receipt was settled before and its payment record is rewritten
@@ -53,50 +53,16 @@ public:
     void discountValueTyped(double typed); // "折  扣" edited (a money card amount)
     void arrearsLaterChanged(bool later); // "原欠款暂不结帐"
     void discountSwitched(bool on);       // "收费优惠"
-    void methodChosen(int index, const PaymentDialog& paymentDialog); // "付款方式"
-    void doctorChosen(int index, const QString& entryText);
     Ending settle(); // "结   帐"
 
     // Painted on the dialog: "退费收据" for a refund, the usable prepayment of a first settlement.
     QString refundText() const { return refund == 1 ? kRefundText : QString(); }
     QString prepayText() const;
 
-    // Fields.
-    QDateTime date;
+    // Fields beyond the shared ones.
     receipt::CategoryLabels labels = receipt::defaultCategoryLabels();
     receipt::CategoryAmounts amounts{};
-    double total = 0.0;          // "合   计"
-    double oldArrears = 0.0;     // "原欠款"
-    bool arrearsLater = false;   // "原欠款暂不结帐"
-    double amountDue = 0.0;      // "应收金额"
-    double discounted = 0.0;     // "折后金额"
-    double arrearsLeft = 0.0;    // "现欠款(元)"
-    DiscountState discount;      // "折  扣", "折扣说明", the type list
-    bool switchOn = true;        // "收费优惠"
-    QStringList otherFreeReasons; // the "其它优惠" list
-    QString otherFreeReason;
-    double otherFree = 0.0;      // "优惠金额"
-    QString otherFreeNote;       // "优惠备注"
-    QString receiptNote;         // "备   注"
-    QString settleNote;          // "结帐备注"
-    QString doctor, department, nurse;
-    QStringList doctors, departments, nurses;
-    QString patientName, patientNumber, doctorNumber, cashier;
-    QString receiptTitle;
-
-    // What is shown and enabled.
-    bool dateEnabled = true;
-    bool arrearsLaterVisible = false;
-    bool switchVisible = false;
-    bool discountVisible = false;     // "折  扣", "折后金额", "折扣说明", the list, their labels
-    bool discountEnabled = true;
-    bool otherFreeVisible = false;
-    bool printEnabled = false;        // "打  印", "打印预览" after a settlement
-
-    // Kept while the dialog is open.
-    int refund = 0;
-    double usablePrePay = 0.0;
-    DiscountSettings settings;
+    QStringList departments;
     qint32 state = 0;
 
 private:
@@ -105,7 +71,6 @@ private:
     DiscountChoiceInputs choiceInputs() const;
     ReceiptAmounts receiptAmounts() const;
     void recomputeDiscount(); // algorithm of the receipt-wide discount, into "折后金额" and "实收金额"
-    void collectedBySplit() override;
 
     Inputs in_;
     double cumulativeFees_ = 0.0;

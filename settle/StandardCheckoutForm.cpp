@@ -50,7 +50,7 @@ db::FieldValues standardPaymentFields(const PaymentRecord& p)
 } // namespace
 
 StandardCheckoutForm::StandardCheckoutForm(db::ConnectionPtr connection, const Inputs& in)
-    : CheckoutCore(std::move(connection), in.resettle == 1, Kept::Voucher, PaymentMethodCount),
+    : CaseCheckout(std::move(connection), in.resettle == 1, Kept::Voucher, PaymentMethodCount),
       viewOnly_(in.viewOnly), dateFixed_(in.dateFixed)
 {
     resettle = in.resettle == 1 ? 1 : 0;
@@ -252,8 +252,6 @@ void StandardCheckoutForm::recompute()
     dropStaleSplit();
 }
 
-void StandardCheckoutForm::collectedBySplit() { arrearsLeft = arrearsAfter(discounted, collected, otherFree); }
-
 void StandardCheckoutForm::discountChosen(int entry)
 {
     bool applied = false;
@@ -302,20 +300,6 @@ void StandardCheckoutForm::discountSwitched(bool on)
     recompute();
 }
 
-void StandardCheckoutForm::methodChosen(int index, const PaymentDialog& paymentDialog)
-{
-    chooseMethod(index, paymentDialog, collected, patientNumber, arrearsLeft);
-}
-
-void StandardCheckoutForm::doctorChosen(int index, const QString& entryText)
-{
-    receipt::DoctorFields d{doctor, doctorNumber, department};
-    optionalRead([&] { receipt::SelectDoctor(*connection_, index, entryText, d); });
-    doctor = d.name;
-    doctorNumber = d.number;
-    department = d.department;
-}
-
 StandardCheckoutForm::Ending StandardCheckoutForm::settle()
 {
     if (viewOnly_ || !readyToSettle()) return Ending::Stay;
@@ -326,31 +310,7 @@ StandardCheckoutForm::Ending StandardCheckoutForm::settle()
     if (oldArrears != 0.0 && !note.endsWith(arrearsNote)) note += arrearsNote;
 
     const ItemTotals t = SumItems(lines.lines());
-    PaymentRecord p;
-    p.caseNumber = caseNumber;
-    p.receiptId = receiptId;
-    p.total = total;
-    p.amountDue = amountDue;
-    p.arrearsLeft = arrearsLeft;
-    p.note = settleNote;
-    p.cashier = cashier;
-    p.date = date;
-    p.collected = collected;
-    p.oldArrears = oldArrears;
-    p.mode = discount.mode;
-    p.discount = discount.value;
-    p.discountNote = discount.note;
-    p.otherFree = otherFree;
-    p.otherFreeReason = otherFreeReason;
-    p.otherFreeNote = otherFreeNote;
-    p.cardName = discount.cardName;
-    p.cardValue = discount.cardValue;
-    p.cardOnlyForDiscountable = settings.CardOnlyForDisctItem ? 1 : 0;
-    p.method = method;
-    p.methodAmount = methodAmount;
-    p.cash = cash;
-    p.arrearsLater = arrearsLater ? 1 : 0;
-    p.voucherId = voucherId;
+    const PaymentRecord p = paymentRecord(caseNumber, receiptId);
 
     SettlementRequest r;
     fillRequest(r);

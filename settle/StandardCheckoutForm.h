@@ -17,7 +17,7 @@ namespace settle {
 // The checkout of a standard-item receipt ("收费结帐") without its widgets: the receipt's lines
 // with their discounts, the doctor's approved discount, and one settlement transaction that
 // also books points per fee item, converts fees into prepayment and saves the lines back.
-class StandardCheckoutForm : public CheckoutCore {
+class StandardCheckoutForm : public CaseCheckout {
 public:
     struct Inputs {
         int resettle = 0; // 1: settled before, its payment record is rewritten
@@ -42,56 +42,22 @@ public:
     void otherFreeChanged();                // "优惠金额" edited
     void arrearsLaterChanged(bool later);   // "原欠款暂不结帐"
     void discountSwitched(bool on);         // "收费优惠"
-    void methodChosen(int index, const PaymentDialog& paymentDialog);
-    void doctorChosen(int index, const QString& entryText);
     Ending settle(); // "结   帐"
 
     // What the "收  费  明  细" sheet prints.
     FeeDetailSheet detailSheet() const;
 
-    // Fields.
-    QDateTime date;
+    // Fields beyond the shared ones.
     receipt::StandardItemList lines;
-    double total = 0.0;        // "合   计": the lines undiscounted
-    double oldArrears = 0.0;   // "原欠款"
-    bool arrearsLater = false; // "原欠款暂不结帐"
-    double amountDue = 0.0;    // "应收金额"
-    double discounted = 0.0;   // "折后金额"
-    double arrearsLeft = 0.0;  // "现欠款(元)"
-    DiscountState discount;
-    bool switchOn = true;
-    QStringList otherFreeReasons;
-    QString otherFreeReason;
-    double otherFree = 0.0;
-    QString otherFreeNote;
-    QString receiptNote;  // "备注"
-    QString settleNote;   // "结帐备注"
-    QString doctor, department, nurse;
-    QStringList doctors, nurses;
-    QString patientName, patientNumber, doctorNumber, cashier;
-    QString receiptTitle;
     int doctorType = -1;        // Doctor_Discout: the discount the doctor had approved
     double doctorValue = 1.0;   // Doctor_Discout_Value
-    int refund = 0;
-
-    // What is shown and enabled.
-    bool dateEnabled = true;
-    bool arrearsLaterVisible = false;
-    bool discountVisible = false;   // "折  扣", "折后金额", "折扣说明" and their labels
     bool typeListVisible = false;   // the clinic's discount-type list
     bool discountFieldVisible = true; // "折  扣" itself: the lines' own rates hide it
-    bool discountEnabled = true;    // the discount controls: off where receipts fix their discount
-    bool switchVisible = false;
-    bool otherFreeVisible = false;
     bool settleVisible = true;      // "结   帐"
-    bool printEnabled = false;
-
     // Kept while open.
     qint64 receiptId = 0;
     qint64 caseNumber = 0;
     int resettle = 0;
-    double usablePrePay = 0.0;
-    DiscountSettings settings;
     int settled = 0;          // the result flag: 1 once settled
 
 private:
@@ -101,7 +67,6 @@ private:
     DiscountChoiceInputs choiceInputs() const;
     void workOutDue(); // the discount over the lines into "折后金额" and "应收金额"
     void recompute();  // and what is collected follows it
-    void collectedBySplit() override;
 
     bool viewOnly_ = false;
     int dateFixed_ = 0;
