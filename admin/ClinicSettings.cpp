@@ -19,6 +19,8 @@ const QStringList kManagementColumns = {QStringLiteral("FeeIOShowYesNo"), QStrin
 
 QList<QVariantList> rowsOf(db::Connection& c, const QString& table, const QStringList& columns)
 {
+    db::checkIdentifier(table);
+    for (const QString& column : columns) db::checkIdentifier(column);
     db::Query q(c, QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1Char(',')), table));
     q.exec();
     QList<QVariantList> rows;

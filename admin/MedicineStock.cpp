@@ -88,8 +88,9 @@ MedicineInput Medicine::input() const
 
 QList<Medicine> list(db::Connection& c)
 {
-    db::Query q(
-        c, QStringLiteral("SELECT ID,%1,单价 FROM 常用药品表 ORDER BY ID").arg(kTextColumns.join(QLatin1Char(','))));
+    // The columns in kTextColumns' order, then the price.
+    db::Query q(c, QStringLiteral("SELECT ID,类别,名称,规格,单位,服用方式,每次用量,每日用量,适应症,医保类型,单价 "
+                                  "FROM 常用药品表 ORDER BY ID"));
     q.exec();
     QList<Medicine> all;
     while (q.next()) {

@@ -22,9 +22,6 @@ Outcome refused(const QString& message)
 const QString kChangedElsewhere = QStringLiteral("该收费项目已被其他收费台修改，请重新打开后再试。");
 const QString kGone = QStringLiteral("该收费项目已被其他收费台删除。");
 
-const QString kColumns =
-    QStringLiteral("ID,Office,收费分类,TypeCode,收费项目,ItemCode,单位,单价,备注,IS_Discount,Discout_Value,停用");
-
 // A text as the guard of an edit binds it: an empty text, never NULL, which would match nothing.
 QString text(const db::Query& q, int column)
 {
@@ -143,7 +140,8 @@ ItemInput Item::input() const
 
 QList<Item> list(db::Connection& c)
 {
-    db::Query q(c, QStringLiteral("SELECT %1 FROM 收费标准表 ORDER BY ID").arg(kColumns));
+    db::Query q(c, QStringLiteral("SELECT ID,Office,收费分类,TypeCode,收费项目,ItemCode,单位,单价,备注,IS_Discount,"
+                                  "Discout_Value,停用 FROM 收费标准表 ORDER BY ID"));
     q.exec();
     QList<Item> items;
     while (q.next())

@@ -38,11 +38,12 @@ QStringList InitCombox(Connection& c, const QString& table, const QString& field
     return listOf(q);
 }
 
-QStringList InitComboxWhere(Connection& c, const QString& table, const QString& field, const QString& condition)
+QStringList InitComboxUnflagged(Connection& c, const QString& table, const QString& field, const QString& flag)
 {
     checkIdentifier(table);
     checkIdentifier(field);
-    Query q(c, QStringLiteral("SELECT %1 AS v FROM %2 WHERE %3").arg(field, table, condition));
+    checkIdentifier(flag);
+    Query q(c, QStringLiteral("SELECT %1 AS v FROM %2 WHERE coalesce(%3,0)=0").arg(field, table, flag));
     return listOf(q);
 }
 

@@ -15,9 +15,8 @@ namespace db {
 
 // The values of one column of a table.
 QStringList InitCombox(Connection& c, const QString& table, const QString& field);
-// The same for the rows that meet `condition`: a fixed condition written in the caller's code
-// (such as "the item is still offered"), never a value anyone typed.
-QStringList InitComboxWhere(Connection& c, const QString& table, const QString& field, const QString& condition);
+// The same for the rows whose flag column is not set (NULL or 0): the items still offered.
+QStringList InitComboxUnflagged(Connection& c, const QString& table, const QString& field, const QString& flag);
 
 // The same, for the rows whose filterField equals filterValue (compared like "=" above).
 QStringList InitComboxForSpecial(Connection& c, const QString& table, const QString& field,

@@ -57,20 +57,15 @@ double sumOf(db::Connection& c, const Sum& s, qint32 account, QString* failure)
     return sumOf(c, s, {account}, {account}, failure);
 }
 
-QString keptSum(const char* column)
-{
-    return QStringLiteral("SELECT %1 AS TotalMoney FROM PrePaySum_Table WHERE PrePayer_ID=?").arg(QLatin1String(column));
-}
-
-const Sum deposits{keptSum("Deposits"),
+const Sum deposits{QStringLiteral("SELECT Deposits AS TotalMoney FROM PrePaySum_Table WHERE PrePayer_ID=?"),
                    QStringLiteral("SELECT Sum(PrePay_Money) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=0")};
-const Sum depositBonus{keptSum("DepositBonus"),
+const Sum depositBonus{QStringLiteral("SELECT DepositBonus AS TotalMoney FROM PrePaySum_Table WHERE PrePayer_ID=?"),
                        QStringLiteral("SELECT Sum(PreferMoney) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=0")};
-const Sum withdrawals{keptSum("Withdrawals"),
+const Sum withdrawals{QStringLiteral("SELECT Withdrawals AS TotalMoney FROM PrePaySum_Table WHERE PrePayer_ID=?"),
                       QStringLiteral("SELECT Sum(PrePay_Money) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=1")};
-const Sum withdrawalBonus{keptSum("WithdrawalBonus"),
+const Sum withdrawalBonus{QStringLiteral("SELECT WithdrawalBonus AS TotalMoney FROM PrePaySum_Table WHERE PrePayer_ID=?"),
                           QStringLiteral("SELECT Sum(PreferMoney) AS TotalMoney FROM PrePayReg_Table WHERE PrePayer_ID=? AND PrePay_IO=1")};
-const Sum uses{keptSum("Used"),
+const Sum uses{QStringLiteral("SELECT Used AS TotalMoney FROM PrePaySum_Table WHERE PrePayer_ID=?"),
                QStringLiteral("SELECT Sum(Payed_Money) AS TotalMoney FROM PrePayUseReg_Table WHERE PrePayer_ID=?")};
 // Every use but those of one payment record and those with none (NULL <> N is not true): the
 // record's own uses are few, found by the index on (PrePayer_ID, PaySheetID).

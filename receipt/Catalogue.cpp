@@ -42,7 +42,7 @@ std::optional<CatalogueItem> firstItem(db::Connection& c, const QString& where, 
 
 QStringList OfferedClasses(db::Connection& c)
 {
-    return db::InitComboxWhere(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类"), QStringLiteral("coalesce(停用,0)=0"));
+    return db::InitComboxUnflagged(c, QStringLiteral("收费标准表"), QStringLiteral("收费分类"), QStringLiteral("停用"));
 }
 
 QString catalogueItemText(const QString& name, const QString& unit, double price, qint64 id)
