@@ -1,4 +1,5 @@
 #include "admin/CashierDialog.h"
+#include "app/DialogKeys.h"
 #include "ui_CashierDialog.h"
 
 using namespace Qt::StringLiterals;
@@ -7,6 +8,7 @@ CashierDialog::CashierDialog(db::ConnectionPtr connection, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CashierDialog>()), connection_(std::move(connection))
 {
     ui_->setupUi(this);
+    app::useFormKeys(this);
     auto guarded = [this](auto work) {
         try {
             work();

@@ -1,4 +1,5 @@
 #include "admin/DoctorDialog.h"
+#include "app/DialogKeys.h"
 #include "ui_DoctorDialog.h"
 
 using namespace Qt::StringLiterals;
@@ -7,6 +8,7 @@ DoctorDialog::DoctorDialog(db::ConnectionPtr connection, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::DoctorDialog>()), connection_(std::move(connection))
 {
     ui_->setupUi(this);
+    app::useFormKeys(this);
     db::Connection& c = *connection_;
     connect(ui_->addDoctorButton, &QPushButton::clicked, this,
             [this, &c] { run([&] { return doctors::add(c, fields()); }, u"已新增医生。"_s); });

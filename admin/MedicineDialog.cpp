@@ -2,6 +2,7 @@
 #include "admin/ChangeRun.h"
 #include "common/Money.h"
 #include "rx/StockLevels.h"
+#include "app/DialogKeys.h"
 #include "ui_MedicineDialog.h"
 
 using namespace Qt::StringLiterals;
@@ -31,6 +32,7 @@ MedicineDialog::MedicineDialog(db::ConnectionPtr connection, const QString& cash
       cashier_(cashier)
 {
     ui_->setupUi(this);
+    app::useFormKeys(this);
     ui_->expiresEdit->setDisplayFormat(u"yyyy-MM-dd"_s);
     ui_->expiresEdit->setCalendarPopup(true);
     ui_->expiresEdit->setDate(QDate::currentDate().addYears(1));

@@ -1,4 +1,5 @@
 #include "admin/PatientDialog.h"
+#include "app/DialogKeys.h"
 #include "ui_PatientDialog.h"
 
 using namespace Qt::StringLiterals;
@@ -7,6 +8,7 @@ PatientDialog::PatientDialog(db::ConnectionPtr connection, qint64 caseNumber, QW
     : QDialog(parent), ui_(std::make_unique<Ui::PatientDialog>()), connection_(std::move(connection))
 {
     ui_->setupUi(this);
+    app::useFormKeys(this);
     connect(ui_->saveButton, &QPushButton::clicked, this, &PatientDialog::save);
     connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::reject);
     if (caseNumber == 0) {

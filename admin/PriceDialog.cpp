@@ -2,6 +2,7 @@
 #include "admin/ChangeRun.h"
 #include "common/Money.h"
 #include "receipt/FeeCategories.h"
+#include "app/DialogKeys.h"
 #include "ui_PriceDialog.h"
 
 using namespace Qt::StringLiterals;
@@ -10,6 +11,7 @@ PriceDialog::PriceDialog(db::ConnectionPtr connection, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::PriceDialog>()), connection_(std::move(connection))
 {
     ui_->setupUi(this);
+    app::useFormKeys(this);
     // One field per category, named by the label a clinic sees until it names it itself.
     for (const QString& label : receipt::defaultCategoryLabels()) {
         auto* edit = new QLineEdit(this);

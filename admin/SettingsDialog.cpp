@@ -1,5 +1,6 @@
 #include "admin/SettingsDialog.h"
 #include "admin/ChangeRun.h"
+#include "app/DialogKeys.h"
 #include "ui_SettingsDialog.h"
 
 using namespace Qt::StringLiterals;
@@ -8,6 +9,7 @@ SettingsDialog::SettingsDialog(db::ConnectionPtr connection, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::SettingsDialog>()), connection_(std::move(connection))
 {
     ui_->setupUi(this);
+    app::useFormKeys(this);
     ui_->policyEdit->addItems(clinicsettings::policyNames());
     ui_->volumeKindEdit->addItems({u"按本次收费打折"_s, u"按累计收费打折"_s});
     connect(ui_->saveButton, &QPushButton::clicked, this, [this] {

@@ -1,6 +1,7 @@
 #include "admin/VoucherDialog.h"
 #include "admin/ChangeRun.h"
 #include "common/Money.h"
+#include "app/DialogKeys.h"
 #include "ui_VoucherDialog.h"
 
 using namespace Qt::StringLiterals;
@@ -25,6 +26,7 @@ VoucherDialog::VoucherDialog(db::ConnectionPtr connection, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::VoucherDialog>()), connection_(std::move(connection))
 {
     ui_->setupUi(this);
+    app::useFormKeys(this);
     ui_->kindEdit->addItems({kindName(vouchers::Voucher), kindName(vouchers::MoneyCard)});
     ui_->passwordEdit->setEchoMode(QLineEdit::Password);
     ui_->expiryEdit->setDate(QDate::currentDate().addYears(1));

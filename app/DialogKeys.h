@@ -20,6 +20,11 @@ QPushButton* chooseMainButton(QDialog* dialog);
 void dropStrayDefault(QDialog* dialog);
 // The button Esc stands for, or nullptr.
 QAbstractButton* closingButton(QDialog* dialog);
+// A dialog kept as a form of master data, with several buttons that each write something (新增,
+// 保存, 删除): Enter moves on to the next field, or presses the button that has the focus, and
+// never writes what is still being typed; Esc does what the dialog's 关闭 (or 取消) button does,
+// else cancels. Given once, when the dialog is built.
+void useFormKeys(QDialog* dialog);
 // A button's text as a label compares: without blanks and mnemonics ("关  闭(&C)" → "关闭").
 QString bareLabel(const QString& text);
 
