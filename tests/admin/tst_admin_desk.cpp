@@ -3,6 +3,7 @@
 // manager cannot open them.
 #include "admin/CashierRegister.h"
 #include "app/ControlDriver.h"
+#include "discount/DiscountLookUps.h"
 #include "db/Query.h"
 #include "db/Schema.h"
 #include "tests/support/TestDb.h"
@@ -24,7 +25,7 @@ namespace control = app::control;
 namespace
 {
 
-const QStringList kSettings = {u"收费标准"_s, u"药品和库存"_s, u"消费券/卡"_s, u"折扣和会员设置"_s};
+const QStringList kSettings = {u"收费标准"_s, u"药品和库存"_s, u"消费券/卡"_s, u"折扣和会员设置"_s, u"折扣和积分表"_s};
 
 QLabel* label(QWidget* top, const QString& name)
 {
@@ -76,6 +77,26 @@ void signIn(DeskWindow& desk, const QString& name, const QString& password)
     control::click(control::find(&desk, u"签到"_s));
 }
 
+// A new clinic's desk, its first manager signed in.
+struct ManagerDesk {
+    db::ConnectionPtr c;
+    DeskWindow desk;
+    explicit ManagerDesk(const QString& backend) : ManagerDesk(testdb::freshUrl(backend), 0) {}
+
+  private:
+    ManagerDesk(const QString& url, int) : c(migrated(url)), desk(url)
+    {
+        desk.show();
+        signIn(desk, u"王芳"_s, u"secret1"_s);
+    }
+    static db::ConnectionPtr migrated(const QString& url)
+    {
+        auto c = db::Connection::open(url);
+        db::schema::migrate(*c);
+        return c;
+    }
+};
+
 } // namespace
 
 class TestAdminDesk : public QObject
@@ -88,12 +109,9 @@ class TestAdminDesk : public QObject
     void fromTheSettingsMenu()
     {
         QFETCH(QString, backend);
-        const QString url = testdb::freshUrl(backend);
-        auto c = db::Connection::open(url);
-        db::schema::migrate(*c);
-        DeskWindow desk(url);
-        desk.show();
-        signIn(desk, u"王芳"_s, u"secret1"_s);
+        ManagerDesk m(backend);
+        db::ConnectionPtr& c = m.c;
+        DeskWindow& desk = m.desk;
         QVERIFY(desk.signedInAsManager());
 
         // 收费标准: a price that is no amount is refused, then the item is added; the clinic
@@ -168,12 +186,60 @@ class TestAdminDesk : public QObject
         QCOMPARE(db::toInteger(db::scalar(*c, u"SELECT FeeToPrepayFlag FROM Management_table"_s)), 0);
         QCOMPARE(db::toNumber(db::scalar(*c, u"SELECT FeeToPrepayDiscout FROM Management_table"_s)), 20.0);
 
+        // 折扣和积分表: a member rank priced above 1 is refused and stays to be corrected; then
+        // saved, it is what the checkout's rank look-up reads.
+        why = inDialog(desk, u"折扣和积分表"_s, [](QDialog& d) {
+            auto* ranks = table(&d, u"会员级别折扣"_s);
+            control::click(control::find(&d, u"添加行"_s));
+            ranks->item(0, 0)->setText(u"金卡"_s);
+            ranks->item(0, 1)->setText(u"1.5"_s);
+            control::click(control::find(&d, u"保存"_s));
+            QCOMPARE(note(&d), u"第1行：折扣应在0到1之间。"_s);
+            QCOMPARE(ranks->item(0, 1)->text(), u"1.5"_s);
+            ranks->item(0, 1)->setText(u"0.85"_s);
+            control::click(control::find(&d, u"保存"_s));
+            QCOMPARE(note(&d), u"“会员级别折扣”已保存。"_s);
+        });
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QCOMPARE(discount::LookUpRankRate(*c, u"金卡"_s), 0.85);
+
         // A cashier who is not a manager reaches none of them.
         QVERIFY(cashiers::add(*c, u"李四"_s, u"secret2"_s, false).ok);
         signIn(desk, u"李四"_s, u"secret2"_s);
         QCOMPARE(desk.cashier(), u"李四"_s);
         for (const QString& a : kSettings)
             QVERIFY2(!desk.action(a)->isEnabled(), qPrintable(a));
+    }
+
+    // The keys of every dialog here: Enter in a half-typed entry moves on and saves nothing,
+    // Esc closes the dialog.
+    void keys_data() { testdb::addBackendRows(); }
+    void keys()
+    {
+        QFETCH(QString, backend);
+        ManagerDesk m(backend);
+        db::ConnectionPtr& c = m.c;
+        DeskWindow& desk = m.desk;
+        QString why = inDialog(desk, u"收费标准"_s, [](QDialog& d) {
+            control::set(control::find(&d, u"收费分类"_s), u"治疗类"_s);
+            control::set(control::find(&d, u"项目名称"_s), u"洁治"_s);
+            QWidget* price = control::find(&d, u"单价"_s);
+            price->setFocus();
+            QTest::keyClick(price, Qt::Key_Return);
+            QVERIFY(d.isVisible());
+            QVERIFY(d.focusWidget() != price);
+        });
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QCOMPARE(db::toInteger(db::scalar(*c, u"SELECT count(*) FROM 收费标准表"_s)), 0);
+        for (const QString& action : kSettings + QStringList{u"收款员设置"_s, u"医生和科室"_s}) {
+            bool closed = false;
+            why = inDialog(desk, action, [&](QDialog& d) {
+                QTest::keyClick(&d, Qt::Key_Escape);
+                closed = !d.isVisible();
+            });
+            QVERIFY2(why.isEmpty(), qPrintable(why));
+            QVERIFY2(closed, qPrintable(action));
+        }
     }
 };
 

@@ -507,7 +507,7 @@ void DeskWindow::updateActions()
     enable("交班", true);
     for (const char* a : {"今日收费", "日结", "统计报表", "统计项目设置", "明细统计内容设置", "退票设置", "刷新"}) enable(a, true);
     // The clinic's settings are for managers, checked by their password at sign-in.
-    for (const char* a : {"收款员设置", "医生和科室", "收费标准", "药品和库存", "消费券/卡", "折扣和会员设置"}) enable(a, manager_);
+    for (const char* a : {"收款员设置", "医生和科室", "收费标准", "药品和库存", "消费券/卡", "折扣和会员设置", "折扣和积分表"}) enable(a, manager_);
 }
 
 void DeskWindow::fillInitialsInBackground()

@@ -4,6 +4,7 @@
 #include "admin/MedicineDialog.h"
 #include "admin/PatientDialog.h"
 #include "admin/PriceDialog.h"
+#include "admin/RateTablesDialog.h"
 #include "admin/SettingsDialog.h"
 #include "admin/VoucherDialog.h"
 #include "admin/CashierRegister.h"
@@ -128,6 +129,7 @@ void DeskWindow::buildMenusAndActions()
         {"药品和库存", "", QKeySequence(), "设置", false},
         {"消费券/卡", "", QKeySequence(), "设置", false},
         {"折扣和会员设置", "", QKeySequence(), "设置", false},
+        {"折扣和积分表", "", QKeySequence(), "设置", false},
         {"关于", "", QKeySequence(), "帮助", false},
     };
     QMap<QString, QMenu*> menus;
@@ -216,6 +218,10 @@ void DeskWindow::buildMenusAndActions()
     });
     on("折扣和会员设置", [this] {
         SettingsDialog dialog(link_->lookupsShared(), this);
+        dialog.exec();
+    });
+    on("折扣和积分表", [this] {
+        RateTablesDialog dialog(link_->lookupsShared(), this);
         dialog.exec();
     });
     on("关于", [this] {
