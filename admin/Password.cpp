@@ -32,4 +32,9 @@ bool matches(const QString& storedHash, const QString& plain)
            crypto_pwhash_str_verify(stored.constData(), bytes.constData(), static_cast<unsigned long long>(bytes.size())) == 0;
 }
 
+bool isHash(const QString& stored)
+{
+    return stored.startsWith(QLatin1String(crypto_pwhash_STRPREFIX));
+}
+
 } // namespace password

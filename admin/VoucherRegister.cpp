@@ -1,4 +1,5 @@
 #include "admin/VoucherRegister.h"
+#include "admin/Password.h"
 #include "common/Money.h"
 #include "db/ICCard.h"
 #include "db/OptimisticEdit.h"
@@ -96,7 +97,8 @@ Outcome issue(db::Connection& c, const Issue& v, const QDate& today)
                        {QStringLiteral("Card_Expire_Date"),
                         v.expires ? QVariant(db::dateTimeText(QDateTime(v.expiry, QTime(0, 0)))) : QVariant()},
                        {QStringLiteral("Card_Is_PWD"), v.password.isEmpty() ? 0 : 1},
-                       {QStringLiteral("Card_PWD"), v.password.isEmpty() ? QVariant() : QVariant(v.password)},
+                       // Only its hash: a copy of the database lets nobody spend the voucher.
+                       {QStringLiteral("Card_PWD"), v.password.isEmpty() ? QVariant() : QVariant(password::hash(v.password))},
                        {QStringLiteral("Card_Is_Takenback"), int(Issued)}});
     // The checkout compares the chip's balance with the table's: the chip gets the same text the
     // checkout writes after a payment.

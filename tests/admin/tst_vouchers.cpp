@@ -1,4 +1,7 @@
+#include "admin/Password.h"
 #include "admin/VoucherRegister.h"
+#include "db/Query.h"
+#include "db/RecordOps.h"
 #include "db/ICCard.h"
 #include "settle/Voucher.h"
 #include "tests/settle/SettleFixture.h"
@@ -86,6 +89,15 @@ class TestVouchers : public QObject
             vouchers::issue(*k.c, {u" V100 "_s, vouchers::Voucher, u"100.004"_s, u"8888"_s, true, kToday}, kToday).ok);
         QCOMPARE(verify(*k.c, u"V100"_s, u"8888"_s), QString());
         QCOMPARE(verify(*k.c, u"V100"_s, u"8880"_s), settle::kWrongPassword);
+        // Kept only as a slow hash; a voucher a host wrote with its password as typed still
+        // pays with that password, and with no other.
+        const QString stored = db::toText(db::scalar(*k.c, u"SELECT Card_PWD FROM PreferManagement_table"_s));
+        QVERIFY2(password::isHash(stored) && !stored.contains(u"8888"_s), qPrintable(stored));
+        db::AddRecord(*k.c, u"PreferManagement_table"_s,
+                      {{u"Card_Cover_Code"_s, u"H1"_s}, {u"Card_Kind_Type"_s, 0}, {u"Card_Left_Fee"_s, 50.0},
+                       {u"Card_Is_PWD"_s, 1}, {u"Card_PWD"_s, u"8888"_s}, {u"Card_Is_Takenback"_s, 1}});
+        QCOMPARE(verify(*k.c, u"H1"_s, u"8888"_s), QString());
+        QCOMPARE(verify(*k.c, u"H1"_s, u"8889"_s), settle::kWrongPassword);
         QCOMPARE(vouchers::find(*k.c, u"v100"_s)->left, 100.0);
         QCOMPARE(verify(*k.c, u"V100"_s, u"8888"_s, 0, kToday.addDays(1)), settle::kVoucherExpired);
 
