@@ -6,7 +6,9 @@
 #include "settle/SettlementExtras.h"
 #include "tests/admin/TwoDesks.h"
 #include "tests/support/TestDb.h"
+#include <QProcess>
 #include <QtTest>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 using namespace ratetables;
@@ -161,7 +163,59 @@ class TestRateTables : public QObject
         QTEST(o.message, "message");
         QCOMPARE(load(*k.b, TableId(table)).stored, before.stored);
     }
+
+    // Two processes adding ranks to the same table at once, each from the table as it loaded it:
+    // a save over the other's is refused and tried again from a fresh load, so every rank of
+    // both ends up stored and none is lost to a rewrite.
+    void twoDesksAtOnce_data() { testdb::addBackendRows(); }
+    void twoDesksAtOnce()
+    {
+        QFETCH(QString, backend);
+        TwoDesks k(backend);
+        constexpr int ranks = 8;
+        QList<QProcess*> desks;
+        for (const QString& desk : {u"A"_s, u"B"_s}) {
+            auto* p = new QProcess(this);
+            p->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+            p->start(QCoreApplication::applicationFilePath(), {u"--add-ranks"_s, k.url, desk, QString::number(ranks)});
+            desks << p;
+        }
+        for (QProcess* p : desks) {
+            QVERIFY(p->waitForFinished(120000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        }
+        QCOMPARE(admintest::rows(*k.a, u"Discount_table"_s), 2 * ranks);
+        for (const QString& desk : {u"A"_s, u"B"_s})
+            for (int i = 0; i < ranks; ++i)
+                QCOMPARE(discount::LookUpRankRate(*k.a, desk + QString::number(i)), 0.9);
+    }
 };
 
-QTEST_MAIN(TestRateTables)
+// `--add-ranks URL DESK N`: one desk adding ranks DESK0 … DESK(N-1) one save at a time, loading
+// again whenever another desk saved first; any other refusal fails it (for twoDesksAtOnce).
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args[1] == u"--add-ranks"_s) {
+        auto c = db::Connection::open(args[2]);
+        for (int i = 0; i < args[4].toInt(); ++i) {
+            for (;;) {
+                Loaded l = load(*c, MemberRanks);
+                QList<Row> rows = l.rows;
+                rows << Row{args[3] + QString::number(i), u"0.9"_s, u"可见"_s};
+                const Outcome o = save(*c, l, rows);
+                if (o.ok)
+                    break;
+                if (o.message != kChangedElsewhere) {
+                    fprintf(stderr, "%s\n", qPrintable(o.message));
+                    return 1;
+                }
+            }
+        }
+        return 0;
+    }
+    TestRateTables t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_rate_tables.moc"
