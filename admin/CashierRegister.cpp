@@ -1,5 +1,5 @@
 #include "admin/CashierRegister.h"
-#include "admin/Password.h"
+#include "common/Password.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
 

@@ -1,5 +1,5 @@
 #include "admin/VoucherRegister.h"
-#include "admin/Password.h"
+#include "common/Password.h"
 #include "common/Money.h"
 #include "db/ICCard.h"
 #include "db/OptimisticEdit.h"

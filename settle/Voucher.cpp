@@ -1,5 +1,5 @@
 #include "settle/Voucher.h"
-#include "admin/Password.h"
+#include "common/Password.h"
 #include "common/Money.h"
 #include "db/Query.h"
 #include "db/TextMatch.h"

@@ -1,4 +1,4 @@
-#include "admin/Password.h"
+#include "common/Password.h"
 #include "admin/VoucherRegister.h"
 #include "db/Query.h"
 #include "db/RecordOps.h"

@@ -1,4 +1,4 @@
-#include "admin/Password.h"
+#include "common/Password.h"
 #include <sodium.h>
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-// Sign-in passwords, kept only as libsodium's Argon2id hash string (salt and costs inside it):
+// Sign-in and voucher passwords, kept only as libsodium's Argon2id hash string (salt and costs inside it):
 // a copy of the database gives nobody the cashiers' passwords.
 namespace password {
 
