@@ -1,0 +1,240 @@
+#include "db/driver/PgSession.h"
+#include "db/driver/PgPlaceholders.h"
+#include "db/driver/PgTypes.h"
+#include <QtGlobal>
+#include <cstdlib>
+#include <libpq-fe.h>
+#include <utility>
+
+namespace db::driver {
+
+namespace {
+
+// The server's warnings (a COMMIT with no transaction, say) reach the log; its notices ("table
+// exists, skipping") are chatter and would otherwise go to the host's stderr.
+void receiveNotice(void*, const PGresult* result)
+{
+    const char* severity = PQresultErrorField(result, PG_DIAG_SEVERITY_NONLOCALIZED);
+    if (severity && qstrcmp(severity, "WARNING") == 0)
+        qWarning("PostgreSQL: %s", PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+}
+
+ErrorKind kindOf(const QByteArray& state, bool connectionBad)
+{
+    if (connectionBad || state.startsWith("08") || state.startsWith("57P0")) return ErrorKind::ConnectionLost;
+    if (state.startsWith("23")) return ErrorKind::Constraint;
+    if (state == "40001") return ErrorKind::Serialization;
+    if (state == "40P01") return ErrorKind::Deadlock;
+    return ErrorKind::Other;
+}
+
+// Takes a PGresult and clears it however the scope is left.
+struct Result {
+    PGresult* r;
+    explicit Result(PGresult* result) : r(result) {}
+    ~Result() { PQclear(r); }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    ExecStatusType status() const { return PQresultStatus(r); }
+};
+
+class PgStatement final : public Statement {
+public:
+    PgStatement(PgSession& session, QByteArray name, int parameters, QString sql)
+        : session_(session), name_(std::move(name)), parameters_(parameters), generation_(session.generation()),
+          sql_(std::move(sql))
+    {
+    }
+
+    ~PgStatement() override
+    {
+        reset();
+        // The name would otherwise stay taken on the server for the rest of the session. A
+        // session that is gone took its statements with it, and one inside a failed
+        // transaction refuses everything until the rollback: then the name just stays.
+        PGconn* c = session_.handle();
+        if (generation_ != session_.generation() || PQstatus(c) != CONNECTION_OK) return;
+        const auto t = PQtransactionStatus(c);
+        if (t != PQTRANS_IDLE && t != PQTRANS_INTRANS) return;
+        Result(PQexec(c, QByteArray("DEALLOCATE " + name_).constData()));
+    }
+
+    void exec(const QVariantList& values) override
+    {
+        reset();
+        if (generation_ != session_.generation())
+            throw Error(QStringLiteral("the statement was prepared before the connection was made again [%1]").arg(sql_),
+                        ErrorKind::ConnectionLost);
+        if (values.size() != parameters_)
+            throw Error(QStringLiteral("Parameter count mismatch: %1 values for %2 placeholders [%3]").arg(values.size()).arg(parameters_).arg(sql_));
+        std::vector<pg::Parameter> p;
+        p.reserve(values.size());
+        std::vector<const char*> data(values.size());
+        std::vector<int> lengths(values.size());
+        std::vector<int> formats(values.size());
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            p.push_back(pg::encode(values[i]));
+            data[i] = p[i].null ? nullptr : p[i].data.constData();
+            lengths[i] = int(p[i].data.size());
+            formats[i] = p[i].binary ? 1 : 0;
+        }
+        PGresult* r = PQexecPrepared(session_.handle(), name_.constData(), parameters_, data.data(), lengths.data(),
+                                     formats.data(), 0);
+        const auto status = PQresultStatus(r);
+        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) session_.fail(r, sql_);
+        result_ = r;
+        rows_ = PQntuples(r);
+    }
+
+    bool next() override { return result_ && ++row_ < rows_; }
+
+    int columnCount() const override { return result_ ? PQnfields(result_) : 0; }
+
+    QString columnName(int index) const override
+    {
+        return result_ ? QString::fromUtf8(PQfname(result_, index)) : QString();
+    }
+
+    QVariant value(int index) const override
+    {
+        if (!result_ || row_ < 0 || row_ >= rows_ || index < 0 || index >= PQnfields(result_)) return {};
+        if (PQgetisnull(result_, row_, index)) return {};
+        return pg::decode(PQftype(result_, index), PQgetvalue(result_, row_, index), PQgetlength(result_, row_, index));
+    }
+
+    int rowsAffected() const override { return result_ ? std::atoi(PQcmdTuples(result_)) : 0; }
+
+    void reset() override
+    {
+        PQclear(result_);
+        result_ = nullptr;
+        rows_ = 0;
+        row_ = -1;
+    }
+
+private:
+    PgSession& session_;
+    const QByteArray name_;
+    const int parameters_;
+    const int generation_;
+    const QString sql_;
+    // The whole result is kept: a statement run while looping over another's rows (a look-up
+    // per row) must not disturb them.
+    PGresult* result_ = nullptr;
+    int rows_ = 0;
+    int row_ = -1;
+};
+
+} // namespace
+
+PgSession::PgSession(const QString& conninfo) : conninfo_(conninfo)
+{
+    connect();
+}
+
+PgSession::~PgSession()
+{
+    PQfinish(conn_);
+}
+
+void PgSession::connect()
+{
+    const QByteArray info = conninfo_.toUtf8();
+    // A URL without a host means this machine over TCP, as it always has here, rather than
+    // libpq's own default of a Unix socket. Entries after the URL override it.
+    const bool url = conninfo_.startsWith(QLatin1String("postgresql://")) || conninfo_.startsWith(QLatin1String("postgres://"));
+    const char* keys[] = {"host", "dbname", "client_encoding", "fallback_application_name", nullptr};
+    const char* values[] = {url ? "localhost" : "", info.constData(), "UTF8", "calvane", nullptr};
+    conn_ = PQconnectdbParams(keys, values, 1);
+    if (!conn_) throw Error(QStringLiteral("out of memory"), ErrorKind::ConnectionLost);
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        const QString why = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw Error(why, ErrorKind::ConnectionLost);
+    }
+    setUp();
+}
+
+void PgSession::setUp()
+{
+    PQsetNoticeReceiver(conn_, receiveNotice, nullptr);
+    // Values are read back from their text: dates in ISO order, and doubles with every digit
+    // (servers before 12 cut them short without this).
+    execute(QStringLiteral("SET DateStyle TO ISO; SET extra_float_digits TO 3"));
+}
+
+void PgSession::fail(PGresult* result, const QString& sql) const
+{
+    const QByteArray state = result ? QByteArray(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QByteArray();
+    QString message = QString::fromUtf8(result ? PQresultErrorMessage(result) : "").trimmed();
+    if (message.isEmpty()) message = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
+    PQclear(result);
+    const ErrorKind kind = kindOf(state, PQstatus(conn_) != CONNECTION_OK);
+    if (message.isEmpty()) message = QStringLiteral("the database gave no reason");
+    if (!sql.isEmpty()) message += QStringLiteral(" [") + sql + QLatin1Char(']');
+    throw Error(message, kind, QString::fromLatin1(state));
+}
+
+std::unique_ptr<Statement> PgSession::prepare(const QString& sql)
+{
+    int parameters = 0;
+    const QByteArray text = numberedPlaceholders(sql, &parameters);
+    QByteArray name = 's' + QByteArray::number(++statementCounter_);
+    PGresult* r = PQprepare(conn_, name.constData(), text.constData(), 0, nullptr);
+    if (PQresultStatus(r) != PGRES_COMMAND_OK) fail(r, sql);
+    PQclear(r);
+    return std::make_unique<PgStatement>(*this, std::move(name), parameters, sql);
+}
+
+void PgSession::execute(const QString& sql)
+{
+    PGresult* r = PQexec(conn_, sql.toUtf8().constData());
+    const auto status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY) fail(r, sql);
+    PQclear(r);
+}
+
+bool PgSession::alive(QString* why)
+{
+    if (PQstatus(conn_) == CONNECTION_OK) {
+        // The empty statement is the cheapest round trip there is, and it is answered even
+        // inside a transaction that a failure has aborted.
+        Result r(PQexec(conn_, ""));
+        if (r.status() == PGRES_EMPTY_QUERY) return true;
+    }
+    if (why) *why = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
+    return false;
+}
+
+void PgSession::reopen()
+{
+    ++generation_;
+    PQreset(conn_);
+    if (PQstatus(conn_) != CONNECTION_OK)
+        throw Error(QString::fromUtf8(PQerrorMessage(conn_)).trimmed(), ErrorKind::ConnectionLost);
+    setUp();
+}
+
+QStringList PgSession::tables()
+{
+    Result r(PQexec(conn_, "SELECT tablename FROM pg_catalog.pg_tables WHERE schemaname = current_schema() ORDER BY 1"));
+    if (r.status() != PGRES_TUPLES_OK) fail(std::exchange(r.r, nullptr), QStringLiteral("tables"));
+    QStringList names;
+    for (int i = 0; i < PQntuples(r.r); ++i) names << QString::fromUtf8(PQgetvalue(r.r, i, 0));
+    return names;
+}
+
+QString PgSession::quoteIdentifier(const QString& name) const
+{
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+std::unique_ptr<Session> openPostgres(const QString& conninfo)
+{
+    return std::make_unique<PgSession>(conninfo);
+}
+
+} // namespace db::driver
