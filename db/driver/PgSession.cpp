@@ -143,8 +143,12 @@ void PgSession::connect()
     // A URL without a host means this machine over TCP, as it always has here, rather than
     // libpq's own default of a Unix socket. Entries after the URL override it.
     const bool url = conninfo_.startsWith(QLatin1String("postgresql://")) || conninfo_.startsWith(QLatin1String("postgres://"));
-    const char* keys[] = {"host", "dbname", "client_encoding", "fallback_application_name", nullptr};
-    const char* values[] = {url ? "localhost" : "", info.constData(), "UTF8", "calvane", nullptr};
+    // Values are read back from their text: dates in ISO order, and doubles with every digit
+    // (servers before 12 cut them short otherwise). Set as start-up options, not by a statement
+    // of their own: no round trip more per connection. A URL's own options replace these.
+    const char* keys[] = {"host", "options", "dbname", "client_encoding", "fallback_application_name", nullptr};
+    const char* values[] = {url ? "localhost" : "", "-c DateStyle=ISO -c extra_float_digits=3", info.constData(),
+                            "UTF8", "calvane", nullptr};
     conn_ = PQconnectdbParams(keys, values, 1);
     if (!conn_) throw Error(QStringLiteral("out of memory"), ErrorKind::ConnectionLost);
     if (PQstatus(conn_) != CONNECTION_OK) {
@@ -153,15 +157,8 @@ void PgSession::connect()
         conn_ = nullptr;
         throw Error(why, ErrorKind::ConnectionLost);
     }
-    setUp();
-}
-
-void PgSession::setUp()
-{
+    // Kept by the connection across PQreset.
     PQsetNoticeReceiver(conn_, receiveNotice, nullptr);
-    // Values are read back from their text: dates in ISO order, and doubles with every digit
-    // (servers before 12 cut them short without this).
-    execute(QStringLiteral("SET DateStyle TO ISO; SET extra_float_digits TO 3"));
 }
 
 void PgSession::fail(PGresult* result, const QString& sql) const
@@ -213,7 +210,6 @@ void PgSession::reopen()
     PQreset(conn_);
     if (PQstatus(conn_) != CONNECTION_OK)
         throw Error(QString::fromUtf8(PQerrorMessage(conn_)).trimmed(), ErrorKind::ConnectionLost);
-    setUp();
 }
 
 QStringList PgSession::tables()

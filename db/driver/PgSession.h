@@ -33,7 +33,6 @@ public:
 
 private:
     void connect();
-    void setUp();
 
     QString conninfo_;
     PGconn* conn_ = nullptr;
