@@ -28,6 +28,19 @@ ErrorKind kindOf(const QByteArray& state, bool connectionBad)
     return ErrorKind::Other;
 }
 
+bool succeeded(const PGresult* r)
+{
+    const auto status = PQresultStatus(r);
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+// Statements whose answer can wait for the next statement's: they open a transaction or a
+// savepoint or let a savepoint go, and fail only where the statement after them would fail too.
+bool deferrable(const QByteArray& sql)
+{
+    return sql == "BEGIN" || sql.startsWith("SAVEPOINT ") || sql.startsWith("RELEASE SAVEPOINT ");
+}
+
 // Takes a PGresult and clears it however the scope is left.
 struct Result {
     PGresult* r;
@@ -78,12 +91,8 @@ public:
             lengths[i] = int(p[i].data.size());
             formats[i] = p[i].binary ? 1 : 0;
         }
-        PGresult* r = PQexecPrepared(session_.handle(), name_.constData(), parameters_, data.data(), lengths.data(),
-                                     formats.data(), 0);
-        const auto status = PQresultStatus(r);
-        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) session_.fail(r, sql_);
-        result_ = r;
-        rows_ = PQntuples(r);
+        result_ = session_.runPrepared(name_, parameters_, data.data(), lengths.data(), formats.data(), sql_);
+        rows_ = PQntuples(result_);
     }
 
     bool next() override { return result_ && ++row_ < rows_; }
@@ -175,6 +184,9 @@ void PgSession::fail(PGresult* result, const QString& sql) const
 
 std::unique_ptr<Statement> PgSession::prepare(const QString& sql)
 {
+    // A statement the server refuses aborts the transaction it runs in: the savepoint that
+    // would catch that must be there first.
+    if (!deferred_.isEmpty()) runText({}, {});
     int parameters = 0;
     const QByteArray text = numberedPlaceholders(sql, &parameters);
     QByteArray name = 's' + QByteArray::number(++statementCounter_);
@@ -186,10 +198,73 @@ std::unique_ptr<Statement> PgSession::prepare(const QString& sql)
 
 void PgSession::execute(const QString& sql)
 {
-    PGresult* r = PQexec(conn_, sql.toUtf8().constData());
+    QByteArray text = sql.toUtf8();
+    if (deferrable(text)) deferred_.append(std::move(text));
+    else runText(text, sql);
+}
+
+void PgSession::runText(const QByteArray& text, const QString& sql)
+{
+    QByteArray all = text;
+    QString shown = sql;
+    if (!deferred_.isEmpty()) {
+        all = std::exchange(deferred_, {}).join("; ");
+        if (!text.isEmpty()) all += "; " + text;
+        shown = QString::fromUtf8(all);
+    }
+    PGresult* r = PQexec(conn_, all.constData());
     const auto status = PQresultStatus(r);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY) fail(r, sql);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY) fail(r, shown);
     PQclear(r);
+}
+
+PGresult* PgSession::runPrepared(const QByteArray& name, int count, const char* const* values, const int* lengths,
+                                 const int* formats, const QString& sql)
+{
+    if (deferred_.isEmpty() || PQenterPipelineMode(conn_) != 1) {
+        if (!deferred_.isEmpty()) runText({}, {});
+        PGresult* r = PQexecPrepared(conn_, name.constData(), count, values, lengths, formats, 0);
+        if (!succeeded(r)) fail(r, sql);
+        return r;
+    }
+    // The statements that waited go out with this one, in one round trip.
+    const QList<QByteArray> deferred = std::exchange(deferred_, {});
+    bool sent = true;
+    for (const QByteArray& d : deferred)
+        sent = sent && PQsendQueryParams(conn_, d.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    sent = sent && PQsendQueryPrepared(conn_, name.constData(), count, values, lengths, formats, 0) == 1;
+    sent = sent && PQpipelineSync(conn_) == 1;
+    PGresult* mine = nullptr;
+    PGresult* failure = nullptr;
+    QString failedSql = sql;
+    // Every answer up to the sync is read, the first failure kept: after it the server skips
+    // the rest ("aborted") up to the sync.
+    for (qsizetype q = 0; sent && q <= deferred.size(); ++q) {
+        while (PGresult* r = PQgetResult(conn_)) {
+            if (!failure && PQresultStatus(r) == PGRES_FATAL_ERROR) {
+                failure = r;
+                if (q < deferred.size()) failedSql = QString::fromUtf8(deferred[q]);
+            } else if (q == deferred.size() && !mine && succeeded(r)) {
+                mine = r;
+            } else {
+                PQclear(r);
+            }
+        }
+        if (PQstatus(conn_) != CONNECTION_OK) sent = false;
+    }
+    if (sent) {
+        while (PGresult* r = PQgetResult(conn_)) {
+            const bool sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+            PQclear(r);
+            if (sync) break;
+        }
+    }
+    PQexitPipelineMode(conn_);
+    if (failure || !mine) {
+        PQclear(mine);
+        fail(failure, failedSql);
+    }
+    return mine;
 }
 
 bool PgSession::alive(QString* why)
@@ -197,8 +272,9 @@ bool PgSession::alive(QString* why)
     if (PQstatus(conn_) == CONNECTION_OK) {
         // The empty statement is the cheapest round trip there is, and it is answered even
         // inside a transaction that a failure has aborted.
-        Result r(PQexec(conn_, ""));
-        if (r.status() == PGRES_EMPTY_QUERY) return true;
+        const QByteArray waiting = std::exchange(deferred_, {}).join("; ");
+        Result r(PQexec(conn_, waiting.constData()));
+        if (r.status() == PGRES_EMPTY_QUERY || r.status() == PGRES_COMMAND_OK) return true;
     }
     if (why) *why = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
     return false;
@@ -207,6 +283,7 @@ bool PgSession::alive(QString* why)
 void PgSession::reopen()
 {
     ++generation_;
+    deferred_.clear();
     PQreset(conn_);
     if (PQstatus(conn_) != CONNECTION_OK)
         throw Error(QString::fromUtf8(PQerrorMessage(conn_)).trimmed(), ErrorKind::ConnectionLost);
@@ -214,6 +291,7 @@ void PgSession::reopen()
 
 QStringList PgSession::tables()
 {
+    if (!deferred_.isEmpty()) runText({}, {});
     Result r(PQexec(conn_, "SELECT tablename FROM pg_catalog.pg_tables WHERE schemaname = current_schema() ORDER BY 1"));
     if (r.status() != PGRES_TUPLES_OK) fail(std::exchange(r.r, nullptr), QStringLiteral("tables"));
     QStringList names;

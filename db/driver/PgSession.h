@@ -1,6 +1,7 @@
 #pragma once
 #include "db/driver/Driver.h"
 #include <QByteArray>
+#include <QList>
 #include <vector>
 
 typedef struct pg_conn PGconn;
@@ -30,14 +31,23 @@ public:
     int generation() const { return generation_; }
     // The failure `result` (or the connection, when there is no result) reports, as db::Error.
     [[noreturn]] void fail(PGresult* result, const QString& sql) const;
+    // Runs a prepared statement (with whatever waited to be sent before it); its result, or
+    // db::Error.
+    PGresult* runPrepared(const QByteArray& name, int count, const char* const* values, const int* lengths,
+                          const int* formats, const QString& sql);
 
 private:
     void connect();
+    // Sends what waited and then text (either may be empty) as one simple query.
+    void runText(const QByteArray& text, const QString& sql);
 
     QString conninfo_;
     PGconn* conn_ = nullptr;
     int statementCounter_ = 0;
     int generation_ = 0;
+    // BEGIN, SAVEPOINT and RELEASE wait to go out with the statement after them: a settlement
+    // then costs no round trip for its transaction and savepoints but the COMMIT.
+    QList<QByteArray> deferred_;
 };
 
 } // namespace db::driver
