@@ -229,6 +229,43 @@ private Q_SLOTS:
         QCOMPARE(scalar(*s, QStringLiteral("SELECT count(*) FROM t")).toLongLong(), 1);
     }
 
+    void savepointsUndoOnlyTheirOwnWork_data() { testdb::addBackendRows(); }
+    void savepointsUndoOnlyTheirOwnWork()
+    {
+        QFETCH(QString, backend);
+        const Database db = fresh(backend);
+        auto s = db.open();
+        auto other = db.open();
+        s->execute(QStringLiteral("CREATE TABLE t (k INTEGER PRIMARY KEY)"));
+        auto insert = s->prepare(QStringLiteral("INSERT INTO t (k) VALUES (?)"));
+        const auto refused = [](const std::function<void()>& run) {
+            try {
+                run();
+            } catch (const Error&) {
+                return true;
+            }
+            return false;
+        };
+        s->execute(QStringLiteral("BEGIN"));
+        insert->exec({1});
+        s->execute(QStringLiteral("SAVEPOINT a"));
+        QVERIFY(refused([&] { insert->exec({1}); }));
+        s->execute(QStringLiteral("ROLLBACK TO SAVEPOINT a"));
+        s->execute(QStringLiteral("RELEASE SAVEPOINT a"));
+        s->execute(QStringLiteral("SAVEPOINT b"));
+        QVERIFY(refused([&] { s->prepare(QStringLiteral("SELECT * FROM nowhere")); }));
+        s->execute(QStringLiteral("ROLLBACK TO SAVEPOINT b"));
+        s->execute(QStringLiteral("RELEASE SAVEPOINT b"));
+        insert->exec({2});
+        QCOMPARE(scalar(*other, QStringLiteral("SELECT count(*) FROM t")).toInt(), 0);
+        s->execute(QStringLiteral("COMMIT"));
+        QCOMPARE(scalar(*other, QStringLiteral("SELECT count(*) FROM t")).toInt(), 2);
+        s->execute(QStringLiteral("BEGIN"));
+        insert->exec({3});
+        s->execute(QStringLiteral("ROLLBACK"));
+        QCOMPARE(scalar(*other, QStringLiteral("SELECT count(*) FROM t")).toInt(), 2);
+    }
+
     void aSerializationFailureIsRetryable_data() { testdb::addBackendRows(); }
     void aSerializationFailureIsRetryable()
     {
