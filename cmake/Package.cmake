@@ -14,13 +14,14 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME calvane)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME calvane-dev)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-# The libraries' own dependencies are worked out from the binaries; what is loaded at run time
-# (the database drivers, the Chinese font the receipts and the desk show) is named here.
+# The libraries' own dependencies (Qt, sqlite3, libpq among them) are worked out from the
+# binaries; what is only used at run time (the Chinese font the receipts and the desk show) is
+# named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 # The tool links the module's own libraries from the same package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/lib)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql, fonts-wqy-zenhei")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-wqy-zenhei")
 # pg_dump/pg_restore back up a clinic on PostgreSQL; a SQLite clinic needs neither.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "postgresql-client")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "calvane (= ${PROJECT_VERSION})")

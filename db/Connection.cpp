@@ -1,22 +1,14 @@
 #include "db/Connection.h"
 #include "common/SafeFile.h"
 #include "common/ShortQuote.h"
+#include "db/PreparedStatement.h"
+#include "db/Query.h"
+#include "db/driver/Driver.h"
 #include <QFileInfo>
-#include <QAtomicInteger>
-#include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QRegularExpression>
 #include <QUrl>
-#include <QUrlQuery>
 
 namespace db {
-
-namespace {
-
-QAtomicInteger<int> connectionCounter;
-
-} // namespace
 
 QString redactedUrl(const QString& url)
 {
@@ -34,94 +26,90 @@ QString redactedUrl(const QString& url)
 std::shared_ptr<Connection> Connection::open(const QString& url)
 {
     std::shared_ptr<Connection> c(new Connection);
-    c->name_ = QStringLiteral("calvane-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
-
+    c->url_ = url;
+    c->displayUrl_ = redactedUrl(url);
+    const auto openSession = [&c](auto&& open) {
+        try {
+            c->session_ = open();
+        } catch (const Error& e) {
+            throw Error(QStringLiteral("无法打开数据库 %1: %2").arg(c->displayUrl_, e.message()), e.kind(), e.code());
+        }
+    };
     if (url.startsWith(QLatin1String("sqlite:"))) {
         QString path = url.mid(7);
         if (path.startsWith(QLatin1String("//"))) path = path.mid(2);
-        c->displayUrl_ = redactedUrl(url);
         if (path.isEmpty()) throw Error(QStringLiteral("数据库地址缺少文件路径: %1").arg(c->displayUrl_));
         c->dialect_ = Dialect::SQLite;
+        c->sqliteFile_ = path;
         // A new clinic database holds patient data: created readable by its owner only (SQLite
         // gives its journal files the same mode).
         if (path != QLatin1String(":memory:") && !QFileInfo::exists(path)) {
             QString error;
             if (!safefile::createPrivate(path, &error)) throw Error(QStringLiteral("无法创建数据库 %1").arg(error));
         }
-        c->db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c->name_);
-        c->db_.setDatabaseName(path);
-        // A second workstation process may hold the file briefly; wait rather than fail.
-        c->db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        openSession([&] { return driver::openSqlite(path); });
     } else if (url.startsWith(QLatin1String("postgresql://")) || url.startsWith(QLatin1String("postgres://"))) {
-        QUrl u(url);
-        c->displayUrl_ = redactedUrl(url);
-        if (!u.isValid()) throw Error(QStringLiteral("无法识别的数据库地址: %1").arg(c->displayUrl_));
+        if (!QUrl(url).isValid()) throw Error(QStringLiteral("无法识别的数据库地址: %1").arg(c->displayUrl_));
         c->dialect_ = Dialect::PostgreSQL;
-        c->db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), c->name_);
-        c->db_.setHostName(u.host().isEmpty() ? QStringLiteral("localhost") : u.host());
-        if (u.port() > 0) c->db_.setPort(u.port());
-        if (!u.userName().isEmpty()) c->db_.setUserName(u.userName());
-        if (!u.password().isEmpty()) c->db_.setPassword(u.password());
-        QString dbname = u.path();
-        if (dbname.startsWith(QLatin1Char('/'))) dbname = dbname.mid(1);
-        c->db_.setDatabaseName(dbname);
-        QStringList options;
-        const auto items = QUrlQuery(u).queryItems(QUrl::FullyDecoded);
-        for (const auto& [key, value] : items) options << key + QLatin1Char('=') + value;
-        if (!options.isEmpty()) c->db_.setConnectOptions(options.join(QLatin1Char(';')));
+        openSession([&] { return driver::openPostgres(url); });
     } else {
-        throw Error(QStringLiteral("无法识别的数据库地址: %1 (应为 sqlite:路径 或 postgresql://…)").arg(redactedUrl(url)));
-    }
-
-    if (!c->db_.open()) {
-        const QString why = c->db_.lastError().text();
-        throw Error(QStringLiteral("无法打开数据库 %1: %2").arg(c->displayUrl_, why));
-    }
-    if (c->isSQLite()) {
-        QSqlQuery q(c->db_);
-        q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
-        q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-    } else {
-        QSqlQuery q(c->db_);
-        q.exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
+        throw Error(QStringLiteral("无法识别的数据库地址: %1 (应为 sqlite:路径 或 postgresql://…)").arg(c->displayUrl_));
     }
     return c;
 }
 
+Connection::Connection() = default;
+
 Connection::~Connection()
 {
-    dropStatements(); // prepared statements must go before their database
-    db_.close();
-    db_ = QSqlDatabase();
-    QSqlDatabase::removeDatabase(name_);
+    dropStatements(); // prepared statements must go before their session
+    session_.reset();
 }
 
-QSqlQuery Connection::takeStatement(const QString& sql, bool& prepared)
+driver::Session& Connection::session()
+{
+    if (!session_) throw Error(QStringLiteral("数据库连接已关闭: %1").arg(displayUrl_), ErrorKind::ConnectionLost);
+    return *session_;
+}
+
+std::unique_ptr<PreparedStatement> Connection::takeStatement(const QString& sql)
 {
     auto it = statements_.find(sql);
-    if (it != statements_.end() && !it->isEmpty()) {
+    if (it != statements_.end() && !it->second.empty()) {
         --cachedCount_;
-        prepared = true;
-        return it->takeLast();
+        auto statement = std::move(it->second.back());
+        it->second.pop_back();
+        return statement;
     }
-    prepared = false;
-    QSqlQuery q(db_);
-    // Forward-only saves memory on SQLite. On PostgreSQL it would switch the driver to
-    // row-by-row fetching, and a second statement run while looping over the rows (a look-up
-    // per row) would throw the rest of the first one away; there the whole result is fetched.
-    q.setForwardOnly(isSQLite());
-    return q;
+    auto statement = std::make_unique<PreparedStatement>();
+    statement->writes = isWrite(sql);
+    statement->generation = generation_;
+    return statement;
 }
 
-void Connection::returnStatement(const QString& sql, QSqlQuery&& statement)
+void Connection::returnStatement(const QString& sql, std::unique_ptr<PreparedStatement> statement)
 {
+    // One never prepared, or prepared on a session since replaced, is not worth keeping.
+    if (!statement->statement || statement->generation != generation_) return;
     // Enough for every statement a dialog runs; past that the cache starts afresh rather than
     // growing with statements that are built from varying column lists.
     constexpr int limit = 256;
-    statement.finish();
+    statement->statement->reset();
     if (cachedCount_ >= limit) dropStatements();
-    statements_[sql].append(std::move(statement));
+    statements_[sql].push_back(std::move(statement));
     ++cachedCount_;
+}
+
+void Connection::prepare(PreparedStatement& statement, const QString& sql)
+{
+    try {
+        statement.statement = session().prepare(sql);
+        statement.generation = generation_;
+        statement.columnsIndexed = -1;
+    } catch (const Error&) {
+        noteFailedStatement();
+        throw;
+    }
 }
 
 void Connection::checkInjectedFault()
@@ -152,69 +140,91 @@ void Connection::noteFailedStatement()
 bool Connection::ensureAlive(QString* why)
 {
     if (isSQLite()) {
-        // Opening a missing file would make an empty database in its place.
-        const QString file = db_.databaseName();
-        if (file == QLatin1String(":memory:") || QFileInfo::exists(file)) return true;
-        if (why) *why = QStringLiteral("数据库文件已不存在: %1").arg(file);
+        // Opening a missing file would make an empty database in its place: never reopened.
+        // A closed connection to a file still there answers yes, and its statements then fail
+        // out loud, each telling what it was about to do.
+        if (session_) return session_->alive(why);
+        if (QFileInfo::exists(sqliteFile_)) return true;
+        if (why) *why = QStringLiteral("数据库文件已不存在: %1").arg(sqliteFile_);
         return false;
     }
     if (depth_ > 0) return true;
-    {
-        QSqlQuery probe(db_);
-        if (db_.isOpen() && probe.exec(QStringLiteral("SELECT 1"))) return true;
-    }
+    if (session_ && session_->alive(nullptr)) return true;
     dropStatements();
+    ++generation_;
     failedDepth_ = 0;
-    db_.close();
-    if (!db_.open()) {
-        if (why) *why = QStringLiteral("无法重新连接数据库 %1: %2").arg(displayUrl_, db_.lastError().text());
+    try {
+        if (session_)
+            session_->reopen();
+        else
+            session_ = driver::openPostgres(url_);
+    } catch (const Error& e) {
+        if (why) *why = QStringLiteral("无法重新连接数据库 %1: %2").arg(displayUrl_, e.message());
         return false;
     }
-    QSqlQuery(db_).exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
     return true;
+}
+
+void Connection::close()
+{
+    dropStatements();
+    ++generation_;
+    session_.reset();
 }
 
 void Connection::dropStatements()
 {
-    // On a session that is gone (a server restarted or stopped) the driver complains, once for
-    // every prepared statement, that it cannot free it: hundreds of lines that say nothing a
-    // host needs to hear, the statements having gone with the session anyway.
-    static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (previous && !text.startsWith(QLatin1String("Unable to free statement"))) previous(type, context, text);
-    });
     statements_.clear();
-    qInstallMessageHandler(previous);
     cachedCount_ = 0;
 }
 
 void Connection::execute(const QString& sql)
 {
     checkInjectedFault();
-    QSqlQuery q(db_);
-    bool ok = q.exec(sql);
-    // Run to the end: a failure may come only when the statement finishes.
-    while (ok && q.isSelect() && q.next()) {
-    }
-    if (!ok || q.lastError().type() != QSqlError::NoError) {
+    try {
+        session().execute(sql);
+    } catch (const Error&) {
         noteFailedStatement();
-        throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+        throw;
     }
     checkInjectedFinishFault();
+}
+
+void Connection::control(const QString& sql)
+{
+    try {
+        session().execute(sql);
+    } catch (const Error&) {
+        noteFailedStatement();
+        throw;
+    }
+}
+
+QStringList Connection::tables() { return session().tables(); }
+
+QString Connection::quoteIdentifier(const QString& name) const
+{
+    if (!session_) throw Error(QStringLiteral("数据库连接已关闭: %1").arg(displayUrl_), ErrorKind::ConnectionLost);
+    return session_->quoteIdentifier(name);
 }
 
 QDateTime Connection::serverTime()
 {
     checkInjectedFault();
-    QSqlQuery q(db_);
     const QString sql = isSQLite() ? QStringLiteral("SELECT datetime('now','localtime')")
                                    : QStringLiteral("SELECT to_char(LOCALTIMESTAMP, 'YYYY-MM-DD HH24:MI:SS')");
-    if (!q.exec(sql) || !q.next()) {
+    QString text;
+    try {
+        auto statement = session().prepare(sql);
+        statement->exec({});
+        if (!statement->next()) throw Error(QStringLiteral("服务器时间无法读取 [%1]").arg(sql));
+        text = statement->value(0).toString();
+    } catch (const Error&) {
         noteFailedStatement();
-        throw Error(q.lastError().text());
+        throw;
     }
-    QDateTime t = QDateTime::fromString(q.value(0).toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!t.isValid()) throw Error(QStringLiteral("服务器时间无法识别: %1").arg(q.value(0).toString()));
+    const QDateTime t = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!t.isValid()) throw Error(QStringLiteral("服务器时间无法识别: %1").arg(text));
     return t;
 }
 

@@ -1,14 +1,21 @@
 #pragma once
 #include "db/Error.h"
 #include <QDateTime>
-#include <QSqlDatabase>
 #include <QHash>
-#include <QList>
-#include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace db {
+
+namespace driver {
+class Session;
+class Statement;
+} // namespace driver
+
+struct PreparedStatement;
 
 enum class Dialect { SQLite, PostgreSQL };
 
@@ -23,21 +30,30 @@ public:
 
     Dialect dialect() const { return dialect_; }
     bool isSQLite() const { return dialect_ == Dialect::SQLite; }
-    QSqlDatabase& database() { return db_; }
     // The URL with any password blanked, for messages.
     const QString& displayUrl() const { return displayUrl_; }
+    // The SQLite database file as opened; empty on PostgreSQL.
+    const QString& sqliteFile() const { return sqliteFile_; }
 
     // True when the database still answers. A server that went away (restarted, the network
     // cut) is connected to again, once; when that fails, or the SQLite file is gone (it is
     // never created again here), false and why. Inside a transaction nothing is reopened: the
     // transaction's own statements will fail and roll it back.
     bool ensureAlive(QString* why);
+    // Ends the session: every statement fails until ensureAlive() connects again (which a
+    // PostgreSQL server allows; a SQLite connection stays closed).
+    void close();
 
     // The database server's current local time, to the second.
     QDateTime serverTime();
 
     // Runs one statement without results (DDL, SET …). Values never go here: use db::Query.
     void execute(const QString& sql);
+
+    // The user tables, without the database's own, as the database spells them.
+    QStringList tables();
+    // A table or column name quoted for SQL text, for names the schema gave (never user input).
+    QString quoteIdentifier(const QString& name) const;
 
     // Test hook: the Nth statement from now (1 = the next one) fails as if the server refused it.
     void failStatementAfter(int n) { faultCountdown_ = n; }
@@ -59,26 +75,34 @@ public:
 
     // Prepared statements are kept for reuse: saving a receipt runs the same few statements
     // over and over, and preparing is most of their cost. A statement is taken out while a
-    // db::Query uses it, so the same SQL can run nested; `prepared` says whether it still needs
-    // preparing.
-    QSqlQuery takeStatement(const QString& sql, bool& prepared);
-    void returnStatement(const QString& sql, QSqlQuery&& statement);
+    // db::Query uses it, so the same SQL can run nested; one not prepared yet comes back
+    // without its driver statement, and prepare() makes it.
+    std::unique_ptr<PreparedStatement> takeStatement(const QString& sql);
+    void returnStatement(const QString& sql, std::unique_ptr<PreparedStatement> statement);
+    // Prepares for the database; throws db::Error (noted as a failed statement).
+    void prepare(PreparedStatement& statement, const QString& sql);
 
 private:
     friend class Transaction;
-    Connection() = default;
+    Connection();
     void dropStatements();
+    driver::Session& session();
+    // Runs transaction control (BEGIN, COMMIT, SAVEPOINT …) from a kept statement.
+    void control(const QString& sql);
 
-    QSqlDatabase db_;
-    QString name_;
+    std::unique_ptr<driver::Session> session_;
+    QString url_;
+    QString sqliteFile_;
     QString displayUrl_;
     Dialect dialect_ = Dialect::SQLite;
     int faultCountdown_ = 0;
     int finishCountdown_ = 0;
     int depth_ = 0;
     int failedDepth_ = 0; // PostgreSQL: the outermost depth at which a statement failed; 0 none
-    QHash<QString, QList<QSqlQuery>> statements_;
+    std::unordered_map<QString, std::vector<std::unique_ptr<PreparedStatement>>> statements_;
     int cachedCount_ = 0;
+    // Counts sessions: a statement prepared on an earlier one is not taken back.
+    quint64 generation_ = 0;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

@@ -1,7 +1,6 @@
 #include "db/OptimisticEdit.h"
 #include "db/Query.h"
 #include <algorithm>
-#include <QSqlRecord>
 
 namespace db {
 
@@ -18,9 +17,8 @@ LoadedRow LoadedRow::capture(const Query& query, const QString& table, const QSt
     row.key_ = query.value(keyColumn);
     QStringList names = columns;
     if (names.isEmpty()) {
-        const QSqlRecord record = query.record();
-        for (int i = 0; i < record.count(); ++i)
-            names << record.fieldName(i);
+        for (int i = 0; i < query.columnCount(); ++i)
+            names << query.columnName(i);
     }
     for (const QString& name : names) {
         if (name.compare(keyColumn, Qt::CaseInsensitive) == 0)

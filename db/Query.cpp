@@ -1,8 +1,7 @@
 #include "db/Query.h"
 #include "common/Money.h"
 #include "common/ShortQuote.h"
-#include <QSqlError>
-#include <QSqlRecord>
+#include "db/PreparedStatement.h"
 
 namespace db {
 
@@ -12,13 +11,17 @@ bool yearStorable(const QDate& d) { return !d.isValid() || (d.year() >= 1 && d.y
 } // namespace
 
 Query::Query(Connection& connection, const QString& sql)
-    : connection_(connection), query_(connection.takeStatement(sql, prepared_)), sql_(sql)
+    : connection_(connection), sql_(sql), prepared_(connection.takeStatement(sql))
 {
 }
 
 Query::~Query()
 {
-    if (prepared_) connection_.returnStatement(sql_, std::move(query_));
+    try {
+        connection_.returnStatement(sql_, std::move(prepared_));
+    } catch (...) {
+        // Only the cache loses a statement.
+    }
 }
 
 Query::Query(Connection& connection, const QString& sql, std::initializer_list<QVariant> values)
@@ -53,27 +56,32 @@ Query& Query::bindAll(const QVariantList& values)
     return *this;
 }
 
+// Runs a step on the driver's statement; a failure is noted on the connection (PostgreSQL has
+// lost the transaction) before it travels on.
+template <class Step>
+auto Query::failingNoted(Step&& step) const
+{
+    try {
+        return step(*prepared_->statement);
+    } catch (const Error&) {
+        connection_.noteFailedStatement();
+        throw;
+    }
+}
+
 Query& Query::exec()
 {
-    const bool writes = isWrite(sql_);
-    if (writes) refuseUnstorableValues();
+    if (prepared_->writes) refuseUnstorableValues();
     connection_.checkInjectedFault();
-    if (!prepared_) {
-        if (!query_.prepare(sql_)) {
-            connection_.noteFailedStatement();
-            throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
-        }
-        prepared_ = true;
-    }
-    for (int i = 0; i < values_.size(); ++i) query_.bindValue(i, values_[i]);
+    if (!prepared_->statement) connection_.prepare(*prepared_, sql_);
+    if (ran_) prepared_->statement->reset();
+    ran_ = false;
     buffered_ = false;
     rows_.clear();
     row_ = -1;
-    if (!query_.exec()) {
-        connection_.noteFailedStatement();
-        throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
-    }
-    if (writes) finish();
+    failingNoted([this](driver::Statement& s) { s.exec(values_); });
+    ran_ = true;
+    if (prepared_->writes) finish();
     connection_.checkInjectedFinishFault();
     return *this;
 }
@@ -101,32 +109,35 @@ void Query::finish()
     // its end (SQLITE_FULL, SQLITE_IOERR, a deferred constraint) reaches us. An abandoned
     // statement would report it only when reset, where nobody looks.
     buffered_ = true;
-    columns_ = query_.record();
-    if (query_.isSelect()) {
-        while (query_.next()) rows_.append(query_.record());
-    }
-    if (query_.lastError().type() != QSqlError::NoError) {
-        connection_.noteFailedStatement();
-        throw Error(query_.lastError().text() + QStringLiteral(" [") + sql_ + QLatin1Char(']'));
-    }
+    failingNoted([this](driver::Statement& s) {
+        const int columns = s.columnCount();
+        while (s.next()) {
+            QVariantList row;
+            row.reserve(columns);
+            for (int i = 0; i < columns; ++i) row << s.value(i);
+            rows_.append(std::move(row));
+        }
+    });
 }
 
 bool Query::next()
 {
-    if (!buffered_) return query_.next();
+    if (!ran_) return false;
+    if (!buffered_) return failingNoted([](driver::Statement& s) { return s.next(); });
     if (row_ < rows_.size()) ++row_;
     return row_ < rows_.size();
 }
 
-QSqlRecord Query::record() const
+int Query::columnCount() const { return ran_ ? prepared_->statement->columnCount() : 0; }
+
+QString Query::columnName(int index) const
 {
-    if (!buffered_) return query_.record();
-    return row_ >= 0 && row_ < rows_.size() ? rows_[row_] : columns_;
+    return index >= 0 && index < columnCount() ? prepared_->statement->columnName(index) : QString();
 }
 
 int Query::indexOf(const QString& column) const
 {
-    const int i = record().indexOf(column);
+    const int i = ran_ ? prepared_->indexOf(column) : -1;
     if (i < 0) throw Error(QStringLiteral("结果中没有列 %1 [%2]").arg(column, sql_));
     return i;
 }
@@ -136,8 +147,11 @@ QVariant Query::value(const QString& column) const { return value(indexOf(column
 
 QVariant Query::value(int index) const
 {
-    if (!buffered_) return query_.value(index);
-    return row_ >= 0 && row_ < rows_.size() ? rows_[row_].value(index) : QVariant();
+    if (!ran_) return {};
+    if (!buffered_) return prepared_->statement->value(index);
+    if (row_ < 0 || row_ >= rows_.size()) return {};
+    const QVariantList& row = rows_[row_];
+    return index >= 0 && index < row.size() ? row[index] : QVariant();
 }
 
 double Query::number(const QString& column) const { return toNumber(value(column)); }
@@ -147,7 +161,26 @@ QDateTime Query::dateTime(const QString& column) const { return toDateTime(value
 double Query::number(int index) const { return toNumber(value(index)); }
 qint64 Query::integer(int index) const { return toInteger(value(index)); }
 QString Query::text(int index) const { return toText(value(index)); }
-int Query::rowsAffected() const { return query_.numRowsAffected(); }
+int Query::rowsAffected() const { return ran_ ? prepared_->statement->rowsAffected() : 0; }
+
+int PreparedStatement::indexOf(const QString& column)
+{
+    const int count = statement ? statement->columnCount() : 0;
+    if (columnsIndexed != count) {
+        columns.clear();
+        QStringList names;
+        for (int i = 0; i < count; ++i) names << statement->columnName(i);
+        // Last to first, so that the first of names equal but for case wins.
+        for (int i = count - 1; i >= 0; --i) columns.insert(names[i].toLower(), i);
+        // The names as spelled too, so that a look-up spelled the same needs no lower-casing.
+        for (int i = 0; i < count; ++i)
+            if (columns.value(names[i].toLower()) == i) columns.insert(names[i], i);
+        columnsIndexed = count;
+    }
+    auto it = columns.constFind(column);
+    if (it == columns.cend()) it = columns.constFind(column.toLower());
+    return it == columns.cend() ? -1 : *it;
+}
 
 bool isWrite(const QString& sql)
 {

@@ -2,10 +2,9 @@
 #include "db/Connection.h"
 #include <QDateTime>
 #include <QList>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QVariant>
 #include <initializer_list>
+#include <memory>
 
 namespace db {
 
@@ -40,27 +39,25 @@ public:
     qint64 integer(int index) const;
     QString text(int index) const;
     int rowsAffected() const;
-    // The current row: column names, and values once next() has been true.
-    QSqlRecord record() const;
-
-    QSqlQuery& raw() { return query_; }
+    // The result's columns, known once exec() has run.
+    int columnCount() const;
+    QString columnName(int index) const;
 
 private:
     int indexOf(const QString& column) const;
     void finish();
     void refuseUnstorableValues() const;
+    template <class Step> auto failingNoted(Step&& step) const;
 
     Connection& connection_;
-    // Set by takeStatement() while query_ is initialised, so it is declared before it.
-    bool prepared_ = false;
-    QSqlQuery query_;
     QString sql_;
+    std::unique_ptr<PreparedStatement> prepared_;
     QVariantList values_;
     QString badDate_; // a bound date no column can hold
+    bool ran_ = false;
     // A write's rows, read to the end by exec().
     bool buffered_ = false;
-    QList<QSqlRecord> rows_;
-    QSqlRecord columns_;
+    QList<QVariantList> rows_;
     qsizetype row_ = -1;
 };
 

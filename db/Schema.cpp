@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSqlRecord>
 
 namespace db::schema {
 

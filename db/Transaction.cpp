@@ -1,6 +1,4 @@
 #include "db/Transaction.h"
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace db {
 
@@ -58,13 +56,6 @@ void Transaction::rollback()
     }
 }
 
-void Transaction::run(const QString& sql)
-{
-    QSqlQuery q(connection_.database());
-    if (!q.exec(sql)) {
-        connection_.noteFailedStatement();
-        throw Error(q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
-    }
-}
+void Transaction::run(const QString& sql) { connection_.control(sql); }
 
 } // namespace db

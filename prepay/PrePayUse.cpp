@@ -26,32 +26,37 @@ void addUse(db::Connection& c, const QString& patientCode, double amount, const 
 
 } // namespace
 
+void BookPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QString& patientCode, double amount,
+                   const QString& cashier, const QDateTime& time, const QString& note, qint32 paySheet, qint32 account)
+{
+    const db::Where ofSheet{QStringLiteral("PaySheetID=?"), {paySheet}};
+    if ((resettle != 1 || paidByPrePay == 1) && !std::isfinite(amount)) throw db::Error(QStringLiteral("预付费金额无效"));
+    db::Transaction tx(c);
+    if (resettle != 1) {
+        addUse(c, patientCode, amount, cashier, time, note, paySheet, account);
+    } else if (paidByPrePay == 1) {
+        const int changed = db::ModefyRecord(c, useTable,
+                                             {{QStringLiteral("Patient_Code"), patientCode},
+                                              {QStringLiteral("Payed_Money"), amount},
+                                              {QStringLiteral("Checker"), cashier},
+                                              {QStringLiteral("RegTime"), time},
+                                              {QStringLiteral("note"), note}},
+                                             ofSheet);
+        // Paid in cash the first time and from prepayment now: there was no use to change,
+        // and without one the account would never be charged.
+        if (changed == 0) addUse(c, patientCode, amount, cashier, time, note, paySheet, account);
+    } else {
+        db::DeleteRecord(c, useTable, ofSheet);
+    }
+    tx.commit();
+}
+
 bool RecordPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QString& patientCode, double amount,
                      const QString& cashier, const QDateTime& time, const QString& note, qint32 paySheet,
                      qint32 account)
 {
-    const db::Where ofSheet{QStringLiteral("PaySheetID=?"), {paySheet}};
     try {
-        db::Transaction tx(c);
-        if (resettle != 1) {
-            if (!std::isfinite(amount)) return false;
-            addUse(c, patientCode, amount, cashier, time, note, paySheet, account);
-        } else if (paidByPrePay == 1) {
-            if (!std::isfinite(amount)) return false;
-            const int changed = db::ModefyRecord(c, useTable,
-                                                 {{QStringLiteral("Patient_Code"), patientCode},
-                                                  {QStringLiteral("Payed_Money"), amount},
-                                                  {QStringLiteral("Checker"), cashier},
-                                                  {QStringLiteral("RegTime"), time},
-                                                  {QStringLiteral("note"), note}},
-                                                 ofSheet);
-            // Paid in cash the first time and from prepayment now: there was no use to change,
-            // and without one the account would never be charged.
-            if (changed == 0) addUse(c, patientCode, amount, cashier, time, note, paySheet, account);
-        } else {
-            db::DeleteRecord(c, useTable, ofSheet);
-        }
-        tx.commit();
+        BookPrePayUse(c, resettle, paidByPrePay, patientCode, amount, cashier, time, note, paySheet, account);
         return true;
     } catch (const std::exception&) {
         return false;

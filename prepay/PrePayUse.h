@@ -16,5 +16,9 @@ namespace prepay {
 bool RecordPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QString& patientCode, double amount,
                      const QString& cashier, const QDateTime& time, const QString& note, qint32 paySheet,
                      qint32 account);
+// The same, throwing the db::Error that stopped it: a settlement needs to know whether the
+// database undid its transaction in a way that may be run again.
+void BookPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QString& patientCode, double amount,
+                   const QString& cashier, const QDateTime& time, const QString& note, qint32 paySheet, qint32 account);
 
 } // namespace prepay

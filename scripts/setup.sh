@@ -9,17 +9,17 @@ set -euo pipefail
 # PostgreSQL clinic; the server itself is the clinic's own).
 packages=(
   cmake g++ ccache pkg-config make
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   qt6-translations-l10n
   libgl-dev
-  libsqlite3-dev libsodium-dev
+  libsqlite3-dev libpq-dev libsodium-dev
   postgresql-client
   fonts-wqy-zenhei
 )
 if [[ "${1:-}" != "--desk" ]]; then
   packages+=(
-    # The benchmarks' bare side talks to SQLite and PostgreSQL directly.
-    libpq-dev
+    # A test of a host that keeps its own QSqlDatabase on the clinic's file beside ours.
+    libqt6sql6-sqlite
     # The tests run on a throwaway local server.
     postgresql
     poppler-utils

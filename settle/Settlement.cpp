@@ -25,7 +25,19 @@ struct StepFailed {
     SettlementFailure failure;
     QString message;
     QString detail;
+    bool retryable = false; // the database undid the whole transaction, which may run again
 };
+
+StepFailed failedOn(SettlementFailure failure, const QString& message, const db::Error& e)
+{
+    return {failure, message, e.message(), e.retryable()};
+}
+
+bool retryable(const std::exception& e)
+{
+    const auto* d = dynamic_cast<const db::Error*>(&e);
+    return d && d->retryable();
+}
 
 // Half a fen: amounts compare to the fen, never on the last bits of a double.
 constexpr double kHalfFen = 0.005;
@@ -58,7 +70,7 @@ void checkStoredAmounts(db::Connection& c, const SettlementRequest& r)
     try {
         refusal = StoredAmountsRefusal(c, r.receiptId);
     } catch (const db::Error& e) {
-        throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, e.message()};
+        throw failedOn(SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, e);
     }
     if (!refusal.isEmpty()) throw StepFailed{SettlementFailure::StoredAmounts, refusal, {}};
 }
@@ -123,7 +135,7 @@ void markPaid(db::Connection& c, const SettlementRequest& r)
     try {
         changed = db::ModefyRecord(c, r.receiptTable, fields, which);
     } catch (const db::Error& e) {
-        throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, e.message()};
+        throw failedOn(SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, e);
     }
     if (changed != 1)
         throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled,
@@ -137,7 +149,17 @@ qint64 writeRecord(db::Connection& c, const SettlementRequest& r)
     } catch (const SettledElsewhere& e) {
         throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, QString::fromUtf8(e.what())};
     } catch (const db::Error& e) {
-        throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, e.message()};
+        throw failedOn(SettlementFailure::PaymentRecord, kPaymentRecordFailed, e);
+    }
+}
+
+void bookPrePayUse(db::Connection& c, const SettlementRequest& r, int paidByPrePay, double amount, qint64 paySheet)
+{
+    try {
+        prepay::BookPrePayUse(c, r.resettle ? 1 : 0, paidByPrePay, r.patientNumber, amount, r.cashier, r.date, QString(),
+                              qint32(paySheet), r.prepayAccount);
+    } catch (const db::Error& e) {
+        throw failedOn(SettlementFailure::PaymentRecord, kPaymentRecordFailed, e);
     }
 }
 
@@ -157,7 +179,7 @@ void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 payShee
             found = lock.next();
             if (found) usable = prepay::UsablePrePay(c, r.prepayAccount, r.resettle ? std::optional<qint64>(paySheet) : std::nullopt);
         } catch (const db::Error& e) {
-            throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, e.message()};
+            throw failedOn(SettlementFailure::PaymentRecord, kPaymentRecordFailed, e);
         }
         if (r.prepayAccount <= 0 || !found)
             throw StepFailed{SettlementFailure::PrePayShort, kPrePayShort.arg(money::format2(amount)),
@@ -167,9 +189,7 @@ void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 payShee
                              u"usable %1, needed %2"_s.arg(money::format2(usable), money::format2(amount))};
     }
     // The use is booked as charged, to the fen: the account's balance is a sum of these.
-    if (!prepay::RecordPrePayUse(c, r.resettle ? 1 : 0, 1, r.patientNumber, amount, r.cashier, r.date,
-                                 QString(), qint32(paySheet), r.prepayAccount))
-        throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, u"prepayment use not booked"_s};
+    bookPrePayUse(c, r, 1, amount, paySheet);
 }
 
 // Why a guarded debit touched nothing (or why it was not tried), in the words of the voucher check.
@@ -217,76 +237,90 @@ double debitVoucher(db::Connection& c, const SettlementRequest& r)
         q.exec();
         changed = q.rowsAffected();
     } catch (const db::Error& e) {
-        throw StepFailed{SettlementFailure::VoucherRecord, kVoucherRecordFailed, e.message()};
+        throw failedOn(SettlementFailure::VoucherRecord, kVoucherRecordFailed, e);
     }
     if (changed != 1) throw voucherRefusal(c, v, amount, today);
     const QVariant left = db::scalar(c, u"SELECT Card_Left_Fee FROM PreferManagement_table WHERE ID=?"_s, {v.id});
     return db::toNumber(left);
 }
 
+// One run of the settlement's transaction, from its start: nothing of it stays unless it commits.
+void settleOnce(db::Connection& c, const SettlementRequest& r, SettlementResult& result, bool& cardWritten)
+{
+    db::Transaction tx(c);
+    checkStoredAmounts(c, r);
+    markPaid(c, r);
+    result.paySheet = writeRecord(c, r);
+    // After the record's own guard: a record changed elsewhere is refused as such.
+    keepVoucherPayment(r);
+    if (r.method == PrePayment) usePrePayment(c, r, result.paySheet);
+    // Paid from prepayment before and otherwise now: the old use must not stay charged.
+    else if (r.resettle) bookPrePayUse(c, r, 0, 0.0, result.paySheet);
+    // A re-settlement never spends a voucher again: it was debited when first settled.
+    const bool voucher = r.method == Voucher && !r.resettle;
+    if (voucher) result.voucherLeft = debitVoucher(c, r);
+    if (r.inTransaction) {
+        try {
+            r.inTransaction(c, result.paySheet);
+        } catch (const SettlementRefused& e) {
+            throw StepFailed{SettlementFailure::Caller, e.text, {}};
+        } catch (const StepFailed&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw StepFailed{SettlementFailure::Caller, kPaymentRecordFailed, QString::fromUtf8(e.what()), retryable(e)};
+        }
+    }
+    // The card last: it is the one step a rollback cannot undo.
+    if (voucher && r.voucher.cardKind == 1) {
+        if (db::WriteICCard(icCardContent(r.voucher.number, result.voucherLeft)) != 0)
+            throw StepFailed{SettlementFailure::ICCard, kICCardWriteFailed, {}};
+        cardWritten = true;
+    }
+    try {
+        tx.commit();
+    } catch (const db::Error& e) {
+        throw failedOn(SettlementFailure::Commit, kReceiptNotSettled, e);
+    }
+}
+
 } // namespace
 
 SettlementResult Settle(db::Connection& c, const SettlementRequest& r)
 {
-    SettlementResult result;
-    bool cardWritten = false;
-    try {
-        checkSplit(r);
-        db::Transaction tx(c);
-        checkStoredAmounts(c, r);
-        markPaid(c, r);
-        result.paySheet = writeRecord(c, r);
-        // After the record's own guard: a record changed elsewhere is refused as such.
-        keepVoucherPayment(r);
-        if (r.method == PrePayment) usePrePayment(c, r, result.paySheet);
-        // Paid from prepayment before and otherwise now: the old use must not stay charged.
-        else if (r.resettle && !prepay::RecordPrePayUse(c, 1, 0, r.patientNumber, 0.0, r.cashier, r.date, QString(),
-                                                        qint32(result.paySheet), r.prepayAccount))
-            throw StepFailed{SettlementFailure::PaymentRecord, kPaymentRecordFailed, u"prepayment use not removed"_s};
-        // A re-settlement never spends a voucher again: it was debited when first settled.
-        const bool voucher = r.method == Voucher && !r.resettle;
-        if (voucher) result.voucherLeft = debitVoucher(c, r);
-        if (r.inTransaction) {
-            try {
-                r.inTransaction(c, result.paySheet);
-            } catch (const SettlementRefused& e) {
-                throw StepFailed{SettlementFailure::Caller, e.text, {}};
-            } catch (const StepFailed&) {
-                throw;
-            } catch (const std::exception& e) {
-                throw StepFailed{SettlementFailure::Caller, kPaymentRecordFailed, QString::fromUtf8(e.what())};
-            }
-        }
-        // The card last: it is the one step a rollback cannot undo.
-        if (voucher && r.voucher.cardKind == 1) {
-            if (db::WriteICCard(icCardContent(r.voucher.number, result.voucherLeft)) != 0)
-                throw StepFailed{SettlementFailure::ICCard, kICCardWriteFailed, {}};
-            cardWritten = true;
-        }
+    // A serialization failure or a deadlock: the database undid the whole transaction and it may
+    // run again as it was, against the rows as they now stand. Not once the IC card was written
+    // (it is put back, but a card is not rewritten over and over), nor inside a caller's
+    // transaction, which the database has aborted along with this one.
+    constexpr int kRetries = 3;
+    const bool outermost = c.transactionDepth() == 0;
+    for (int attempt = 0;; ++attempt) {
+        SettlementResult result;
+        bool cardWritten = false;
+        bool again = false;
         try {
-            tx.commit();
-        } catch (const db::Error& e) {
-            throw StepFailed{SettlementFailure::Commit, kReceiptNotSettled, e.message()};
+            checkSplit(r);
+            settleOnce(c, r, result, cardWritten);
+            result.ok = true;
+            return result;
+        } catch (const StepFailed& f) {
+            result.failure = f.failure;
+            result.message = f.message;
+            result.detail = f.detail;
+            again = f.retryable;
+        } catch (const std::exception& e) {
+            result.failure = SettlementFailure::Commit;
+            result.message = kReceiptNotSettled;
+            result.detail = QString::fromUtf8(e.what());
+            again = retryable(e);
         }
-        result.ok = true;
-    } catch (const StepFailed& f) {
-        result.failure = f.failure;
-        result.message = f.message;
-        result.detail = f.detail;
-    } catch (const std::exception& e) {
-        result.failure = SettlementFailure::Commit;
-        result.message = kReceiptNotSettled;
-        result.detail = QString::fromUtf8(e.what());
-    }
-    if (!result.ok) {
         // The database kept the old value: the card must say so too.
         if (cardWritten)
             db::WriteICCard(icCardContent(
                 r.voucher.number, money::fromFen(money::toFen(result.voucherLeft) + money::toFen(r.voucher.amount))));
         result.paySheet = 0;
         result.voucherLeft = 0.0;
+        if (!again || cardWritten || !outermost || attempt == kRetries) return result;
     }
-    return result;
 }
 
 } // namespace settle

@@ -15,8 +15,6 @@
 #include "tools/desk/PatientSearch.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QUrl>
@@ -43,13 +41,10 @@ void fill(db::Connection& c, const QString& table, const QStringList& columns, i
         QLatin1Char('(') + QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
     const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QLatin1Char(',')))
         + QStringList(perStatement, one).join(QLatin1Char(','));
-    QSqlQuery q(c.database());
-    if (!q.prepare(sql)) qFatal("%s", qPrintable(q.lastError().text()));
     for (int start = 0; start < rows; start += perStatement) {
-        int slot = 0;
-        for (int r = start; r < start + perStatement; ++r)
-            for (const QVariant& v : values(r)) q.bindValue(slot++, v);
-        if (!q.exec()) qFatal("%s", qPrintable(q.lastError().text()));
+        QVariantList batch;
+        for (int r = start; r < start + perStatement; ++r) batch << values(r);
+        db::Query(c, sql).bindAll(batch).exec();
     }
 }
 

@@ -13,8 +13,6 @@
 #include "rx/Stock.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <algorithm>
@@ -86,21 +84,16 @@ void fillBatches(db::Connection& c, const QDate& today)
     constexpr int perStatement = 500;
     const QString sql = QStringLiteral("INSERT INTO 材料库存表 (名称,规格,现存数量,ExpireDate) VALUES ") +
                         QStringList(perStatement, QStringLiteral("(?,?,?,?)")).join(QLatin1Char(','));
-    QSqlQuery q(c.database());
-    if (!q.prepare(sql)) qFatal("%s", qPrintable(q.lastError().text()));
     // Medicines take turns, so one medicine's batch numbers are spread over the table.
     for (int start = 0; start < medicines * batchesEach; start += perStatement) {
-        int slot = 0;
+        QVariantList batch;
         for (int r = start; r < start + perStatement; ++r) {
             const int m = r % medicines, age = r / medicines;
             // The oldest eight batches are expired, the ninth expires today, the rest are good.
             const QDate expires = age < 8 ? today.addDays(-1 - age) : age == 8 ? today : today.addDays(30 + age);
-            q.bindValue(slot++, medicineName(m));
-            q.bindValue(slot++, medicineSpec(m));
-            q.bindValue(slot++, 2.0);
-            q.bindValue(slot++, db::dateTimeText(QDateTime(expires, QTime(12, 0))));
+            batch << medicineName(m) << medicineSpec(m) << 2.0 << db::dateTimeText(QDateTime(expires, QTime(12, 0)));
         }
-        if (!q.exec()) qFatal("%s", qPrintable(q.lastError().text()));
+        db::Query(c, sql).bindAll(batch).exec();
     }
 }
 

@@ -80,8 +80,9 @@ settle::SettlementRequest requestFor(qint64 receipt, int method, const Side& sid
     p.cashier = u"王收款"_s;
     p.date = kWhen;
     p.method = method;
-    p.methodAmount = 100;
-    p.cash = 20;
+    // Cash takes the whole amount in cash; another method takes 100 of it and 20 in cash.
+    p.methodAmount = method == settle::Cash ? 0 : 100;
+    p.cash = 120 - p.methodAmount;
     p.voucherId = method == settle::Voucher ? side.voucher : 0;
     settle::SettlementRequest r;
     r.receiptId = receipt;
@@ -90,7 +91,7 @@ settle::SettlementRequest requestFor(qint64 receipt, int method, const Side& sid
                        {u"科室"_s, u"口腔科"_s}, {u"医生编号"_s, u"D2"_s}, {u"护士"_s, QString()}};
     r.paymentFields = settle::CheckoutPaymentFields(p);
     r.method = method;
-    r.methodAmount = 100;
+    r.methodAmount = p.methodAmount;
     r.patientNumber = u"P1"_s;
     r.cashier = p.cashier;
     r.date = kWhen;

@@ -70,7 +70,7 @@ private slots:
     {
         testdb::isolateSettings();
         auto c = testdb::open(QStringLiteral("sqlite"));
-        QCOMPARE(CalvaneConnect(qPrintable(QStringLiteral("sqlite:") + c->database().databaseName()), &conn_), 0);
+        QCOMPARE(CalvaneConnect(qPrintable(QStringLiteral("sqlite:") + c->sqliteFile()), &conn_), 0);
     }
     void cleanupTestCase() { CalvaneDisconnect(conn_); }
 

@@ -5,9 +5,38 @@
 #include "db/TolerantRead.h"
 #include "db/Transaction.h"
 #include "tests/support/TestDb.h"
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
+#include <atomic>
+#include <cstdio>
+#include <optional>
+#include <thread>
 
 using namespace db;
+
+namespace {
+
+// A second desk: tries to take the file's write lock and says whether SQLite kept it out.
+int deskMain(const QString& url)
+{
+    try {
+        auto c = Connection::open(url);
+        Transaction t(*c);
+        execute(*c, QStringLiteral("INSERT INTO notes (who) VALUES ('desk')"));
+        t.commit();
+        puts("wrote");
+    } catch (const Error& e) {
+        puts(e.kind() == ErrorKind::Busy ? "busy" : qPrintable(e.message()));
+    }
+    return 0;
+}
+
+} // namespace
 
 class TestDb : public QObject {
     Q_OBJECT
@@ -250,7 +279,84 @@ private Q_SLOTS:
         // Outside a transaction it reads as it is.
         QVERIFY(tolerantRead(*c, [&] { QCOMPARE(nurses(), c->isSQLite() ? 3 : 2); }, [](const std::exception&) {}));
     }
+
+    // A host that keeps its own Qt connection to the clinic's file, beside ours in the same
+    // process: each reads what the other wrote, a write waits for the other's transaction
+    // instead of failing, and the host closing its connection (its own file handles) leaves our
+    // lock on the file standing for other processes.
+    void hostsOwnConnectionBesideOurs()
+    {
+        QTemporaryDir dir;
+        const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("clinic.sqlite"));
+        auto c = Connection::open(url);
+        c->execute(QStringLiteral("CREATE TABLE notes (ID INTEGER PRIMARY KEY, who TEXT)"));
+        const QString insert = QStringLiteral("INSERT INTO notes (who) VALUES (?)");
+        const auto count = [&](const char* who) {
+            return toInteger(scalar(*c, QStringLiteral("SELECT count(*) FROM notes WHERE who=?"), {QString::fromUtf8(who)}));
+        };
+        std::optional<Transaction> held;
+        {
+            QSqlDatabase host = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("host"));
+            host.setDatabaseName(c->sqliteFile());
+            host.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            QVERIFY(host.open());
+            QSqlQuery h(host);
+
+            execute(*c, insert, {QStringLiteral("ours")});
+            QVERIFY2(h.exec(QStringLiteral("INSERT INTO notes (who) VALUES ('host')")), qPrintable(h.lastError().text()));
+            QVERIFY(h.exec(QStringLiteral("SELECT count(*) FROM notes WHERE who='ours'")) && h.next());
+            QCOMPARE(h.value(0).toInt(), 1);
+            h.finish();
+            QCOMPARE(count("host"), 1);
+
+            // The host's open transaction holds the write lock: our write waits for its commit.
+            QVERIFY(host.transaction());
+            QVERIFY(h.exec(QStringLiteral("INSERT INTO notes (who) VALUES ('host, in a transaction')")));
+            std::atomic<bool> done = false;
+            QString failure;
+            std::thread ours([&] {
+                try {
+                    execute(*c, insert, {QStringLiteral("ours, waiting")});
+                } catch (const Error& e) {
+                    failure = e.message();
+                }
+                done = true;
+            });
+            QThread::msleep(300);
+            const bool waited = !done;
+            QVERIFY(host.commit());
+            ours.join();
+            QVERIFY(waited);
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+            QCOMPARE(count("ours, waiting"), 1);
+
+            // Ours holds the write lock while the host closes its connection.
+            held.emplace(*c);
+            execute(*c, insert, {QStringLiteral("ours, held")});
+            h = QSqlQuery();
+            host.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("host"));
+        {
+            QProcess desk;
+            desk.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--desk"), url});
+            QVERIFY(desk.waitForFinished(30000));
+            QCOMPARE(desk.readAllStandardOutput().trimmed(), QByteArray("busy"));
+        }
+        held->commit();
+        QCOMPARE(count("ours, held"), 1);
+        execute(*c, insert, {QStringLiteral("ours, after")});
+        QCOMPARE(count("ours, after"), 1);
+        QCOMPARE(toText(scalar(*c, QStringLiteral("PRAGMA integrity_check"))), QStringLiteral("ok"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestDb)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("--desk")) return deskMain(args[2]);
+    TestDb t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_db.moc"

@@ -4,7 +4,6 @@
 #include "db/Query.h"
 #include "db/TextMatch.h"
 #include "tests/support/TestDb.h"
-#include <QSqlError>
 #include <QTest>
 #include <QThread>
 
@@ -64,12 +63,11 @@ void fill(db::Connection& c)
 
 QString plan(db::Connection& c, const QString& sql)
 {
-    QSqlQuery q(c.database());
-    const QString explain = (c.isSQLite() ? QStringLiteral("EXPLAIN QUERY PLAN ") : QStringLiteral("EXPLAIN ")) + sql;
-    if (!q.exec(explain)) qFatal("%s", qPrintable(q.lastError().text()));
+    db::Query q(c, (c.isSQLite() ? QStringLiteral("EXPLAIN QUERY PLAN ") : QStringLiteral("EXPLAIN ")) + sql);
+    q.exec();
     QStringList lines;
     const int column = c.isSQLite() ? 3 : 0; // SQLite: id, parent, notused, detail
-    while (q.next()) lines << q.value(column).toString();
+    while (q.next()) lines << q.text(column);
     return lines.join(QLatin1Char('\n'));
 }
 

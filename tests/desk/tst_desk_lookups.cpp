@@ -11,8 +11,6 @@
 #include "tools/desk/Outcome.h"
 #include "tools/desk/PatientPage.h"
 #include "tools/desk/PatientSearch.h"
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTest>
 #include <algorithm>
 #include <map>
@@ -105,9 +103,9 @@ class TestDeskLookups : public QObject {
                                                                      : v.toString();
             sql.replace(sql.indexOf(u'?'), 1, literal);
         }
-        QSqlQuery q(c.database());
-        if (!q.exec(u"EXPLAIN "_s + sql)) qFatal("%s", qPrintable(q.lastError().text()));
-        while (q.next()) plan += q.value(0).toString() + u'\n';
+        db::Query q(c, u"EXPLAIN "_s + sql);
+        q.exec();
+        while (q.next()) plan += q.text(0) + u'\n';
         return plan;
     }
 

@@ -31,6 +31,8 @@ multiarch=$(gcc -print-multiarch)
 [ -e "$usr/lib/$multiarch/libcalvane.so" ] || fail "libcalvane.so is not in /usr/lib/$multiarch"
 # The runtime package names the run-time dependencies the binaries need.
 says libqt6widgets6 dpkg-deb -f "$stage"/debs/calvane_*.deb Depends || fail "calvane does not depend on Qt Widgets"
+says libpq5 dpkg-deb -f "$stage"/debs/calvane_*.deb Depends || fail "calvane does not depend on libpq"
+says libsqlite3-0 dpkg-deb -f "$stage"/debs/calvane_*.deb Depends || fail "calvane does not depend on sqlite3"
 
 for f in bin/calvane share/man/man1/calvane.1 share/applications/calvane-desk.desktop \
   share/icons/hicolor/scalable/apps/calvane-desk.svg include/calvane/calvane.h; do

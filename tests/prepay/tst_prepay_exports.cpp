@@ -133,7 +133,7 @@ class TestPrePayExports : public QObject
     void init()
     {
         db_ = testdb::open(QStringLiteral("sqlite"));
-        QCOMPARE(CalvaneConnect(qPrintable(QStringLiteral("sqlite:") + db_->database().databaseName()), &conn_), 0);
+        QCOMPARE(CalvaneConnect(qPrintable(QStringLiteral("sqlite:") + db_->sqliteFile()), &conn_), 0);
     }
     void cleanup()
     {
@@ -178,7 +178,7 @@ class TestPrePayExports : public QObject
         CalvaneConnection* conn = nullptr;
         if (connected) {
             QCOMPARE(CalvaneConnect(testdb::freshUrl(backend).toUtf8().constData(), &conn), 0);
-            conn->connection->database().close();
+            conn->connection->close();
         }
         double balance = 320.0; // from the last patient
         QCOMPARE(int(GetPrePayTotalMoney(conn, 1, &balance)), 0);
@@ -368,8 +368,8 @@ class TestPrePayExports : public QObject
         link(*db_, QStringLiteral("PrePayUserSheet_Table"), QStringLiteral("P-A"), "PrePayer_ID", a);
         CalvaneConnection* conn = nullptr;
         if (closed) {
-            QCOMPARE(CalvaneConnect(qPrintable(QStringLiteral("sqlite:") + db_->database().databaseName()), &conn), 0);
-            conn->connection->database().close();
+            QCOMPARE(CalvaneConnect(qPrintable(QStringLiteral("sqlite:") + db_->sqliteFile()), &conn), 0);
+            conn->connection->close();
         }
         const auto failedBecause = [&](const char* name) {
             const QString error = QString::fromUtf8(CalvaneLastError());
@@ -423,7 +423,7 @@ class TestPrePayExports : public QObject
         const qint32 a = newAccount(*db_, QStringLiteral("M001"));
         move(*db_, a, 0, 0, 0);
         link(*db_, QStringLiteral("PrePayUserSheet_Table"), QStringLiteral("P-A"), "PrePayer_ID", a);
-        const QString url = QStringLiteral("sqlite:") + db_->database().databaseName();
+        const QString url = QStringLiteral("sqlite:") + db_->sqliteFile();
 
         const ToolRun check = runTool({"call", "GetPrePayInfo1", "--db", url, "--arg", "use_prepay=1", "--arg",
                                        "patient_code=P-A", "--arg", "account=9"},

@@ -13,7 +13,6 @@
 #include "tests/receipt/ScriptedPrompter.h"
 #include "tests/support/TestDb.h"
 #include <QJsonDocument>
-#include <QSqlRecord>
 #include <QTest>
 
 using namespace beijing;

@@ -9,7 +9,6 @@
 #include "tests/receipt/ScriptedPrompter.h"
 #include "tests/support/TestDb.h"
 #include <QProcess>
-#include <QSqlRecord>
 #include <QTest>
 
 using namespace receipt;
@@ -56,11 +55,7 @@ QVariantMap row(db::Connection& c, qint64 id)
 {
     db::Query q(c, QStringLiteral("SELECT * FROM 收费收据表 WHERE ID=?"), {id});
     q.exec();
-    QVariantMap m;
-    if (!q.next()) return m;
-    const QSqlRecord r = q.raw().record();
-    for (int i = 0; i < r.count(); ++i) m.insert(r.fieldName(i).toLower(), q.value(i));
-    return m;
+    return q.next() ? testdb::currentRow(q) : QVariantMap();
 }
 
 qint64 receiptCount(db::Connection& c) { return db::toInteger(db::scalar(c, QStringLiteral("SELECT count(*) FROM 收费收据表"))); }

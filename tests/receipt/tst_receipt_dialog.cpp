@@ -17,7 +17,6 @@
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -66,8 +65,7 @@ QVariantMap rowOf(db::Connection& c, qint64 id)
     q.exec();
     QVariantMap m;
     if (!q.next()) return m;
-    const QSqlRecord r = q.raw().record();
-    for (int i = 0; i < r.count(); ++i) m.insert(r.fieldName(i).toLower(), q.value(i));
+    for (int i = 0; i < q.columnCount(); ++i) m.insert(q.columnName(i).toLower(), q.value(i));
     return m;
 }
 

@@ -5,7 +5,6 @@
 #include "receipt/ReceiptEditForm.h"
 #include "tests/receipt/ScriptedPrompter.h"
 #include "tests/support/TestDb.h"
-#include <QSqlRecord>
 #include <QTest>
 
 using namespace receipt;
@@ -60,8 +59,7 @@ struct Clinic {
             db::Query q(*c, sql, {receipt});
             q.exec();
             if (!q.next()) continue;
-            const QSqlRecord r = q.raw().record();
-            for (int i = 0; i < r.count(); ++i) m.insert(sql.section(' ', 3, 3) + r.fieldName(i).toLower(), q.value(i));
+            for (int i = 0; i < q.columnCount(); ++i) m.insert(sql.section(' ', 3, 3) + q.columnName(i).toLower(), q.value(i));
         }
         return m;
     }

@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -24,8 +23,8 @@ QVariantMap tableRows(db::Connection& c)
         db::Query q(c, QStringLiteral("SELECT * FROM ") + table);
         q.exec();
         for (int row = 0; q.next(); ++row) {
-            const QSqlRecord r = q.raw().record();
-            for (int i = 0; i < r.count(); ++i) m.insert(QStringLiteral("%1.%2.%3").arg(table).arg(row).arg(r.fieldName(i)), q.value(i));
+            for (int i = 0; i < q.columnCount(); ++i)
+                m.insert(QStringLiteral("%1.%2.%3").arg(table).arg(row).arg(q.columnName(i)), q.value(i));
         }
     }
     return m;

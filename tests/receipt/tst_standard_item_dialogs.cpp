@@ -15,7 +15,6 @@
 #include "walkin/WalkinStandardSheet.h"
 #include <QJsonDocument>
 #include <QPushButton>
-#include <QSqlRecord>
 #include "controls/StripedListCtrl.h"
 #include <QTest>
 
@@ -76,11 +75,7 @@ QVariantMap rowOf(db::Connection& c, const QString& table, qint64 id)
 {
     db::Query q(c, QStringLiteral("SELECT * FROM %1 WHERE ID=?").arg(table), {id});
     q.exec();
-    QVariantMap m;
-    if (!q.next()) return m;
-    const QSqlRecord r = q.raw().record();
-    for (int i = 0; i < r.count(); ++i) m.insert(r.fieldName(i).toLower(), q.value(i));
-    return m;
+    return q.next() ? testdb::currentRow(q) : QVariantMap();
 }
 
 QStringList linesOf(db::Connection& c, const QString& ownerColumn, qint64 id)

@@ -10,7 +10,6 @@
 #include "tests/support/TestDb.h"
 #include "walkin/WalkinStandardSheet.h"
 #include <QProcess>
-#include <QSqlRecord>
 #include <QTest>
 
 using namespace receipt;
@@ -57,12 +56,7 @@ QList<QVariantMap> rows(db::Connection& c, const QString& sql, const QVariantLis
     db::Query q(c, sql);
     q.bindAll(values).exec();
     QList<QVariantMap> out;
-    while (q.next()) {
-        QVariantMap m;
-        const QSqlRecord r = q.raw().record();
-        for (int i = 0; i < r.count(); ++i) m.insert(r.fieldName(i).toLower(), q.value(i));
-        out << m;
-    }
+    while (q.next()) out << testdb::currentRow(q);
     return out;
 }
 

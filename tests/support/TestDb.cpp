@@ -121,4 +121,11 @@ QString isolateSettings()
     return path;
 }
 
+QVariantMap currentRow(const db::Query& q)
+{
+    QVariantMap row;
+    for (int i = 0; i < q.columnCount(); ++i) row.insert(q.columnName(i).toLower(), q.value(i));
+    return row;
+}
+
 } // namespace testdb

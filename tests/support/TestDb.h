@@ -2,6 +2,11 @@
 #include "db/Connection.h"
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
+
+namespace db {
+class Query;
+}
 
 // Fresh, empty databases for tests: a temporary SQLite file always, and a new PostgreSQL
 // database when CALVANE_TEST_PG holds a URL (scripts/test.sh starts a throwaway server).
@@ -16,5 +21,7 @@ db::ConnectionPtr open(const QString& backend, bool migrate = true);
 QString freshUrl(const QString& backend);
 // Points the settings file at a fresh temporary path (not created) and returns it.
 QString isolateSettings();
+// The query's current row by lower-cased column name (PostgreSQL folds unquoted names).
+QVariantMap currentRow(const db::Query& q);
 
 } // namespace testdb

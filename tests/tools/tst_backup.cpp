@@ -5,8 +5,6 @@
 #include "tests/support/TestDb.h"
 #include "tools/calvane/Backup.h"
 #include <QDateTime>
-#include <QSqlDriver>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
@@ -35,15 +33,13 @@ QString canonical(const QVariant& v)
 QMap<QString, QStringList> contents(db::Connection& c)
 {
     QMap<QString, QStringList> all;
-    for (const QString& table : c.database().tables(QSql::Tables)) {
-        if (table.startsWith(QLatin1String("sqlite_"))) continue;
-        db::Query q(c, QStringLiteral("SELECT * FROM %1").arg(c.database().driver()->escapeIdentifier(table, QSqlDriver::TableName)));
+    for (const QString& table : c.tables()) {
+        db::Query q(c, QStringLiteral("SELECT * FROM %1").arg(c.quoteIdentifier(table)));
         q.exec();
         QStringList rows;
         while (q.next()) {
-            const QSqlRecord r = q.record();
             QMap<QString, QString> byName;
-            for (int i = 0; i < r.count(); ++i) byName[r.fieldName(i).toLower()] = canonical(r.value(i));
+            for (int i = 0; i < q.columnCount(); ++i) byName[q.columnName(i).toLower()] = canonical(q.value(i));
             QStringList line;
             for (auto it = byName.cbegin(); it != byName.cend(); ++it) line << it.key() + u'=' + it.value();
             rows << line.join(u'|');

@@ -16,7 +16,6 @@
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QProcess>
-#include <QSqlRecord>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -58,11 +57,7 @@ QVariantMap rowOf(db::Connection& c, qint64 id)
 {
     db::Query q(c, QStringLiteral("SELECT * FROM 无病历收费单 WHERE ID=?"), {id});
     q.exec();
-    QVariantMap m;
-    if (!q.next()) return m;
-    const QSqlRecord r = q.raw().record();
-    for (int i = 0; i < r.count(); ++i) m.insert(r.fieldName(i).toLower(), q.value(i));
-    return m;
+    return q.next() ? testdb::currentRow(q) : QVariantMap();
 }
 
 qint64 count(db::Connection& c) { return db::toInteger(db::scalar(c, QStringLiteral("SELECT count(*) FROM 无病历收费单"))); }

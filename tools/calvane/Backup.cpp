@@ -3,11 +3,10 @@
 #include "db/Query.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
+#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSqlDriver>
-#include <QSqlRecord>
 #include <QThread>
 #include <QUrl>
 #include <sqlite3.h>
@@ -131,7 +130,7 @@ QMap<QString, QString> clinicTables(db::Connection& c)
     // them twice), and its migrations fill the table of positions.
     static const QStringList derived{QStringLiteral("PrePaySum_Table"), QStringLiteral("姓名片段表"),
                                      QStringLiteral("序数表")};
-    for (const QString& t : c.database().tables(QSql::Tables)) {
+    for (const QString& t : c.tables()) {
         if (t.startsWith(QLatin1String("sqlite_")) || derived.contains(t, Qt::CaseInsensitive)) continue;
         tables.insert(t.toLower(), t);
     }
@@ -140,7 +139,17 @@ QMap<QString, QString> clinicTables(db::Connection& c)
 
 QString quoted(db::Connection& c, const QString& name)
 {
-    return c.database().driver()->escapeIdentifier(name, QSqlDriver::TableName);
+    return c.quoteIdentifier(name);
+}
+
+// A table's columns as the database spells them, in their order.
+QStringList columnsOf(db::Connection& c, const QString& table)
+{
+    db::Query q(c, QStringLiteral("SELECT * FROM %1 WHERE 1=0").arg(quoted(c, table)));
+    q.exec();
+    QStringList names;
+    for (int i = 0; i < q.columnCount(); ++i) names << q.columnName(i);
+    return names;
 }
 
 // After rows came in with their own keys, PostgreSQL's identity columns must hand out keys
@@ -247,17 +256,15 @@ qint64 copyDatabase(const QString& fromUrl, const QString& toUrl, bool force)
     for (auto it = source.cbegin(); it != source.cend(); ++it) {
         const QString& table = target[it.key()];
         // The target's own columns, matched case-blind to the source's.
-        const QSqlRecord targetColumns = to->database().record(table);
-        const QSqlRecord sourceColumns = from->database().record(it.value());
+        const QStringList targetColumns = columnsOf(*to, table);
+        const QStringList sourceColumns = columnsOf(*from, it.value());
         QStringList src, dst, marks;
-        for (int i = 0; i < sourceColumns.count(); ++i) {
-            const QString name = sourceColumns.fieldName(i);
-            int j = -1;
-            for (int k = 0; k < targetColumns.count() && j < 0; ++k)
-                if (targetColumns.fieldName(k).compare(name, Qt::CaseInsensitive) == 0) j = k;
-            if (j < 0) throw Error(QStringLiteral("%1 has no column %2.%3").arg(to->displayUrl(), table, name));
+        for (const QString& name : sourceColumns) {
+            const auto j = std::find_if(targetColumns.cbegin(), targetColumns.cend(),
+                                        [&name](const QString& t) { return t.compare(name, Qt::CaseInsensitive) == 0; });
+            if (j == targetColumns.cend()) throw Error(QStringLiteral("%1 has no column %2.%3").arg(to->displayUrl(), table, name));
             src << quoted(*from, name);
-            dst << quoted(*to, targetColumns.fieldName(j));
+            dst << quoted(*to, *j);
             marks << QStringLiteral("?");
         }
         db::Query(*to, QStringLiteral("DELETE FROM %1").arg(quoted(*to, table))).exec();

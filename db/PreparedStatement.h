@@ -1,0 +1,24 @@
+#pragma once
+#include "db/driver/Driver.h"
+#include <QHash>
+#include <QString>
+#include <memory>
+
+namespace db {
+
+// A statement as the connection keeps it between uses: the driver's prepared statement and
+// what is known about its SQL, worked out once rather than on every run or look-up.
+struct PreparedStatement {
+    std::unique_ptr<driver::Statement> statement; // null until prepared
+    bool writes = false;
+    quint64 generation = 0;
+    // Lower-cased column name -> index; the first of equal names wins. Built at the first
+    // look-up by name, again only when the column count changes (SQLite re-prepares a
+    // statement when the schema changes under it).
+    QHash<QString, int> columns;
+    int columnsIndexed = -1;
+
+    int indexOf(const QString& column);
+};
+
+} // namespace db
