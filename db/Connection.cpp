@@ -74,16 +74,20 @@ driver::Session& Connection::session()
 
 std::unique_ptr<PreparedStatement> Connection::takeStatement(const QString& sql)
 {
-    auto it = statements_.find(sql);
-    if (it != statements_.end() && !it->second.empty()) {
+    // Elements of an unordered_map stay where they are as it grows: the slot is remembered.
+    auto& slot = statements_[sql];
+    std::unique_ptr<PreparedStatement> statement;
+    if (!slot.empty()) {
         --cachedCount_;
-        auto statement = std::move(it->second.back());
-        it->second.pop_back();
-        return statement;
+        statement = std::move(slot.back());
+        slot.pop_back();
+    } else {
+        statement = std::make_unique<PreparedStatement>();
+        statement->writes = isWrite(sql);
+        statement->generation = generation_;
     }
-    auto statement = std::make_unique<PreparedStatement>();
-    statement->writes = isWrite(sql);
-    statement->generation = generation_;
+    statement->slot = &slot;
+    statement->slotEpoch = cacheEpoch_;
     return statement;
 }
 
@@ -95,8 +99,9 @@ void Connection::returnStatement(const QString& sql, std::unique_ptr<PreparedSta
     // growing with statements that are built from varying column lists.
     constexpr int limit = 256;
     statement->statement->reset();
-    if (cachedCount_ >= limit) dropStatements();
-    statements_[sql].push_back(std::move(statement));
+    if (cachedCount_ >= limit || statements_.size() > 2 * limit) dropStatements();
+    auto& slot = statement->slotEpoch == cacheEpoch_ ? *statement->slot : statements_[sql];
+    slot.push_back(std::move(statement));
     ++cachedCount_;
 }
 
@@ -176,6 +181,7 @@ void Connection::dropStatements()
 {
     statements_.clear();
     cachedCount_ = 0;
+    ++cacheEpoch_;
 }
 
 void Connection::execute(const QString& sql)

@@ -103,6 +103,8 @@ private:
     int cachedCount_ = 0;
     // Counts sessions: a statement prepared on an earlier one is not taken back.
     quint64 generation_ = 0;
+    // Counts emptyings of the cache: a statement's remembered slot is good only in its epoch.
+    quint64 cacheEpoch_ = 0;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

@@ -12,6 +12,9 @@ struct PreparedStatement {
     std::unique_ptr<driver::Statement> statement; // null until prepared
     bool writes = false;
     quint64 generation = 0;
+    // Where the connection keeps statements of this SQL, while the cache it belongs to lasts.
+    std::vector<std::unique_ptr<PreparedStatement>>* slot = nullptr;
+    quint64 slotEpoch = 0;
     // Lower-cased column name -> index; the first of equal names wins. Built at the first
     // look-up by name, again only when the column count changes (SQLite re-prepares a
     // statement when the schema changes under it).

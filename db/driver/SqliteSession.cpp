@@ -94,8 +94,9 @@ public:
 
     void reset() override
     {
-        // The result code repeats the last step's, which was reported when it happened.
-        sqlite3_reset(statement_);
+        // The result code repeats the last step's, which was reported when it happened. A run
+        // that ended (done or failed) was reset as it ended.
+        if (hasRow_) sqlite3_reset(statement_);
         hasRow_ = pending_ = false;
         kept_.clear();
     }
