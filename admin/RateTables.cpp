@@ -131,7 +131,9 @@ QList<QVariantList> storedRows(db::Connection& c, const Table& t)
         db::checkIdentifier(column.name);
         names << column.name;
     }
-    db::Query q(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(names.join(QLatin1Char(',')), t.name, t.order));
+    for (const QString& column : t.order) db::checkIdentifier(column);
+    db::Query q(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                       .arg(names.join(QLatin1Char(',')), t.name, t.order.join(QLatin1Char(','))));
     q.exec();
     QList<QVariantList> rows;
     while (q.next()) {
@@ -235,7 +237,7 @@ const QList<Table>& tables()
                          s(title),
                          {col("MinMoney", "金额下限（不含）", Kind::Amount),
                           col("MaxMoney", "金额上限（不含）", Kind::Amount), col("Discout", "折扣", Kind::Rate, 5)},
-                         s("MinMoney, MaxMoney, Discout"),
+                         {s("MinMoney"), s("MaxMoney"), s("Discout")},
                          true};
         };
         return QList<Table>{
@@ -243,7 +245,7 @@ const QList<Table>& tables()
              s("Discount_table"),
              s("会员级别折扣"),
              {col("DiscountName", "会员级别", Kind::Name), col("DiscountValue", "折扣", Kind::Rate, 3), visible},
-             s("ID"),
+             {s("ID")},
              false},
             feeBands(CurrentFeeBands, "DiscountCurrente_table", "按本次收费打折"),
             feeBands(CumulativeFeeBands, "DiscountAccout_table", "按累计收费打折"),
@@ -252,7 +254,7 @@ const QList<Table>& tables()
              s("消费卡"),
              {col("MoneyCard_Name", "消费卡名称", Kind::Name),
               col("MoneyCard_Value", "抵扣金额（不大于1时为折扣）", Kind::CardValue, 3)},
-             s("ID"),
+             {s("ID")},
              false},
             {PointsBands,
              s("Grade_shengji_Calculate_table"),
@@ -260,13 +262,13 @@ const QList<Table>& tables()
              {col("VIP_min_value", "积分下限（不含）", Kind::Points),
               col("VIP_max_value", "积分上限（不含）", Kind::Points), col("Discout_value", "折扣", Kind::Rate, 5),
               col("VIP_card_type", "会员卡类型", Kind::Text)},
-             s("ID"),
+             {s("ID")},
              true},
             {PointsFactors,
              s("Grade_Calculte_table"),
              s("会员积分"),
              {byWhat, col("FeeItem", "名称", Kind::Name), col("FeeGradeCalculter", "每100元积分", Kind::Factor, 4)},
-             s("FeeItemType, FeeItem"),
+             {s("FeeItemType"), s("FeeItem")},
              false},
         };
     }();

@@ -44,7 +44,7 @@ struct Table {
     QString name;  // the schema's table name
     QString title; // the page's title, in the rules' words
     QList<Column> columns;
-    QString order;      // the order rows are shown and compared in
+    QStringList order;  // the columns rows are shown and compared in the order of
     bool bands = false; // the first two columns are exclusive lower and upper bounds
 };
 
