@@ -142,6 +142,12 @@ void Connection::noteFailedStatement()
     if (failedDepth_ == 0 || depth_ < failedDepth_) failedDepth_ = depth_;
 }
 
+void Connection::noteUnobservedFailure()
+{
+    if (depth_ == 0) return;
+    if (failedDepth_ == 0 || depth_ < failedDepth_) failedDepth_ = depth_;
+}
+
 bool Connection::ensureAlive(QString* why)
 {
     if (isSQLite()) {

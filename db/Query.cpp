@@ -17,6 +17,9 @@ Query::Query(Connection& connection, const QString& sql)
 
 Query::~Query()
 {
+    // A statement sent ahead failed and nobody looked: the transaction must not commit as if
+    // it had run.
+    if (failure_ && !failureSeen_) connection_.noteUnobservedFailure();
     try {
         connection_.returnStatement(sql_, std::move(prepared_));
     } catch (...) {
@@ -71,6 +74,8 @@ auto Query::failingNoted(Step&& step) const
 
 Query& Query::exec()
 {
+    failure_.reset();
+    sentAhead_ = false;
     if (prepared_->writes) refuseUnstorableValues();
     connection_.checkInjectedFault();
     if (!prepared_->statement) connection_.prepare(*prepared_, sql_);
@@ -84,6 +89,44 @@ Query& Query::exec()
     if (prepared_->writes) finish();
     connection_.checkInjectedFinishFault();
     return *this;
+}
+
+Query& Query::send()
+{
+    if (connection_.transactionDepth() == 0)
+        throw Error(QStringLiteral("a statement is sent ahead only inside a transaction [%1]").arg(sql_));
+    failure_.reset();
+    failureSeen_ = false;
+    try {
+        // SQLite answers at once: nothing to wait for.
+        if (connection_.isSQLite()) return exec();
+        if (prepared_->writes) refuseUnstorableValues();
+        connection_.checkInjectedFault();
+        if (!prepared_->statement) connection_.prepare(*prepared_, sql_);
+        ran_ = false;
+        buffered_ = false;
+        rows_.clear();
+        row_ = -1;
+        failingNoted([this](driver::Statement& s) { s.send(values_); });
+        ran_ = true;
+        sentAhead_ = true;
+    } catch (const Error& e) {
+        failure_ = e;
+    }
+    return *this;
+}
+
+void Query::awaitAnswer() const
+{
+    if (failure_) {
+        failureSeen_ = true;
+        throw *failure_;
+    }
+    if (!sentAhead_) return;
+    sentAhead_ = false;
+    if (!prepared_->writes) return; // the driver waits for the rows when they are read
+    finish();
+    connection_.checkInjectedFinishFault();
 }
 
 void Query::refuseUnstorableValues() const
@@ -103,7 +146,7 @@ void Query::refuseUnstorableValues() const
     if (!badDate_.isEmpty()) throw Error(QStringLiteral("日期超出范围（0001 至 9999 年）：%1 年 [%2]").arg(badDate_, sql_));
 }
 
-void Query::finish()
+void Query::finish() const
 {
     // Step through every row the write returns, so the statement ends here and any failure at
     // its end (SQLITE_FULL, SQLITE_IOERR, a deferred constraint) reaches us. An abandoned
@@ -122,13 +165,18 @@ void Query::finish()
 
 bool Query::next()
 {
+    awaitAnswer();
     if (!ran_) return false;
     if (!buffered_) return failingNoted([](driver::Statement& s) { return s.next(); });
     if (row_ < rows_.size()) ++row_;
     return row_ < rows_.size();
 }
 
-int Query::columnCount() const { return ran_ ? prepared_->statement->columnCount() : 0; }
+int Query::columnCount() const
+{
+    awaitAnswer();
+    return ran_ ? failingNoted([](driver::Statement& s) { return s.columnCount(); }) : 0;
+}
 
 QString Query::columnName(int index) const
 {
@@ -137,6 +185,7 @@ QString Query::columnName(int index) const
 
 int Query::indexOf(const QString& column) const
 {
+    awaitAnswer();
     const int i = ran_ ? prepared_->indexOf(column) : -1;
     if (i < 0) throw Error(QStringLiteral("结果中没有列 %1 [%2]").arg(column, sql_));
     return i;
@@ -147,6 +196,7 @@ QVariant Query::value(const QString& column) const { return value(indexOf(column
 
 QVariant Query::value(int index) const
 {
+    awaitAnswer();
     if (!ran_) return {};
     if (!buffered_) return prepared_->statement->value(index);
     if (row_ < 0 || row_ >= rows_.size()) return {};
@@ -161,7 +211,11 @@ QDateTime Query::dateTime(const QString& column) const { return toDateTime(value
 double Query::number(int index) const { return toNumber(value(index)); }
 qint64 Query::integer(int index) const { return toInteger(value(index)); }
 QString Query::text(int index) const { return toText(value(index)); }
-int Query::rowsAffected() const { return ran_ ? prepared_->statement->rowsAffected() : 0; }
+int Query::rowsAffected() const
+{
+    awaitAnswer();
+    return ran_ ? failingNoted([](driver::Statement& s) { return s.rowsAffected(); }) : 0;
+}
 
 int PreparedStatement::indexOf(const QString& column)
 {

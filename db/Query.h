@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 namespace db {
 
@@ -26,6 +27,14 @@ public:
     // reports some failures, a full disk at an autocommit's commit above all, only when the
     // statement finishes, and such a failure must not pass for success.
     Query& exec();
+    // Runs the statement inside the open transaction without waiting for its answer where the
+    // database allows (PostgreSQL: it goes out with the next statement that needs an answer, in
+    // the same round trip). Whatever failed, the statement's own failure or one before it in
+    // the same round trip, is thrown at the first look at its result (next(), rowsAffected(),
+    // a value, a column); the database runs the statements in the order they were sent. A
+    // failure nobody looked at still fails the transaction's COMMIT. Saves send the statements
+    // that do not depend on each other first, then judge their answers in order.
+    Query& send();
 
     bool next();
     bool isNull(const QString& column) const;
@@ -45,7 +54,9 @@ public:
 
 private:
     int indexOf(const QString& column) const;
-    void finish();
+    void finish() const;
+    // A statement sent ahead: its answer, or its failure thrown.
+    void awaitAnswer() const;
     void refuseUnstorableValues() const;
     template <class Step> auto failingNoted(Step&& step) const;
 
@@ -55,9 +66,12 @@ private:
     QVariantList values_;
     QString badDate_; // a bound date no column can hold
     bool ran_ = false;
+    mutable bool sentAhead_ = false;  // sent, and its answer not looked at yet
+    std::optional<Error> failure_;    // what send() met, thrown at the first look
+    mutable bool failureSeen_ = false;
     // A write's rows, read to the end by exec().
-    bool buffered_ = false;
-    QList<QVariantList> rows_;
+    mutable bool buffered_ = false;
+    mutable QList<QVariantList> rows_;
     qsizetype row_ = -1;
 };
 

@@ -20,6 +20,13 @@ public:
     // Throws db::Error with the database's message, kind and code. After a run that returns
     // rows, next() walks them; after any run, rowsAffected() tells what a write touched.
     virtual void exec(const QVariantList& values) = 0;
+    // Like exec(), but the answer may wait: on PostgreSQL the statement goes out with the next
+    // one that has to be answered (or with the next text, or the first look at any result), so
+    // that statements that do not depend on each other cost one round trip together. Its own
+    // failure is thrown by its first look at its result (next(), columnCount(), rowsAffected());
+    // a statement that went out after a failed one in the same round trip was not run and throws
+    // that failure. The server runs them in the order sent. Where nothing waits, this is exec().
+    virtual void send(const QVariantList& values) { exec(values); }
     // The next row; false after the last. A failure met while stepping throws db::Error, and so
     // does a write that fails as it finishes: a statement that writes is stepped to its end.
     virtual bool next() = 0;

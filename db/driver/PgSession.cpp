@@ -3,6 +3,7 @@
 #include "db/driver/PgTypes.h"
 #include <QtGlobal>
 #include <cstdlib>
+#include <optional>
 #include <libpq-fe.h>
 #include <utility>
 
@@ -51,7 +52,7 @@ struct Result {
     ExecStatusType status() const { return PQresultStatus(r); }
 };
 
-class PgStatement final : public Statement {
+class PgStatement final : public Statement, public PgQueued {
 public:
     PgStatement(PgSession& session, QByteArray name, int parameters, QString sql)
         : session_(session), name_(std::move(name)), parameters_(parameters), generation_(session.generation()),
@@ -61,7 +62,12 @@ public:
 
     ~PgStatement() override
     {
-        reset();
+        try {
+            reset();
+        } catch (...) {
+            // A run that was sent has gone out; its failure is the transaction's, which fails
+            // at its COMMIT.
+        }
         // The name would otherwise stay taken on the server for the rest of the session. A
         // session that is gone took its statements with it, and one inside a failed
         // transaction refuses everything until the rollback: then the name just stays.
@@ -74,33 +80,49 @@ public:
 
     void exec(const QVariantList& values) override
     {
+        send(values);
+        session_.flush();
+        settle();
+    }
+
+    void send(const QVariantList& values) override
+    {
         reset();
         if (generation_ != session_.generation())
             throw Error(QStringLiteral("the statement was prepared before the connection was made again [%1]").arg(sql_),
                         ErrorKind::ConnectionLost);
         if (values.size() != parameters_)
             throw Error(QStringLiteral("Parameter count mismatch: %1 values for %2 placeholders [%3]").arg(values.size()).arg(parameters_).arg(sql_));
-        std::vector<pg::Parameter> p;
-        p.reserve(values.size());
-        std::vector<const char*> data(values.size());
-        std::vector<int> lengths(values.size());
-        std::vector<int> formats(values.size());
+        values_.clear();
+        values_.reserve(values.size());
+        data_.resize(values.size());
+        lengths_.resize(values.size());
+        formats_.resize(values.size());
         for (qsizetype i = 0; i < values.size(); ++i) {
-            p.push_back(pg::encode(values[i]));
-            data[i] = p[i].null ? nullptr : p[i].data.constData();
-            lengths[i] = int(p[i].data.size());
-            formats[i] = p[i].binary ? 1 : 0;
+            values_.push_back(pg::encode(values[i]));
+            data_[i] = values_[i].null ? nullptr : values_[i].data.constData();
+            lengths_[i] = int(values_[i].data.size());
+            formats_[i] = values_[i].binary ? 1 : 0;
         }
-        result_ = session_.runPrepared(name_, parameters_, data.data(), lengths.data(), formats.data(), sql_);
-        rows_ = PQntuples(result_);
+        session_.enqueue(this);
+        queued_ = true;
     }
 
-    bool next() override { return result_ && ++row_ < rows_; }
+    bool next() override
+    {
+        settle();
+        return result_ && ++row_ < rows_;
+    }
 
-    int columnCount() const override { return result_ ? PQnfields(result_) : 0; }
+    int columnCount() const override
+    {
+        settle();
+        return result_ ? PQnfields(result_) : 0;
+    }
 
     QString columnName(int index) const override
     {
+        settle();
         return result_ ? QString::fromUtf8(PQfname(result_, index)) : QString();
     }
 
@@ -111,22 +133,70 @@ public:
         return pg::decode(PQftype(result_, index), PQgetvalue(result_, row_, index), PQgetlength(result_, row_, index));
     }
 
-    int rowsAffected() const override { return result_ ? std::atoi(PQcmdTuples(result_)) : 0; }
+    int rowsAffected() const override
+    {
+        settle();
+        return result_ ? std::atoi(PQcmdTuples(result_)) : 0;
+    }
 
     void reset() override
     {
+        // A run that was sent is run: its answer is awaited before the statement is used again.
+        if (queued_) session_.flush();
         PQclear(result_);
         result_ = nullptr;
         rows_ = 0;
         row_ = -1;
+        failure_.reset();
     }
 
+    bool sendTo(PGconn* conn) override
+    {
+        return PQsendQueryPrepared(conn, name_.constData(), parameters_, data_.data(), lengths_.data(), formats_.data(), 0) == 1;
+    }
+
+    PGresult* runAlone(PGconn* conn) override
+    {
+        return PQexecPrepared(conn, name_.constData(), parameters_, data_.data(), lengths_.data(), formats_.data(), 0);
+    }
+
+    void answered(PGresult* result) override
+    {
+        queued_ = false;
+        PQclear(result_);
+        result_ = result;
+        rows_ = PQntuples(result_);
+        row_ = -1;
+    }
+
+    void refused(const Error& why) override
+    {
+        queued_ = false;
+        failure_ = why;
+    }
+
+    const QString& sql() const override { return sql_; }
+
 private:
+    // Waits for the answer of a run that was sent, and throws its failure.
+    void settle() const
+    {
+        if (queued_) session_.flush();
+        if (failure_) throw *failure_;
+    }
+
     PgSession& session_;
     const QByteArray name_;
     const int parameters_;
     const int generation_;
     const QString sql_;
+    // The values of the last run, kept until it has gone out.
+    std::vector<pg::Parameter> values_;
+    std::vector<const char*> data_;
+    std::vector<int> lengths_;
+    std::vector<int> formats_;
+    bool queued_ = false;
+    std::optional<Error> failure_;
     // The whole result is kept: a statement run while looping over another's rows (a look-up
     // per row) must not disturb them.
     PGresult* result_ = nullptr;
@@ -170,23 +240,29 @@ void PgSession::connect()
     PQsetNoticeReceiver(conn_, receiveNotice, nullptr);
 }
 
-void PgSession::fail(PGresult* result, const QString& sql) const
+Error PgSession::errorOf(const PGresult* result, const QString& sql) const
 {
     const QByteArray state = result ? QByteArray(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QByteArray();
     QString message = QString::fromUtf8(result ? PQresultErrorMessage(result) : "").trimmed();
     if (message.isEmpty()) message = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
-    PQclear(result);
     const ErrorKind kind = kindOf(state, PQstatus(conn_) != CONNECTION_OK);
     if (message.isEmpty()) message = QStringLiteral("the database gave no reason");
     if (!sql.isEmpty()) message += QStringLiteral(" [") + sql + QLatin1Char(']');
-    throw Error(message, kind, QString::fromLatin1(state));
+    return Error(message, kind, QString::fromLatin1(state));
+}
+
+void PgSession::fail(PGresult* result, const QString& sql) const
+{
+    const Error e = errorOf(result, sql);
+    PQclear(result);
+    throw e;
 }
 
 std::unique_ptr<Statement> PgSession::prepare(const QString& sql)
 {
     // A statement the server refuses aborts the transaction it runs in: the savepoint that
     // would catch that must be there first.
-    if (!deferred_.isEmpty()) runText({}, {});
+    flush();
     int parameters = 0;
     const QByteArray text = numberedPlaceholders(sql, &parameters);
     QByteArray name = 's' + QByteArray::number(++statementCounter_);
@@ -199,58 +275,92 @@ std::unique_ptr<Statement> PgSession::prepare(const QString& sql)
 void PgSession::execute(const QString& sql)
 {
     QByteArray text = sql.toUtf8();
-    if (deferrable(text)) deferred_.append(std::move(text));
+    if (deferrable(text)) waiting_.append(Waiting{std::move(text), nullptr});
     else runText(text, sql);
+}
+
+void PgSession::enqueue(PgQueued* statement) { waiting_.append(Waiting{{}, statement}); }
+
+void PgSession::flush()
+{
+    if (waiting_.isEmpty()) return;
+    if (waiting_.size() == 1 && waiting_.front().statement) {
+        // One statement alone needs no pipeline.
+        PgQueued* s = waiting_.takeFirst().statement;
+        PGresult* r = s->runAlone(conn_);
+        if (succeeded(r)) {
+            s->answered(r);
+        } else {
+            s->refused(errorOf(r, s->sql()));
+            PQclear(r);
+        }
+        return;
+    }
+    runQueued({}, {});
 }
 
 void PgSession::runText(const QByteArray& text, const QString& sql)
 {
-    QByteArray all = text;
-    QString shown = sql;
-    if (!deferred_.isEmpty()) {
-        all = std::exchange(deferred_, {}).join("; ");
-        if (!text.isEmpty()) all += "; " + text;
-        shown = QString::fromUtf8(all);
-    }
-    PGresult* r = PQexec(conn_, all.constData());
+    // One statement goes out with what waited; several (a script) after it.
+    if (!waiting_.isEmpty() && !text.contains(';')) return runQueued(text, sql);
+    flush();
+    PGresult* r = PQexec(conn_, text.constData());
     const auto status = PQresultStatus(r);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY) fail(r, shown);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY) fail(r, sql);
+    // A COMMIT in a transaction a failure aborted is answered with a rollback, and no error.
+    const bool rolledBack = text.endsWith("COMMIT") && qstrcmp(PQcmdStatus(r), "ROLLBACK") == 0;
     PQclear(r);
+    if (rolledBack) throw Error(QStringLiteral("the transaction was rolled back: a statement in it had failed [%1]").arg(sql));
 }
 
-PGresult* PgSession::runPrepared(const QByteArray& name, int count, const char* const* values, const int* lengths,
-                                 const int* formats, const QString& sql)
+void PgSession::runQueued(const QByteArray& text, const QString& sql)
 {
-    if (deferred_.isEmpty() || PQenterPipelineMode(conn_) != 1) {
-        if (!deferred_.isEmpty()) runText({}, {});
-        PGresult* r = PQexecPrepared(conn_, name.constData(), count, values, lengths, formats, 0);
-        if (!succeeded(r)) fail(r, sql);
-        return r;
-    }
-    // The statements that waited go out with this one, in one round trip.
-    const QList<QByteArray> deferred = std::exchange(deferred_, {});
-    bool sent = true;
-    for (const QByteArray& d : deferred)
-        sent = sent && PQsendQueryParams(conn_, d.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-    sent = sent && PQsendQueryPrepared(conn_, name.constData(), count, values, lengths, formats, 0) == 1;
+    const QList<Waiting> items = std::exchange(waiting_, {});
+    std::optional<Error> first;     // the first failure; after it the server skips the rest
+    bool textFirst = false;         // the first failure is a queued text's (BEGIN …)
+    std::optional<Error> ownFailure; // that of `text`
+    const auto fallen = [&](const QString& what) {
+        return first ? Error(QStringLiteral("not run: an earlier statement sent with it failed: %1 [%2]").arg(first->message(), what),
+                             first->kind(), first->code())
+                     : errorOf(nullptr, what);
+    };
+    bool sent = PQenterPipelineMode(conn_) == 1;
+    for (const Waiting& w : items)
+        sent = sent && (w.statement ? w.statement->sendTo(conn_)
+                                    : PQsendQueryParams(conn_, w.text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1);
+    if (!text.isEmpty()) sent = sent && PQsendQueryParams(conn_, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
     sent = sent && PQpipelineSync(conn_) == 1;
-    PGresult* mine = nullptr;
-    PGresult* failure = nullptr;
-    QString failedSql = sql;
-    // Every answer up to the sync is read, the first failure kept: after it the server skips
-    // the rest ("aborted") up to the sync.
-    for (qsizetype q = 0; sent && q <= deferred.size(); ++q) {
-        while (PGresult* r = PQgetResult(conn_)) {
-            if (!failure && PQresultStatus(r) == PGRES_FATAL_ERROR) {
-                failure = r;
-                if (q < deferred.size()) failedSql = QString::fromUtf8(deferred[q]);
-            } else if (q == deferred.size() && !mine && succeeded(r)) {
-                mine = r;
-            } else {
-                PQclear(r);
-            }
+    const qsizetype count = items.size() + (text.isEmpty() ? 0 : 1);
+    for (qsizetype q = 0; q < count; ++q) {
+        PgQueued* statement = q < items.size() ? items[q].statement : nullptr;
+        const QString what = statement ? statement->sql() : q < items.size() ? QString::fromUtf8(items[q].text) : sql;
+        // An answer is one result and then a null; a lost connection gives no answer at all.
+        PGresult* answer = nullptr;
+        while (sent) {
+            PGresult* r = PQgetResult(conn_);
+            if (!r) break;
+            if (answer) PQclear(answer);
+            answer = r;
         }
         if (PQstatus(conn_) != CONNECTION_OK) sent = false;
+        std::optional<Error> failure;
+        if (answer && succeeded(answer)) {
+            if (!statement && q >= items.size() && text.endsWith("COMMIT") && qstrcmp(PQcmdStatus(answer), "ROLLBACK") == 0)
+                failure = Error(QStringLiteral("the transaction was rolled back: a statement in it had failed [%1]").arg(what));
+        } else {
+            failure = answer && PQresultStatus(answer) == PGRES_FATAL_ERROR && !first ? errorOf(answer, what) : fallen(what);
+            if (!first) {
+                first = failure;
+                textFirst = !statement && q < items.size();
+            }
+        }
+        if (statement) {
+            if (failure) statement->refused(*failure);
+            else statement->answered(std::exchange(answer, nullptr));
+        } else if (failure && q >= items.size()) {
+            ownFailure = failure;
+        }
+        PQclear(answer);
     }
     if (sent) {
         while (PGresult* r = PQgetResult(conn_)) {
@@ -260,20 +370,21 @@ PGresult* PgSession::runPrepared(const QByteArray& name, int count, const char* 
         }
     }
     PQexitPipelineMode(conn_);
-    if (failure || !mine) {
-        PQclear(mine);
-        fail(failure, failedSql);
-    }
-    return mine;
+    if (ownFailure) throw *ownFailure;
+    if (textFirst && text.isEmpty()) throw *first;
 }
 
 bool PgSession::alive(QString* why)
 {
     if (PQstatus(conn_) == CONNECTION_OK) {
+        try {
+            flush();
+        } catch (const Error&) {
+            // What waited failed: the transaction fails with it; the session may still answer.
+        }
         // The empty statement is the cheapest round trip there is, and it is answered even
         // inside a transaction that a failure has aborted.
-        const QByteArray waiting = std::exchange(deferred_, {}).join("; ");
-        Result r(PQexec(conn_, waiting.constData()));
+        Result r(PQexec(conn_, ""));
         if (r.status() == PGRES_EMPTY_QUERY || r.status() == PGRES_COMMAND_OK) return true;
     }
     if (why) *why = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
@@ -283,7 +394,10 @@ bool PgSession::alive(QString* why)
 void PgSession::reopen()
 {
     ++generation_;
-    deferred_.clear();
+    for (const Waiting& w : std::exchange(waiting_, {}))
+        if (w.statement)
+            w.statement->refused(Error(QStringLiteral("not run: the connection was lost [%1]").arg(w.statement->sql()),
+                                       ErrorKind::ConnectionLost));
     PQreset(conn_);
     if (PQstatus(conn_) != CONNECTION_OK)
         throw Error(QString::fromUtf8(PQerrorMessage(conn_)).trimmed(), ErrorKind::ConnectionLost);
@@ -291,7 +405,7 @@ void PgSession::reopen()
 
 QStringList PgSession::tables()
 {
-    if (!deferred_.isEmpty()) runText({}, {});
+    flush();
     Result r(PQexec(conn_, "SELECT tablename FROM pg_catalog.pg_tables WHERE schemaname = current_schema() ORDER BY 1"));
     if (r.status() != PGRES_TUPLES_OK) fail(std::exchange(r.r, nullptr), QStringLiteral("tables"));
     QStringList names;

@@ -9,9 +9,27 @@ typedef struct pg_result PGresult;
 
 namespace db::driver {
 
+// A statement's run waiting in the session's queue for its round trip.
+class PgQueued {
+public:
+    // Puts the run on the wire (pipeline mode); false when libpq would not take it.
+    virtual bool sendTo(PGconn* conn) = 0;
+    // Runs it alone, outside pipeline mode: PQexecPrepared's result.
+    virtual PGresult* runAlone(PGconn* conn) = 0;
+    // Its answer: a result it now owns, or why it failed (or was never run).
+    virtual void answered(PGresult* result) = 0;
+    virtual void refused(const Error& why) = 0;
+    virtual const QString& sql() const = 0;
+
+protected:
+    ~PgQueued() = default;
+};
+
 // A PostgreSQL session on libpq. Statements are prepared once on the server under a name of
-// this session's own (s1, s2, …) and run with the extended protocol: one round trip per run,
-// values as parameters, never as text in the SQL.
+// this session's own (s1, s2, …) and run with the extended protocol, values as parameters,
+// never as text in the SQL. What does not need its answer at once (BEGIN, SAVEPOINT, RELEASE,
+// and statements sent with Statement::send) waits in a queue and goes out, in order, in one
+// round trip (pipeline mode) with the next thing that needs an answer.
 class PgSession final : public Session {
 public:
     explicit PgSession(const QString& conninfo);
@@ -29,25 +47,36 @@ public:
     PGconn* handle() const { return conn_; }
     // Counts reopenings: a statement prepared before the last one is gone with its backend.
     int generation() const { return generation_; }
-    // The failure `result` (or the connection, when there is no result) reports, as db::Error.
+    // The failure `result` (or the connection, when there is no result) reports; the result
+    // stays the caller's.
+    Error errorOf(const PGresult* result, const QString& sql) const;
     [[noreturn]] void fail(PGresult* result, const QString& sql) const;
-    // Runs a prepared statement (with whatever waited to be sent before it); its result, or
-    // db::Error.
-    PGresult* runPrepared(const QByteArray& name, int count, const char* const* values, const int* lengths,
-                          const int* formats, const QString& sql);
+
+    // Queues a statement's run; it stays queued until flush().
+    void enqueue(PgQueued* statement);
+    // Sends everything queued in one round trip and hands each statement its answer. Throws
+    // only when a queued text (BEGIN, SAVEPOINT …) failed: a statement's own failure is
+    // thrown when that statement is looked at.
+    void flush();
 
 private:
     void connect();
-    // Sends what waited and then text (either may be empty) as one simple query.
+    // Runs text (which may be several statements) after whatever is queued.
     void runText(const QByteArray& text, const QString& sql);
+    // The queue and then `text` (one statement, or none) in one round trip; throws the text's
+    // failure, or that of a queued text when there is no text of its own.
+    void runQueued(const QByteArray& text, const QString& sql);
+
+    struct Waiting {
+        QByteArray text;              // BEGIN, SAVEPOINT …, or
+        PgQueued* statement = nullptr; // a statement's run
+    };
 
     QString conninfo_;
     PGconn* conn_ = nullptr;
     int statementCounter_ = 0;
     int generation_ = 0;
-    // BEGIN, SAVEPOINT and RELEASE wait to go out with the statement after them: a settlement
-    // then costs no round trip for its transaction and savepoints but the COMMIT.
-    QList<QByteArray> deferred_;
+    QList<Waiting> waiting_;
 };
 
 } // namespace db::driver
