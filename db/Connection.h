@@ -72,8 +72,8 @@ public:
     // is refused until a rollback (to a savepoint from before the failure), and COMMIT answers
     // with a silent rollback. Remembered so that such a COMMIT fails out loud.
     void noteFailedStatement();
-    // A statement sent ahead (Query::send) failed and nobody looked at its result: whatever
-    // the database, the transaction must not commit.
+    // A statement sent ahead (Query::send) failed: whatever the database, the transaction
+    // must not commit, even when nobody looks at that statement's result.
     void noteUnobservedFailure();
 
     // Prepared statements are kept for reuse: saving a receipt runs the same few statements

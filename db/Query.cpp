@@ -17,9 +17,6 @@ Query::Query(Connection& connection, const QString& sql)
 
 Query::~Query()
 {
-    // A statement sent ahead failed and nobody looked: the transaction must not commit as if
-    // it had run.
-    if (failure_ && !failureSeen_) connection_.noteUnobservedFailure();
     try {
         connection_.returnStatement(sql_, std::move(prepared_));
     } catch (...) {
@@ -96,7 +93,6 @@ Query& Query::send()
     if (connection_.transactionDepth() == 0)
         throw Error(QStringLiteral("a statement is sent ahead only inside a transaction [%1]").arg(sql_));
     failure_.reset();
-    failureSeen_ = false;
     try {
         // SQLite answers at once: nothing to wait for.
         if (connection_.isSQLite()) return exec();
@@ -112,16 +108,15 @@ Query& Query::send()
         sentAhead_ = true;
     } catch (const Error& e) {
         failure_ = e;
+        // Whether or not anybody looks, the transaction must not commit as if it had run.
+        connection_.noteUnobservedFailure();
     }
     return *this;
 }
 
 void Query::awaitAnswer() const
 {
-    if (failure_) {
-        failureSeen_ = true;
-        throw *failure_;
-    }
+    if (failure_) throw *failure_;
     if (!sentAhead_) return;
     sentAhead_ = false;
     if (!prepared_->writes) return; // the driver waits for the rows when they are read

@@ -32,8 +32,8 @@ public:
     // the same round trip). Whatever failed, the statement's own failure or one before it in
     // the same round trip, is thrown at the first look at its result (next(), rowsAffected(),
     // a value, a column); the database runs the statements in the order they were sent. A
-    // failure nobody looked at still fails the transaction's COMMIT. Saves send the statements
-    // that do not depend on each other first, then judge their answers in order.
+    // failure nobody looked at still fails the transaction's COMMIT, which throws. Saves send
+    // the statements that do not depend on each other first, then judge their answers in order.
     Query& send();
 
     bool next();
@@ -68,7 +68,6 @@ private:
     bool ran_ = false;
     mutable bool sentAhead_ = false;  // sent, and its answer not looked at yet
     std::optional<Error> failure_;    // what send() met, thrown at the first look
-    mutable bool failureSeen_ = false;
     // A write's rows, read to the end by exec().
     mutable bool buffered_ = false;
     mutable QList<QVariantList> rows_;

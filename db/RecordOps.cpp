@@ -13,7 +13,7 @@ void checkIdentifier(const QString& name)
     if (!ok) throw Error(QStringLiteral("无效的表名或列名: %1").arg(shortQuote(name)));
 }
 
-qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
+std::unique_ptr<Query> insertQuery(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
 {
     checkIdentifier(table);
     // Written straight into one string: a save writes many lines, and this runs for each.
@@ -40,18 +40,28 @@ qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields,
         sql += QLatin1String(" RETURNING ");
         sql += keyField;
     }
-    Query q(c, sql);
-    for (const auto& field : fields) q.bind(field.second);
-    q.exec();
-    if (keyField.isEmpty()) return 0;
-    if (!q.next()) throw Error(QStringLiteral("新记录的编号没有返回: %1").arg(table));
-    return q.integer(0);
+    auto q = std::make_unique<Query>(c, sql);
+    for (const auto& field : fields) q->bind(field.second);
+    return q;
 }
 
-int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
+qint64 insertedKey(Query& insert, const QString& table)
+{
+    if (!insert.next()) throw Error(QStringLiteral("新记录的编号没有返回: %1").arg(table));
+    return insert.integer(0);
+}
+
+qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
+{
+    const auto q = insertQuery(c, table, fields, keyField);
+    q->exec();
+    return keyField.isEmpty() ? 0 : insertedKey(*q, table);
+}
+
+std::unique_ptr<Query> modefyQuery(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
 {
     checkIdentifier(table);
-    if (fields.isEmpty()) return 0;
+    if (fields.isEmpty()) throw Error(QStringLiteral("没有要修改的列: %1").arg(table));
     QString sql;
     sql.reserve(64 + 16 * fields.size() + where.sql.size());
     sql += QLatin1String("UPDATE ");
@@ -67,10 +77,21 @@ int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields,
         sql += QLatin1String(" WHERE ");
         sql += where.sql;
     }
-    Query q(c, sql);
-    for (const auto& field : fields) q.bind(field.second);
-    q.bindAll(where.values).exec();
-    return q.rowsAffected();
+    auto q = std::make_unique<Query>(c, sql);
+    for (const auto& field : fields) q->bind(field.second);
+    q->bindAll(where.values);
+    return q;
+}
+
+int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
+{
+    if (fields.isEmpty()) {
+        checkIdentifier(table);
+        return 0;
+    }
+    const auto q = modefyQuery(c, table, fields, where);
+    q->exec();
+    return q->rowsAffected();
 }
 
 int DeleteRecord(Connection& c, const QString& table, const Where& where)

@@ -1,5 +1,6 @@
 #pragma once
 #include "db/Connection.h"
+#include "db/Query.h"
 #include <QList>
 #include <QPair>
 #include <QVariant>
@@ -23,6 +24,13 @@ qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields,
 int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields, const Where& where);
 // Deletes the selected rows; returns how many.
 int DeleteRecord(Connection& c, const QString& table, const Where& where);
+// The statements of AddRecord and ModefyRecord with their values bound, not yet run: a save
+// sends several ahead together (Query::send) and reads their answers after. insertedKey reads
+// the new key from a run insert, as AddRecord returns it.
+std::unique_ptr<Query> insertQuery(Connection& c, const QString& table, const FieldValues& fields,
+                                   const QString& keyField = QStringLiteral("ID"));
+qint64 insertedKey(Query& insert, const QString& table);
+std::unique_ptr<Query> modefyQuery(Connection& c, const QString& table, const FieldValues& fields, const Where& where);
 // The named field of the first row; a null QVariant when there is no row.
 QVariant SelectFieldValue(Connection& c, const QString& sql, const QVariantList& values, const QString& field);
 // The named field of every row, in row order.

@@ -105,7 +105,7 @@ double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 pay
     return atTheFen(moved - sumOf(c, otherUses, {account, paySheet, account}, {account, paySheet}, failure));
 }
 
-double UsablePrePay(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet)
+std::unique_ptr<db::Query> UsablePrePayQuery(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet)
 {
     QString sql = QStringLiteral("SELECT Deposits + DepositBonus - Withdrawals - WithdrawalBonus - Used");
     QVariantList values;
@@ -115,10 +115,17 @@ double UsablePrePay(db::Connection& c, qint32 account, std::optional<qint64> exc
     }
     sql += QStringLiteral(" AS Usable FROM PrePaySum_Table WHERE PrePayer_ID=?");
     values << account;
-    db::Query q(c, sql);
-    q.bindAll(values);
-    q.exec();
-    return atTheFen(q.next() ? q.number(0) : 0.0);
+    auto q = std::make_unique<db::Query>(c, sql);
+    q->bindAll(values);
+    return q;
+}
+
+double UsablePrePay(db::Query& answered) { return atTheFen(answered.next() ? answered.number(0) : 0.0); }
+
+double UsablePrePay(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet)
+{
+    const auto q = UsablePrePayQuery(c, account, exceptSheet);
+    return UsablePrePay(q->exec());
 }
 
 } // namespace prepay

@@ -1,6 +1,8 @@
 #pragma once
 #include "db/Connection.h"
+#include "db/Query.h"
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace prepay {
@@ -28,5 +30,9 @@ double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 pay
 // the same whatever the account's history; unlike the balances above a failed read throws
 // db::Error instead of counting 0.
 double UsablePrePay(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet);
+// The same in two steps, for a settlement that sends the read ahead with its writes
+// (db::Query::send): the statement with its values bound, and what its answer says.
+std::unique_ptr<db::Query> UsablePrePayQuery(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet);
+double UsablePrePay(db::Query& answered);
 
 } // namespace prepay

@@ -10,18 +10,25 @@ namespace {
 
 const QString useTable = QStringLiteral("PrePayUseReg_Table");
 
+std::unique_ptr<db::Query> useInsert(db::Connection& c, const QString& patientCode, double amount, const QString& cashier,
+                                     const QDateTime& time, const QString& note, qint32 paySheet, qint32 account)
+{
+    if (account <= 0) throw db::Error(QStringLiteral("没有预付费帐户"));
+    return db::insertQuery(c, useTable,
+                           {{QStringLiteral("PrePayer_ID"), account},
+                            {QStringLiteral("Patient_Code"), patientCode},
+                            {QStringLiteral("PaySheetID"), paySheet},
+                            {QStringLiteral("Payed_Money"), amount},
+                            {QStringLiteral("Checker"), cashier},
+                            {QStringLiteral("RegTime"), time},
+                            {QStringLiteral("note"), note}},
+                           QString());
+}
+
 void addUse(db::Connection& c, const QString& patientCode, double amount, const QString& cashier,
             const QDateTime& time, const QString& note, qint32 paySheet, qint32 account)
 {
-    if (account <= 0) throw db::Error(QStringLiteral("没有预付费帐户"));
-    db::AddRecord(c, useTable,
-                  {{QStringLiteral("PrePayer_ID"), account},
-                   {QStringLiteral("Patient_Code"), patientCode},
-                   {QStringLiteral("PaySheetID"), paySheet},
-                   {QStringLiteral("Payed_Money"), amount},
-                   {QStringLiteral("Checker"), cashier},
-                   {QStringLiteral("RegTime"), time},
-                   {QStringLiteral("note"), note}});
+    useInsert(c, patientCode, amount, cashier, time, note, paySheet, account)->exec();
 }
 
 } // namespace
@@ -61,6 +68,15 @@ bool RecordPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QS
     } catch (const std::exception&) {
         return false;
     }
+}
+
+std::unique_ptr<db::Query> SendPrePayUse(db::Connection& c, const QString& patientCode, double amount, const QString& cashier,
+                                         const QDateTime& time, const QString& note, qint32 paySheet, qint32 account)
+{
+    if (!std::isfinite(amount)) throw db::Error(QStringLiteral("预付费金额无效"));
+    auto q = useInsert(c, patientCode, amount, cashier, time, note, paySheet, account);
+    q->send();
+    return q;
 }
 
 } // namespace prepay

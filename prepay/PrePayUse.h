@@ -1,7 +1,9 @@
 #pragma once
 #include "db/Connection.h"
+#include "db/Query.h"
 #include <QDateTime>
 #include <QString>
+#include <memory>
 
 namespace prepay {
 
@@ -20,5 +22,11 @@ bool RecordPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QS
 // database undid its transaction in a way that may be run again.
 void BookPrePayUse(db::Connection& c, int resettle, int paidByPrePay, const QString& patientCode, double amount,
                    const QString& cashier, const QDateTime& time, const QString& note, qint32 paySheet, qint32 account);
+
+// A first settlement's use, sent ahead inside the caller's transaction (db::Query::send) and
+// without a savepoint of its own: for a settlement that is undone whole when any step fails.
+// Throws db::Error at once for a missing account or an amount that is not finite.
+std::unique_ptr<db::Query> SendPrePayUse(db::Connection& c, const QString& patientCode, double amount, const QString& cashier,
+                                         const QDateTime& time, const QString& note, qint32 paySheet, qint32 account);
 
 } // namespace prepay

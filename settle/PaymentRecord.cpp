@@ -74,6 +74,15 @@ std::optional<db::LoadedRow> LoadSettledRecord(db::Connection& c, qint64 caseNum
     return db::LoadedRow::load(c, kTable, kKey, sheet, kSettledWith);
 }
 
+std::unique_ptr<db::Query> SendNewPaymentRecord(db::Connection& c, const db::FieldValues& fields)
+{
+    auto q = db::insertQuery(c, kTable, fields, kKey);
+    q->send();
+    return q;
+}
+
+qint64 NewPaymentRecordNumber(db::Query& sent) { return db::insertedKey(sent, kTable); }
+
 qint64 WritePaymentRecord(db::Connection& c, bool resettle, qint64 caseNumber, qint64 receiptId,
                           const db::FieldValues& fields, const std::optional<db::LoadedRow>& settled)
 {

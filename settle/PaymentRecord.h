@@ -64,5 +64,9 @@ struct SettledElsewhere : std::runtime_error {
 // written (also with no record loaded and none there now).
 qint64 WritePaymentRecord(db::Connection& c, bool resettle, qint64 caseNumber, qint64 receiptId,
                           const db::FieldValues& fields, const std::optional<db::LoadedRow>& settled = std::nullopt);
+// A first settlement's record, sent ahead inside its transaction (db::Query::send); its number
+// is read from the answer with NewPaymentRecordNumber.
+std::unique_ptr<db::Query> SendNewPaymentRecord(db::Connection& c, const db::FieldValues& fields);
+qint64 NewPaymentRecordNumber(db::Query& sent);
 
 } // namespace settle

@@ -61,14 +61,27 @@ db::FieldValues toTheFen(db::FieldValues fields)
     return fields;
 }
 
+// What a first settlement sends before it looks at any answer: the reads its checks judge and
+// the writes that wait for nothing. On PostgreSQL they go out in one round trip; their answers
+// are then judged in the order of the steps, so that a cashier hears of the same refusal as if
+// each had been run in turn, and a refusal rolls all of it back.
+struct SentAhead {
+    std::optional<StoredAmountReads> stored;
+    std::unique_ptr<db::Query> markPaid;
+    std::unique_ptr<db::Query> record;
+    std::unique_ptr<db::Query> accountLock;
+    std::unique_ptr<db::Query> usable;
+};
+
 // What the checkout showed was judged before its dialog opened; judged again here, before the
-// receipt's own amounts are written over, on the rows as they now stand.
-void checkStoredAmounts(db::Connection& c, const SettlementRequest& r)
+// receipt's own amounts are written over, on the rows as they now stand (read first in the
+// transaction).
+void checkStoredAmounts(db::Connection& c, const SettlementRequest& r, SentAhead& ahead)
 {
-    if (r.receiptTable != u"收费收据表"_s) return;
+    if (!ahead.stored) return;
     QString refusal;
     try {
-        refusal = StoredAmountsRefusal(c, r.receiptId);
+        refusal = StoredAmountsRefusal(c, *ahead.stored);
     } catch (const db::Error& e) {
         throw failedOn(SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, e);
     }
@@ -123,7 +136,7 @@ void keepVoucherPayment(const SettlementRequest& r)
                              .arg(r.method)};
 }
 
-void markPaid(db::Connection& c, const SettlementRequest& r)
+std::unique_ptr<db::Query> markPaidQuery(db::Connection& c, const SettlementRequest& r)
 {
     db::FieldValues fields{{u"付款"_s, u"已付"_s}};
     fields.append(toTheFen(r.receiptFields));
@@ -131,9 +144,14 @@ void markPaid(db::Connection& c, const SettlementRequest& r)
     // it meanwhile, no row changes and this settlement must not write a second payment.
     const db::Where which = r.resettle ? db::Where{u"ID=?"_s, {r.receiptId}}
                                        : db::Where{u"ID=? AND rtrim(付款)=?"_s, {r.receiptId, u"未付"_s}};
+    return db::modefyQuery(c, r.receiptTable, fields, which);
+}
+
+void markPaid(const SettlementRequest& r, SentAhead& ahead)
+{
     int changed = 0;
     try {
-        changed = db::ModefyRecord(c, r.receiptTable, fields, which);
+        changed = ahead.markPaid->rowsAffected();
     } catch (const db::Error& e) {
         throw failedOn(SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, e);
     }
@@ -142,9 +160,10 @@ void markPaid(db::Connection& c, const SettlementRequest& r)
                          u"receipt %1 is not there to settle (settled elsewhere?)"_s.arg(r.receiptId)};
 }
 
-qint64 writeRecord(db::Connection& c, const SettlementRequest& r)
+qint64 writeRecord(db::Connection& c, const SettlementRequest& r, SentAhead& ahead)
 {
     try {
+        if (ahead.record) return NewPaymentRecordNumber(*ahead.record);
         return WritePaymentRecord(c, r.resettle, r.caseNumber, r.receiptId, toTheFen(r.paymentFields), r.settledRecord);
     } catch (const SettledElsewhere& e) {
         throw StepFailed{SettlementFailure::ReceiptNotUnpaid, kReceiptNotSettled, QString::fromUtf8(e.what())};
@@ -165,19 +184,34 @@ void bookPrePayUse(db::Connection& c, const SettlementRequest& r, int paidByPreP
 
 // The balance the payment dialog showed may be gone: another desk can have paid from the same
 // account since. Read it again under a lock on the account (SQLite's transaction already holds
-// the database's write lock) and refuse an overdraw.
-void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 paySheet)
+// the database's write lock) and refuse an overdraw. The lock is its own statement, before the
+// read: a read in the statement that waited for the lock would not see what the desk holding
+// it had just booked.
+std::unique_ptr<db::Query> accountLockQuery(db::Connection& c, const SettlementRequest& r)
+{
+    return std::make_unique<db::Query>(c, u"SELECT ID FROM PrePay_Table WHERE ID=?"_s + (c.isSQLite() ? QString() : u" FOR UPDATE"_s),
+                                       std::initializer_list<QVariant>{r.prepayAccount});
+}
+
+bool takesFromAccount(const SettlementRequest& r) { return money::toFen(money::round2(r.methodAmount)) > 0; }
+
+// Books the use. A first settlement's is sent ahead and returned, to go out with the COMMIT; a
+// re-settlement's changes the record's use in its own step.
+std::unique_ptr<db::Query> usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 paySheet, SentAhead& ahead)
 {
     const double amount = money::round2(r.methodAmount);
-    if (money::toFen(amount) > 0) {
+    if (takesFromAccount(r)) {
         bool found = false;
         double usable = 0.0;
         try {
-            db::Query lock(c, u"SELECT ID FROM PrePay_Table WHERE ID=?"_s + (c.isSQLite() ? QString() : u" FOR UPDATE"_s),
-                           {r.prepayAccount});
-            lock.exec();
-            found = lock.next();
-            if (found) usable = prepay::UsablePrePay(c, r.prepayAccount, r.resettle ? std::optional<qint64>(paySheet) : std::nullopt);
+            if (!ahead.accountLock) {
+                ahead.accountLock = accountLockQuery(c, r);
+                ahead.accountLock->exec();
+                ahead.usable = prepay::UsablePrePayQuery(c, r.prepayAccount, r.resettle ? std::optional<qint64>(paySheet) : std::nullopt);
+                ahead.usable->exec();
+            }
+            found = ahead.accountLock->next();
+            usable = prepay::UsablePrePay(*ahead.usable);
         } catch (const db::Error& e) {
             throw failedOn(SettlementFailure::PaymentRecord, kPaymentRecordFailed, e);
         }
@@ -189,7 +223,33 @@ void usePrePayment(db::Connection& c, const SettlementRequest& r, qint64 payShee
                              u"usable %1, needed %2"_s.arg(money::format2(usable), money::format2(amount))};
     }
     // The use is booked as charged, to the fen: the account's balance is a sum of these.
-    bookPrePayUse(c, r, 1, amount, paySheet);
+    if (r.resettle) {
+        bookPrePayUse(c, r, 1, amount, paySheet);
+        return nullptr;
+    }
+    try {
+        return prepay::SendPrePayUse(c, r.patientNumber, amount, r.cashier, r.date, QString(), qint32(paySheet), r.prepayAccount);
+    } catch (const db::Error& e) {
+        throw failedOn(SettlementFailure::PaymentRecord, kPaymentRecordFailed, e);
+    }
+}
+
+// A first settlement's statements that wait for no answer, sent together.
+SentAhead sendAhead(db::Connection& c, const SettlementRequest& r)
+{
+    SentAhead ahead;
+    if (r.receiptTable == u"收费收据表"_s) ahead.stored = SendStoredAmountReads(c, r.receiptId);
+    ahead.markPaid = markPaidQuery(c, r);
+    ahead.markPaid->send();
+    if (r.resettle) return ahead; // its record is rewritten only as loaded, and judged first
+    ahead.record = SendNewPaymentRecord(c, toTheFen(r.paymentFields));
+    if (r.method == PrePayment && takesFromAccount(r)) {
+        ahead.accountLock = accountLockQuery(c, r);
+        ahead.accountLock->send();
+        ahead.usable = prepay::UsablePrePayQuery(c, r.prepayAccount, std::nullopt);
+        ahead.usable->send();
+    }
+    return ahead;
 }
 
 // Why a guarded debit touched nothing (or why it was not tried), in the words of the voucher check.
@@ -248,18 +308,29 @@ double debitVoucher(db::Connection& c, const SettlementRequest& r)
 void settleOnce(db::Connection& c, const SettlementRequest& r, SettlementResult& result, bool& cardWritten)
 {
     db::Transaction tx(c);
-    checkStoredAmounts(c, r);
-    markPaid(c, r);
-    result.paySheet = writeRecord(c, r);
+    SentAhead ahead = sendAhead(c, r);
+    checkStoredAmounts(c, r, ahead);
+    markPaid(r, ahead);
+    result.paySheet = writeRecord(c, r, ahead);
     // After the record's own guard: a record changed elsewhere is refused as such.
     keepVoucherPayment(r);
-    if (r.method == PrePayment) usePrePayment(c, r, result.paySheet);
+    std::unique_ptr<db::Query> use;
+    if (r.method == PrePayment) use = usePrePayment(c, r, result.paySheet, ahead);
     // Paid from prepayment before and otherwise now: the old use must not stay charged.
     else if (r.resettle) bookPrePayUse(c, r, 0, 0.0, result.paySheet);
+    // The use's own failure, told as such rather than as a failed COMMIT.
+    const auto checkUse = [&] {
+        try {
+            if (use) use->rowsAffected();
+        } catch (const db::Error& e) {
+            throw failedOn(SettlementFailure::PaymentRecord, kPaymentRecordFailed, e);
+        }
+    };
     // A re-settlement never spends a voucher again: it was debited when first settled.
     const bool voucher = r.method == Voucher && !r.resettle;
     if (voucher) result.voucherLeft = debitVoucher(c, r);
     if (r.inTransaction) {
+        checkUse();
         try {
             r.inTransaction(c, result.paySheet);
         } catch (const SettlementRefused& e) {
@@ -277,8 +348,10 @@ void settleOnce(db::Connection& c, const SettlementRequest& r, SettlementResult&
         cardWritten = true;
     }
     try {
+        // The use, when it was sent ahead, goes out with the COMMIT.
         tx.commit();
     } catch (const db::Error& e) {
+        checkUse();
         throw failedOn(SettlementFailure::Commit, kReceiptNotSettled, e);
     }
 }

@@ -38,13 +38,13 @@ QString judge(qint64 receiptId, const QString& what, const QVariant& v, bool req
     return u"收据%1的%2不是数字（%3），不能结帐!"_s.arg(receiptId).arg(what, shortQuote(v.toString()));
 }
 
-// The lines of the receipt in one table: `name` names a line, `required` must hold a number,
-// `optional` may be NULL.
-QString judgeLines(db::Connection& c, qint64 receiptId, const QString& sql, const QString& kind,
-                   const QStringList& required, const QStringList& optional, bool* any)
+const QString kItemLines = u"SELECT 收费项目,标准,数量,金额,StandartFee FROM 收费明细表 WHERE 收据编号=? ORDER BY ID"_s;
+
+// The lines of the receipt in one table, from a run read: `name` names a line, `required` must
+// hold a number, `optional` may be NULL.
+QString judgeLines(db::Query& q, qint64 receiptId, const QString& kind, const QStringList& required,
+                   const QStringList& optional, bool* any)
 {
-    db::Query q(c, sql, {receiptId});
-    q.exec();
     while (q.next()) {
         *any = true;
         const QString line = u"%1“%2”的"_s.arg(kind, q.text(0));
@@ -56,32 +56,57 @@ QString judgeLines(db::Connection& c, qint64 receiptId, const QString& sql, cons
     return {};
 }
 
-} // namespace
-
-QString StoredAmountsRefusal(db::Connection& c, qint64 receiptId)
+QString judgeAll(db::Connection& c, db::Query& r, db::Query* itemLines, qint64 receiptId)
 {
-    db::Query r(c, u"SELECT * FROM 收费收据表 WHERE ID=?"_s, {receiptId});
-    r.exec();
     if (!r.next()) return {};
     bool any = false;
     if (r.integer(u"IsPrescriptionFlag"_s) == 2) {
         // The prescription checkout settles on the stored 合计 and takes 数量 out of stock.
         if (QString refusal = judge(receiptId, u"合计"_s, r.value(u"合计"_s), true); !refusal.isEmpty()) return refusal;
-        return judgeLines(c, receiptId,
-                          u"SELECT 名称,单价,数量,金额 FROM 处方明细表 WHERE ReceiptID=? ORDER BY ID"_s, u"药品"_s,
-                          {u"数量"_s, u"金额"_s}, {u"单价"_s}, &any);
+        db::Query lines(c, u"SELECT 名称,单价,数量,金额 FROM 处方明细表 WHERE ReceiptID=? ORDER BY ID"_s, {receiptId});
+        return judgeLines(lines.exec(), receiptId, u"药品"_s, {u"数量"_s, u"金额"_s}, {u"单价"_s}, &any);
     }
     if (QString refusal = judge(receiptId, u"合计"_s, r.value(u"合计"_s), false); !refusal.isEmpty()) return refusal;
     // A receipt of catalogue items is settled on its lines.
-    const QString lines = judgeLines(c, receiptId,
-                                     u"SELECT 收费项目,标准,数量,金额,StandartFee FROM 收费明细表 WHERE 收据编号=? ORDER BY ID"_s,
-                                     u"收费项目"_s, {u"金额"_s}, {u"标准"_s, u"数量"_s, u"StandartFee"_s}, &any);
+    std::unique_ptr<db::Query> own;
+    if (!itemLines) {
+        own = std::make_unique<db::Query>(c, kItemLines, std::initializer_list<QVariant>{receiptId});
+        itemLines = &own->exec();
+    }
+    const QString lines = judgeLines(*itemLines, receiptId, u"收费项目"_s, {u"金额"_s},
+                                     {u"标准"_s, u"数量"_s, u"StandartFee"_s}, &any);
     if (any) return lines;
     for (int i = 0; i < receipt::CategoryCount; ++i) {
         const QString column = receipt::categoryColumn(i);
         if (QString refusal = judge(receiptId, column, r.value(column), false); !refusal.isEmpty()) return refusal;
     }
     return {};
+}
+
+const QString kReceipt = u"SELECT * FROM 收费收据表 WHERE ID=?"_s;
+
+} // namespace
+
+QString StoredAmountsRefusal(db::Connection& c, qint64 receiptId)
+{
+    db::Query r(c, kReceipt, {receiptId});
+    return judgeAll(c, r.exec(), nullptr, receiptId);
+}
+
+StoredAmountReads SendStoredAmountReads(db::Connection& c, qint64 receiptId)
+{
+    StoredAmountReads reads;
+    reads.receiptId = receiptId;
+    reads.receipt = std::make_unique<db::Query>(c, kReceipt, std::initializer_list<QVariant>{receiptId});
+    reads.receipt->send();
+    reads.itemLines = std::make_unique<db::Query>(c, kItemLines, std::initializer_list<QVariant>{receiptId});
+    reads.itemLines->send();
+    return reads;
+}
+
+QString StoredAmountsRefusal(db::Connection& c, StoredAmountReads& reads)
+{
+    return judgeAll(c, *reads.receipt, reads.itemLines.get(), reads.receiptId);
 }
 
 } // namespace settle

@@ -1,6 +1,8 @@
 #pragma once
 #include "db/Connection.h"
+#include "db/Query.h"
 #include <QString>
+#include <memory>
 
 // The amounts a receipt's rows hold, as the checkouts settle on them. Other programs write these
 // tables too, and SQLite keeps whatever they wrote: a text where an amount belongs, or no amount
@@ -15,5 +17,16 @@ namespace settle {
 // as 0 when it is NULL may be NULL; none may be a text that is not a number. A receipt that is
 // not there is for the checkout to refuse. Throws db::Error when the rows cannot be read.
 QString StoredAmountsRefusal(db::Connection& c, qint64 receiptId);
+
+// The same judgement in two steps, for a settlement that sends its reads ahead with its writes
+// (db::Query::send, inside its transaction): the receipt and its catalogue lines are sent
+// first, judged when their answers are needed. A prescription's lines are read then.
+struct StoredAmountReads {
+    qint64 receiptId = 0;
+    std::unique_ptr<db::Query> receipt;
+    std::unique_ptr<db::Query> itemLines;
+};
+StoredAmountReads SendStoredAmountReads(db::Connection& c, qint64 receiptId);
+QString StoredAmountsRefusal(db::Connection& c, StoredAmountReads& reads);
 
 } // namespace settle
