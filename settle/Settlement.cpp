@@ -71,6 +71,9 @@ struct SentAhead {
     std::unique_ptr<db::Query> record;
     std::unique_ptr<db::Query> accountLock;
     std::unique_ptr<db::Query> usable;
+    QDate voucherDay; // valid when the voucher's debit and read were sent
+    std::unique_ptr<db::Query> debit;
+    std::unique_ptr<db::Query> voucherLeft;
 };
 
 // What the checkout showed was judged before its dialog opened; judged again here, before the
@@ -234,24 +237,6 @@ std::unique_ptr<db::Query> usePrePayment(db::Connection& c, const SettlementRequ
     }
 }
 
-// A first settlement's statements that wait for no answer, sent together.
-SentAhead sendAhead(db::Connection& c, const SettlementRequest& r)
-{
-    SentAhead ahead;
-    if (r.receiptTable == u"收费收据表"_s) ahead.stored = SendStoredAmountReads(c, r.receiptId);
-    ahead.markPaid = markPaidQuery(c, r);
-    ahead.markPaid->send();
-    if (r.resettle) return ahead; // its record is rewritten only as loaded, and judged first
-    ahead.record = SendNewPaymentRecord(c, toTheFen(r.paymentFields));
-    if (r.method == PrePayment && takesFromAccount(r)) {
-        ahead.accountLock = accountLockQuery(c, r);
-        ahead.accountLock->send();
-        ahead.usable = prepay::UsablePrePayQuery(c, r.prepayAccount, std::nullopt);
-        ahead.usable->send();
-    }
-    return ahead;
-}
-
 // Why a guarded debit touched nothing (or why it was not tried), in the words of the voucher check.
 StepFailed voucherRefusal(db::Connection& c, const VoucherDebit& v, double amount, const QDate& today)
 {
@@ -275,33 +260,76 @@ StepFailed voucherRefusal(db::Connection& c, const VoucherDebit& v, double amoun
 }
 
 // Takes the amount off the voucher where it still stands; returns what the voucher holds after.
-double debitVoucher(db::Connection& c, const SettlementRequest& r)
+QDate voucherDay(db::Connection& c, const SettlementRequest& r) { return (r.date.isValid() ? r.date : c.serverTime()).date(); }
+
+// A voucher pays only a positive amount it holds: a negative one would raise its balance while
+// the record says it paid.
+bool voucherPays(const SettlementRequest& r) { return money::toFen(money::round2(r.voucher.amount)) > 0; }
+
+// The guarded debit, and the read of what the voucher holds after it.
+void voucherQueries(db::Connection& c, const SettlementRequest& r, const QDate& today, SentAhead& ahead)
+{
+    const double amount = money::round2(r.voucher.amount);
+    // The balance left is stored to the fen (200 - 35.60 - 48.30 is 116.10, not
+    // 116.10000000000001), so that the card written from it agrees with it.
+    ahead.debit = std::make_unique<db::Query>(
+        c,
+        u"UPDATE PreferManagement_table SET Card_Is_Takenback=2,"
+        " Card_Left_Fee=ROUND(CAST(CASE WHEN Card_Left_Fee-?<0 THEN 0 ELSE Card_Left_Fee-? END AS NUMERIC),2)"
+        " WHERE ID=? AND Card_Left_Fee>=? AND Card_Is_Takenback IS NOT NULL AND Card_Is_Takenback NOT IN (0,3)"
+        " AND (Card_Is_HaveExpire IS NULL OR Card_Is_HaveExpire<>1 OR Card_Expire_Date>=?)"_s,
+        // Bound as a date: a stored bare date ("2026-12-10") is still valid on its day.
+        std::initializer_list<QVariant>{amount, amount, r.voucher.id, amount - kHalfFen, today});
+    ahead.voucherLeft = std::make_unique<db::Query>(c, u"SELECT Card_Left_Fee FROM PreferManagement_table WHERE ID=?"_s,
+                                                    std::initializer_list<QVariant>{r.voucher.id});
+}
+
+// Takes the amount off the voucher where it still stands; returns what the voucher holds after.
+double debitVoucher(db::Connection& c, const SettlementRequest& r, SentAhead& ahead)
 {
     const VoucherDebit& v = r.voucher;
     const double amount = money::round2(v.amount);
-    const QDate today = (r.date.isValid() ? r.date : c.serverTime()).date();
-    // A voucher pays only a positive amount it holds: a negative one would raise its balance
-    // while the record says it paid.
-    if (money::toFen(amount) <= 0) throw voucherRefusal(c, v, amount, today);
+    const QDate today = ahead.debit ? ahead.voucherDay : voucherDay(c, r);
+    if (!voucherPays(r)) throw voucherRefusal(c, v, amount, today);
     int changed = 0;
     try {
-        // The balance left is stored to the fen (200 - 35.60 - 48.30 is 116.10, not
-        // 116.10000000000001), so that the card written from it agrees with it.
-        db::Query q(c,
-                    u"UPDATE PreferManagement_table SET Card_Is_Takenback=2,"
-                    " Card_Left_Fee=ROUND(CAST(CASE WHEN Card_Left_Fee-?<0 THEN 0 ELSE Card_Left_Fee-? END AS NUMERIC),2)"
-                    " WHERE ID=? AND Card_Left_Fee>=? AND Card_Is_Takenback IS NOT NULL AND Card_Is_Takenback NOT IN (0,3)"
-                    " AND (Card_Is_HaveExpire IS NULL OR Card_Is_HaveExpire<>1 OR Card_Expire_Date>=?)"_s,
-                    // Bound as a date: a stored bare date ("2026-12-10") is still valid on its day.
-                    {amount, amount, v.id, amount - kHalfFen, today});
-        q.exec();
-        changed = q.rowsAffected();
+        if (!ahead.debit) {
+            voucherQueries(c, r, today, ahead);
+            ahead.debit->exec();
+        }
+        changed = ahead.debit->rowsAffected();
     } catch (const db::Error& e) {
         throw failedOn(SettlementFailure::VoucherRecord, kVoucherRecordFailed, e);
     }
     if (changed != 1) throw voucherRefusal(c, v, amount, today);
-    const QVariant left = db::scalar(c, u"SELECT Card_Left_Fee FROM PreferManagement_table WHERE ID=?"_s, {v.id});
-    return db::toNumber(left);
+    db::Query& left = *ahead.voucherLeft;
+    if (!ahead.voucherDay.isValid()) left.exec();
+    return left.next() ? left.number(0) : 0.0;
+}
+
+// A first settlement's statements that wait for no answer, sent together.
+SentAhead sendAhead(db::Connection& c, const SettlementRequest& r)
+{
+    SentAhead ahead;
+    if (r.receiptTable == u"收费收据表"_s) ahead.stored = SendStoredAmountReads(c, r.receiptId);
+    ahead.markPaid = markPaidQuery(c, r);
+    ahead.markPaid->send();
+    if (r.resettle) return ahead; // its record is rewritten only as loaded, and judged first
+    ahead.record = SendNewPaymentRecord(c, toTheFen(r.paymentFields));
+    if (r.method == PrePayment && takesFromAccount(r)) {
+        ahead.accountLock = accountLockQuery(c, r);
+        ahead.accountLock->send();
+        ahead.usable = prepay::UsablePrePayQuery(c, r.prepayAccount, std::nullopt);
+        ahead.usable->send();
+    }
+    // Without a date of its own the voucher's day is the server's, asked first.
+    if (r.method == Voucher && voucherPays(r) && r.date.isValid()) {
+        ahead.voucherDay = r.date.date();
+        voucherQueries(c, r, ahead.voucherDay, ahead);
+        ahead.debit->send();
+        ahead.voucherLeft->send();
+    }
+    return ahead;
 }
 
 // One run of the settlement's transaction, from its start: nothing of it stays unless it commits.
@@ -328,7 +356,7 @@ void settleOnce(db::Connection& c, const SettlementRequest& r, SettlementResult&
     };
     // A re-settlement never spends a voucher again: it was debited when first settled.
     const bool voucher = r.method == Voucher && !r.resettle;
-    if (voucher) result.voucherLeft = debitVoucher(c, r);
+    if (voucher) result.voucherLeft = debitVoucher(c, r, ahead);
     if (r.inTransaction) {
         checkUse();
         try {

@@ -83,13 +83,22 @@ QString judgeAll(db::Connection& c, db::Query& r, db::Query* itemLines, qint64 r
     return {};
 }
 
-const QString kReceipt = u"SELECT * FROM 收费收据表 WHERE ID=?"_s;
+// The receipt's columns the judgement reads.
+const QString& receiptRead()
+{
+    static const QString sql = [] {
+        QStringList columns{u"IsPrescriptionFlag"_s, u"合计"_s};
+        for (int i = 0; i < receipt::CategoryCount; ++i) columns << receipt::categoryColumn(i);
+        return u"SELECT %1 FROM 收费收据表 WHERE ID=?"_s.arg(columns.join(u','));
+    }();
+    return sql;
+}
 
 } // namespace
 
 QString StoredAmountsRefusal(db::Connection& c, qint64 receiptId)
 {
-    db::Query r(c, kReceipt, {receiptId});
+    db::Query r(c, receiptRead(), {receiptId});
     return judgeAll(c, r.exec(), nullptr, receiptId);
 }
 
@@ -97,7 +106,7 @@ StoredAmountReads SendStoredAmountReads(db::Connection& c, qint64 receiptId)
 {
     StoredAmountReads reads;
     reads.receiptId = receiptId;
-    reads.receipt = std::make_unique<db::Query>(c, kReceipt, std::initializer_list<QVariant>{receiptId});
+    reads.receipt = std::make_unique<db::Query>(c, receiptRead(), std::initializer_list<QVariant>{receiptId});
     reads.receipt->send();
     reads.itemLines = std::make_unique<db::Query>(c, kItemLines, std::initializer_list<QVariant>{receiptId});
     reads.itemLines->send();

@@ -280,6 +280,75 @@ private Q_SLOTS:
         QVERIFY(tolerantRead(*c, [&] { QCOMPARE(nurses(), c->isSQLite() ? 3 : 2); }, [](const std::exception&) {}));
     }
 
+    // Statements sent ahead answer in the order sent: a failure among them is thrown by the
+    // statement that met it, what came before keeps its answer, and the transaction cannot
+    // commit, even when nobody looked at the failed statement.
+    void statementsSentAheadAnswerInOrder_data() { testdb::addBackendRows(); }
+    void statementsSentAheadAnswerInOrder()
+    {
+        QFETCH(QString, backend);
+        const QString url = testdb::freshUrl(backend);
+        auto c = Connection::open(url);
+        auto other = Connection::open(url);
+        c->execute(QStringLiteral("CREATE TABLE t (k INTEGER PRIMARY KEY, v TEXT)"));
+        execute(*c, QStringLiteral("INSERT INTO t (k, v) VALUES (1, 'a')"));
+        const auto rows = [&] { return toInteger(scalar(*other, QStringLiteral("SELECT count(*) FROM t"))); };
+        const auto insert = [&](int k) {
+            auto q = std::make_unique<Query>(*c, QStringLiteral("INSERT INTO t (k, v) VALUES (?, 'x') RETURNING k"));
+            q->bind(k).send();
+            return q;
+        };
+
+        try {
+            Query outside(*c, QStringLiteral("SELECT 1"));
+            outside.send();
+            QFAIL("a statement was sent ahead outside a transaction");
+        } catch (const Error&) {
+        }
+
+        {
+            Transaction t(*c);
+            Query read(*c, QStringLiteral("SELECT v FROM t WHERE k = ?"), {1});
+            read.send();
+            const auto first = insert(2);
+            const auto clash = insert(1);
+            const auto after = insert(3);
+            QVERIFY(read.next());
+            QCOMPARE(read.text(0), QStringLiteral("a"));
+            QVERIFY(first->next());
+            QCOMPARE(first->integer(0), 2);
+            try {
+                clash->rowsAffected();
+                QFAIL("the clashing insert answered");
+            } catch (const Error& e) {
+                QCOMPARE(e.kind(), ErrorKind::Constraint);
+            }
+            // PostgreSQL runs nothing after a failure in the transaction; SQLite ran it at once.
+            if (c->isSQLite()) QCOMPARE(after->rowsAffected(), 1);
+            else QVERIFY_THROWS_EXCEPTION(Error, after->rowsAffected());
+            QVERIFY_THROWS_EXCEPTION(Error, t.commit());
+        }
+        QCOMPARE(rows(), 1);
+
+        {
+            Transaction t(*c);
+            insert(1); // fails, and nobody looks
+            const auto later = insert(4);
+            QVERIFY_THROWS_EXCEPTION(Error, t.commit());
+        }
+        QCOMPARE(rows(), 1);
+
+        {
+            Transaction t(*c);
+            const auto a = insert(5);
+            const auto b = insert(6);
+            t.commit(); // they go out with the COMMIT
+            QVERIFY(b->next());
+            QCOMPARE(b->integer(0), 6);
+        }
+        QCOMPARE(rows(), 3);
+    }
+
     // A host that keeps its own Qt connection to the clinic's file, beside ours in the same
     // process: each reads what the other wrote, a write waits for the other's transaction
     // instead of failing, and the host closing its connection (its own file handles) leaves our
