@@ -105,7 +105,23 @@ double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 pay
     return atTheFen(moved - sumOf(c, otherUses, {account, paySheet, account}, {account, paySheet}, failure));
 }
 
-std::unique_ptr<db::Query> UsablePrePayQuery(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet)
+std::unique_ptr<db::Query> LockedUsablePrePayQuery(db::Connection& c, qint32 account)
+{
+    return std::make_unique<db::Query>(
+        c,
+        QStringLiteral("SELECT s.Deposits + s.DepositBonus - s.Withdrawals - s.WithdrawalBonus - s.Used AS Usable"
+                       " FROM PrePay_Table p JOIN PrePaySum_Table s ON s.PrePayer_ID = p.ID WHERE p.ID=?")
+            + (c.isSQLite() ? QString() : QStringLiteral(" FOR UPDATE")),
+        std::initializer_list<QVariant>{account});
+}
+
+std::optional<double> LockedUsablePrePay(db::Query& answered)
+{
+    if (!answered.next()) return std::nullopt;
+    return atTheFen(answered.number(0));
+}
+
+double UsablePrePay(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet)
 {
     QString sql = QStringLiteral("SELECT Deposits + DepositBonus - Withdrawals - WithdrawalBonus - Used");
     QVariantList values;
@@ -115,17 +131,10 @@ std::unique_ptr<db::Query> UsablePrePayQuery(db::Connection& c, qint32 account, 
     }
     sql += QStringLiteral(" AS Usable FROM PrePaySum_Table WHERE PrePayer_ID=?");
     values << account;
-    auto q = std::make_unique<db::Query>(c, sql);
-    q->bindAll(values);
-    return q;
-}
-
-double UsablePrePay(db::Query& answered) { return atTheFen(answered.next() ? answered.number(0) : 0.0); }
-
-double UsablePrePay(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet)
-{
-    const auto q = UsablePrePayQuery(c, account, exceptSheet);
-    return UsablePrePay(q->exec());
+    db::Query q(c, sql);
+    q.bindAll(values);
+    q.exec();
+    return atTheFen(q.next() ? q.number(0) : 0.0);
 }
 
 } // namespace prepay

@@ -30,9 +30,12 @@ double GetPrePayBalanceExceptSheet(db::Connection& c, qint32 account, qint32 pay
 // the same whatever the account's history; unlike the balances above a failed read throws
 // db::Error instead of counting 0.
 double UsablePrePay(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet);
-// The same in two steps, for a settlement that sends the read ahead with its writes
-// (db::Query::send): the statement with its values bound, and what its answer says.
-std::unique_ptr<db::Query> UsablePrePayQuery(db::Connection& c, qint32 account, std::optional<qint64> exceptSheet);
-double UsablePrePay(db::Query& answered);
+// What a first settlement may take, read in the statement that locks the account and its sums
+// (PostgreSQL: FOR UPDATE on both rows, which waits for a desk or host that is booking on the
+// account and then reads the sums as that one left them; SQLite: the transaction already holds
+// the write lock). Nothing when the account has no sums row yet (or is not there): then lock
+// and read it as two statements.
+std::unique_ptr<db::Query> LockedUsablePrePayQuery(db::Connection& c, qint32 account);
+std::optional<double> LockedUsablePrePay(db::Query& answered);
 
 } // namespace prepay

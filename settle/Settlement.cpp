@@ -69,8 +69,7 @@ struct SentAhead {
     std::optional<StoredAmountReads> stored;
     std::unique_ptr<db::Query> markPaid;
     std::unique_ptr<db::Query> record;
-    std::unique_ptr<db::Query> accountLock;
-    std::unique_ptr<db::Query> usable;
+    std::unique_ptr<db::Query> lockedUsable;
     QDate voucherDay; // valid when the voucher's debit and read were sent
     std::unique_ptr<db::Query> debit;
     std::unique_ptr<db::Query> voucherLeft;
@@ -187,13 +186,14 @@ void bookPrePayUse(db::Connection& c, const SettlementRequest& r, int paidByPreP
 
 // The balance the payment dialog showed may be gone: another desk can have paid from the same
 // account since. Read it again under a lock on the account (SQLite's transaction already holds
-// the database's write lock) and refuse an overdraw. The lock is its own statement, before the
-// read: a read in the statement that waited for the lock would not see what the desk holding
-// it had just booked.
-std::unique_ptr<db::Query> accountLockQuery(db::Connection& c, const SettlementRequest& r)
+// the database's write lock) and refuse an overdraw. A first settlement locks the account and
+// its sums row and reads them in one statement, sent ahead; a re-settlement (or an account
+// without sums yet) locks the account in a statement of its own before the read: a read in the
+// statement that waited for the account's lock alone would not see what the desk holding it had
+// just booked.
+QString accountLock(db::Connection& c)
 {
-    return std::make_unique<db::Query>(c, u"SELECT ID FROM PrePay_Table WHERE ID=?"_s + (c.isSQLite() ? QString() : u" FOR UPDATE"_s),
-                                       std::initializer_list<QVariant>{r.prepayAccount});
+    return u"SELECT ID FROM PrePay_Table WHERE ID=?"_s + (c.isSQLite() ? QString() : u" FOR UPDATE"_s);
 }
 
 bool takesFromAccount(const SettlementRequest& r) { return money::toFen(money::round2(r.methodAmount)) > 0; }
@@ -207,14 +207,17 @@ std::unique_ptr<db::Query> usePrePayment(db::Connection& c, const SettlementRequ
         bool found = false;
         double usable = 0.0;
         try {
-            if (!ahead.accountLock) {
-                ahead.accountLock = accountLockQuery(c, r);
-                ahead.accountLock->exec();
-                ahead.usable = prepay::UsablePrePayQuery(c, r.prepayAccount, r.resettle ? std::optional<qint64>(paySheet) : std::nullopt);
-                ahead.usable->exec();
+            std::optional<double> locked;
+            if (ahead.lockedUsable) locked = prepay::LockedUsablePrePay(*ahead.lockedUsable);
+            if (locked) {
+                found = true;
+                usable = *locked;
+            } else {
+                db::Query lock(c, accountLock(c), {r.prepayAccount});
+                found = lock.exec().next();
+                if (found)
+                    usable = prepay::UsablePrePay(c, r.prepayAccount, r.resettle ? std::optional<qint64>(paySheet) : std::nullopt);
             }
-            found = ahead.accountLock->next();
-            usable = prepay::UsablePrePay(*ahead.usable);
         } catch (const db::Error& e) {
             throw failedOn(SettlementFailure::PaymentRecord, kPaymentRecordFailed, e);
         }
@@ -317,10 +320,8 @@ SentAhead sendAhead(db::Connection& c, const SettlementRequest& r)
     if (r.resettle) return ahead; // its record is rewritten only as loaded, and judged first
     ahead.record = SendNewPaymentRecord(c, toTheFen(r.paymentFields));
     if (r.method == PrePayment && takesFromAccount(r)) {
-        ahead.accountLock = accountLockQuery(c, r);
-        ahead.accountLock->send();
-        ahead.usable = prepay::UsablePrePayQuery(c, r.prepayAccount, std::nullopt);
-        ahead.usable->send();
+        ahead.lockedUsable = prepay::LockedUsablePrePayQuery(c, r.prepayAccount);
+        ahead.lockedUsable->send();
     }
     // Without a date of its own the voucher's day is the server's, asked first.
     if (r.method == Voucher && voucherPays(r) && r.date.isValid()) {
