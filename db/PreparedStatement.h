@@ -2,6 +2,7 @@
 #include "db/driver/Driver.h"
 #include <QHash>
 #include <QString>
+#include <QVariantList>
 #include <memory>
 
 namespace db {
@@ -10,6 +11,9 @@ namespace db {
 // what is known about its SQL, worked out once rather than on every run or look-up.
 struct PreparedStatement {
     std::unique_ptr<driver::Statement> statement; // null until prepared
+    // The values of the run being bound; emptied between uses but keeping its room, so that a
+    // statement run again and again binds without allocating.
+    QVariantList values;
     bool writes = false;
     quint64 generation = 0;
     // Where the connection keeps statements of this SQL, while the cache it belongs to lasts.

@@ -11,12 +11,14 @@ bool yearStorable(const QDate& d) { return !d.isValid() || (d.year() >= 1 && d.y
 } // namespace
 
 Query::Query(Connection& connection, const QString& sql)
-    : connection_(connection), sql_(sql), prepared_(connection.takeStatement(sql))
+    : connection_(connection), sql_(sql), prepared_(connection.takeStatement(sql)), values_(prepared_->values)
 {
+    values_.clear();
 }
 
 Query::~Query()
 {
+    values_.clear();
     try {
         connection_.returnStatement(sql_, std::move(prepared_));
     } catch (...) {

@@ -63,7 +63,7 @@ private:
     Connection& connection_;
     QString sql_;
     std::unique_ptr<PreparedStatement> prepared_;
-    QVariantList values_;
+    QVariantList& values_; // the prepared statement's, bound for this run
     QString badDate_; // a bound date no column can hold
     bool ran_ = false;
     mutable bool sentAhead_ = false;  // sent, and its answer not looked at yet

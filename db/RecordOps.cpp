@@ -1,6 +1,7 @@
 #include "db/RecordOps.h"
 #include "common/ShortQuote.h"
 #include "db/Query.h"
+#include <array>
 
 namespace db {
 
@@ -13,10 +14,53 @@ void checkIdentifier(const QString& name)
     if (!ok) throw Error(QStringLiteral("无效的表名或列名: %1").arg(shortQuote(name)));
 }
 
-std::unique_ptr<Query> insertQuery(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
+namespace {
+
+// The SQL of one shape of insert or update (table, columns, condition or key). A save writes the
+// same few shapes over and over, and checking the names and writing the text out was most of
+// what an update by key cost beyond SQLite's own work: the last shapes are kept, per thread,
+// and found again by comparing the names. The text depends on nothing but the shape, so it is
+// good on any connection.
+struct Shape {
+    bool insert = false;
+    QString table;
+    QString tail; // the condition of an update, the key field of an insert
+    QStringList columns;
+    QString sql;
+};
+
+thread_local std::array<Shape, 8> shapes;
+thread_local size_t nextShape = 0;
+
+const QString* knownShape(bool insert, const QString& table, const FieldValues& fields, const QString& tail)
 {
+    for (const Shape& shape : shapes) {
+        if (shape.sql.isEmpty() || shape.insert != insert || shape.columns.size() != fields.size() || shape.table != table
+            || shape.tail != tail)
+            continue;
+        bool same = true;
+        for (qsizetype i = 0; same && i < fields.size(); ++i) same = shape.columns[i] == fields[i].first;
+        if (same) return &shape.sql;
+    }
+    return nullptr;
+}
+
+const QString& keepShape(bool insert, const QString& table, const FieldValues& fields, const QString& tail, QString sql)
+{
+    Shape& shape = shapes[nextShape++ % shapes.size()];
+    shape.insert = insert;
+    shape.table = table;
+    shape.tail = tail;
+    shape.columns.clear();
+    for (const auto& field : fields) shape.columns << field.first;
+    shape.sql = std::move(sql);
+    return shape.sql;
+}
+
+QString insertSql(const QString& table, const FieldValues& fields, const QString& keyField)
+{
+    if (const QString* known = knownShape(true, table, fields, keyField)) return *known;
     checkIdentifier(table);
-    // Written straight into one string: a save writes many lines, and this runs for each.
     QString sql;
     sql.reserve(64 + 16 * fields.size());
     sql += QLatin1String("INSERT INTO ");
@@ -40,26 +84,12 @@ std::unique_ptr<Query> insertQuery(Connection& c, const QString& table, const Fi
         sql += QLatin1String(" RETURNING ");
         sql += keyField;
     }
-    auto q = std::make_unique<Query>(c, sql);
-    for (const auto& field : fields) q->bind(field.second);
-    return q;
+    return keepShape(true, table, fields, keyField, std::move(sql));
 }
 
-qint64 insertedKey(Query& insert, const QString& table)
+QString modefySql(const QString& table, const FieldValues& fields, const Where& where)
 {
-    if (!insert.next()) throw Error(QStringLiteral("新记录的编号没有返回: %1").arg(table));
-    return insert.integer(0);
-}
-
-qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
-{
-    const auto q = insertQuery(c, table, fields, keyField);
-    q->exec();
-    return keyField.isEmpty() ? 0 : insertedKey(*q, table);
-}
-
-std::unique_ptr<Query> modefyQuery(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
-{
+    if (const QString* known = knownShape(false, table, fields, where.sql)) return *known;
     checkIdentifier(table);
     if (fields.isEmpty()) throw Error(QStringLiteral("没有要修改的列: %1").arg(table));
     QString sql;
@@ -77,8 +107,41 @@ std::unique_ptr<Query> modefyQuery(Connection& c, const QString& table, const Fi
         sql += QLatin1String(" WHERE ");
         sql += where.sql;
     }
-    auto q = std::make_unique<Query>(c, sql);
-    for (const auto& field : fields) q->bind(field.second);
+    return keepShape(false, table, fields, where.sql, std::move(sql));
+}
+
+void bindFields(Query& q, const FieldValues& fields)
+{
+    for (const auto& field : fields) q.bind(field.second);
+}
+
+} // namespace
+
+std::unique_ptr<Query> insertQuery(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
+{
+    auto q = std::make_unique<Query>(c, insertSql(table, fields, keyField));
+    bindFields(*q, fields);
+    return q;
+}
+
+qint64 insertedKey(Query& insert, const QString& table)
+{
+    if (!insert.next()) throw Error(QStringLiteral("新记录的编号没有返回: %1").arg(table));
+    return insert.integer(0);
+}
+
+qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
+{
+    Query q(c, insertSql(table, fields, keyField));
+    bindFields(q, fields);
+    q.exec();
+    return keyField.isEmpty() ? 0 : insertedKey(q, table);
+}
+
+std::unique_ptr<Query> modefyQuery(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
+{
+    auto q = std::make_unique<Query>(c, modefySql(table, fields, where));
+    bindFields(*q, fields);
     q->bindAll(where.values);
     return q;
 }
@@ -89,9 +152,10 @@ int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields,
         checkIdentifier(table);
         return 0;
     }
-    const auto q = modefyQuery(c, table, fields, where);
-    q->exec();
-    return q->rowsAffected();
+    Query q(c, modefySql(table, fields, where));
+    bindFields(q, fields);
+    q.bindAll(where.values).exec();
+    return q.rowsAffected();
 }
 
 int DeleteRecord(Connection& c, const QString& table, const Where& where)

@@ -90,7 +90,10 @@ void measure(const bench::Backend& b, int n)
         rows, bench::minimumPairs, empty);
     bench::report("bench_recordops", name, "insert " + std::to_string(n) + " lines", f);
 
-    // Updates of every line by its key, on a table refilled before each run.
+    // Updates of every line by its key, on a table refilled before each run. The names are made
+    // once, as the engine's callers write them (string literals), not decoded from UTF-8 per call.
+    const QString table = u("收费明细表"), quantity = u("数量"), amount = u("金额"), standardFee = u("StandartFee"),
+                  byKey = u("ID=?");
     std::vector<qint64> ids;
     const auto refill = [&] {
         empty();
@@ -104,8 +107,7 @@ void measure(const bench::Backend& b, int n)
         [&] {
             Transaction t(*c);
             for (int i = 0; i < n; ++i)
-                ModefyRecord(*c, u("收费明细表"), {{u("数量"), 3.0}, {u("金额"), 27.0 + i}, {u("StandartFee"), 30.0 + i}},
-                             {u("ID=?"), {ids[size_t(i)]}});
+                ModefyRecord(*c, table, {{quantity, 3.0}, {amount, 27.0 + i}, {standardFee, 30.0 + i}}, {byKey, {ids[size_t(i)]}});
             t.commit();
         },
         [&] {

@@ -191,7 +191,9 @@ void SqliteSession::open()
 {
     // The file must be there: a new one is made by the caller, private to its owner, and a
     // file that went away is never silently replaced by an empty one.
-    int flags = SQLITE_OPEN_READWRITE;
+    // NOMUTEX: a connection is used by one thread at a time (its statement cache is not shared
+    // between threads either), so SQLite's own lock around every call would guard nothing.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (path_ == QLatin1String(":memory:")) flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(QFile::encodeName(path_).constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
