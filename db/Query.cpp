@@ -133,12 +133,13 @@ void Query::refuseUnstorableValues() const
     // with a NUL in it (PostgreSQL refuses it, SQLite would store a text that C hosts cut
     // short), nor a date no column holds.
     for (const QVariant& v : values_) {
-        if (v.isNull()) continue;
+        // A NULL of either type reads as 0 or "": nothing to refuse, and no need to ask.
         const int type = v.typeId();
         if ((type == QMetaType::Double || type == QMetaType::Float) && !money::isStorable(v.toDouble()))
             throw Error(QStringLiteral("%1 (%2) [%3]").arg(money::kAmountOutOfRange, v.toString(), sql_));
-        if (type == QMetaType::QString && v.toString().contains(QChar(0)))
-            throw Error(QStringLiteral("文本中含有空字符（NUL），不能保存：%1 [%2]").arg(shortQuote(v.toString()), sql_));
+        const auto* text = type == QMetaType::QString ? static_cast<const QString*>(v.constData()) : nullptr;
+        if (text && text->contains(QChar(0)))
+            throw Error(QStringLiteral("文本中含有空字符（NUL），不能保存：%1 [%2]").arg(shortQuote(*text), sql_));
     }
     if (!badDate_.isEmpty()) throw Error(QStringLiteral("日期超出范围（0001 至 9999 年）：%1 年 [%2]").arg(badDate_, sql_));
 }

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 
 using namespace db;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -90,10 +91,10 @@ void measure(const bench::Backend& b, int n)
         rows, bench::minimumPairs, empty);
     bench::report("bench_recordops", name, "insert " + std::to_string(n) + " lines", f);
 
-    // Updates of every line by its key, on a table refilled before each run. The names are made
-    // once, as the engine's callers write them (string literals), not decoded from UTF-8 per call.
-    const QString table = u("收费明细表"), quantity = u("数量"), amount = u("金额"), standardFee = u("StandartFee"),
-                  byKey = u("ID=?");
+    // Updates of every line by its key, on a table refilled before each run. The names are
+    // string literals, as the engine's callers write them, not decoded from UTF-8 per call.
+    const QString table = u"收费明细表"_s, quantity = u"数量"_s, amount = u"金额"_s, standardFee = u"StandartFee"_s,
+                  byKey = u"ID=?"_s;
     std::vector<qint64> ids;
     const auto refill = [&] {
         empty();
