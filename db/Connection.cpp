@@ -212,6 +212,12 @@ void Connection::control(const QString& sql)
     }
 }
 
+void Connection::planWithoutValues(bool on)
+{
+    if (isSQLite()) return;
+    control(on ? QStringLiteral("SET plan_cache_mode = force_generic_plan") : QStringLiteral("RESET plan_cache_mode"));
+}
+
 QStringList Connection::tables() { return session().tables(); }
 
 QString Connection::quoteIdentifier(const QString& name) const

@@ -50,6 +50,14 @@ public:
     // Runs one statement without results (DDL, SET …). Values never go here: use db::Query.
     void execute(const QString& sql);
 
+    // PostgreSQL plans a prepared statement with its values for its first runs, then keeps a
+    // plan made without them when it judges that one no worse. For look-ups written to walk an
+    // index's range whatever the values (the desk's searches), that judgement goes wrong on a
+    // large table: every run is planned again, and costs more than the look-up itself. Between
+    // on and off, statements use the plan made without values from their first run. It costs no
+    // round trip (the setting goes out with the next statement); nothing on SQLite.
+    void planWithoutValues(bool on);
+
     // The user tables, without the database's own, as the database spells them.
     QStringList tables();
     // A table or column name quoted for SQL text, for names the schema gave (never user input).

@@ -13,6 +13,7 @@
 #include "prepay/PrePayBalance.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -20,27 +21,37 @@ namespace {
 constexpr int accountShare = 10;
 constexpr int measured = 1;
 
-// Rows from a counter in one statement each: the data is made by the database, quickly.
+// Rows from a counter, made by the database, in transactions of 10,000 rows: the triggers move
+// the measured account's sums row once per row, and PostgreSQL follows that row's versions from
+// the start of the transaction on each move, so one transaction of all the rows would take
+// time that grows with the square of the account's rows.
 void fill(db::Connection& c, int movements)
 {
+    constexpr int chunk = 10'000;
     const int uses = movements / 10;
     const QString account = QStringLiteral("CASE WHEN i % 10 = 0 THEN 1 ELSE 2 + i % 9999 END");
-    const auto rows = [&](int n, const QString& insert) {
+    const auto rows = [&](int first, int last, const QString& insert) {
         if (c.isSQLite())
-            return QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM s WHERE i<%1) %2 FROM s")
-                .arg(n - 1)
+            return QStringLiteral("WITH RECURSIVE s(i) AS (SELECT %1 UNION ALL SELECT i+1 FROM s WHERE i<%2) %3 FROM s")
+                .arg(first)
+                .arg(last)
                 .arg(insert);
-        return QStringLiteral("%1 FROM generate_series(0,%2) AS s(i)").arg(insert).arg(n - 1);
+        return QStringLiteral("%1 FROM generate_series(%2,%3) AS s(i)").arg(insert).arg(first).arg(last);
     };
-    c.execute(QStringLiteral("BEGIN"));
-    c.execute(rows(movements, QStringLiteral("INSERT INTO PrePayReg_Table (PrePayer_ID, PrePay_Money, PreferMoney, "
-                                             "PrePay_IO) SELECT %1, 10 + i % 97, CASE WHEN i % 7 = 0 THEN NULL "
-                                             "ELSE (i % 5) * 0.5 END, CASE WHEN i % 3 = 0 THEN 1 ELSE 0 END")
-                                  .arg(account)));
-    c.execute(rows(uses, QStringLiteral("INSERT INTO PrePayUseReg_Table (PrePayer_ID, PaySheetID, Payed_Money) "
-                                        "SELECT %1, i + 1, 1 + i % 13")
-                             .arg(account)));
-    c.execute(QStringLiteral("COMMIT"));
+    const auto inChunks = [&](int n, const QString& insert) {
+        for (int first = 0; first < n; first += chunk) {
+            c.execute(QStringLiteral("BEGIN"));
+            c.execute(rows(first, std::min(n, first + chunk) - 1, insert));
+            c.execute(QStringLiteral("COMMIT"));
+        }
+    };
+    inChunks(movements, QStringLiteral("INSERT INTO PrePayReg_Table (PrePayer_ID, PrePay_Money, PreferMoney, "
+                                       "PrePay_IO) SELECT %1, 10 + i % 97, CASE WHEN i % 7 = 0 THEN NULL "
+                                       "ELSE (i % 5) * 0.5 END, CASE WHEN i % 3 = 0 THEN 1 ELSE 0 END")
+                            .arg(account));
+    inChunks(uses, QStringLiteral("INSERT INTO PrePayUseReg_Table (PrePayer_ID, PaySheetID, Payed_Money) "
+                                  "SELECT %1, i + 1, 1 + i % 13")
+                       .arg(account));
     c.execute(c.isSQLite() ? QStringLiteral("ANALYZE") : QStringLiteral("VACUUM ANALYZE"));
 }
 

@@ -36,10 +36,12 @@ bool succeeded(const PGresult* r)
 }
 
 // Statements whose answer can wait for the next statement's: they open a transaction or a
-// savepoint or let a savepoint go, and fail only where the statement after them would fail too.
+// savepoint, let a savepoint go, or choose how the statements after them are planned, and fail
+// only where the statement after them would fail too.
 bool deferrable(const QByteArray& sql)
 {
-    return sql == "BEGIN" || sql.startsWith("SAVEPOINT ") || sql.startsWith("RELEASE SAVEPOINT ");
+    return sql == "BEGIN" || sql.startsWith("SAVEPOINT ") || sql.startsWith("RELEASE SAVEPOINT ")
+        || sql == "SET plan_cache_mode = force_generic_plan" || sql == "RESET plan_cache_mode";
 }
 
 // Takes a PGresult and clears it however the scope is left.

@@ -2,6 +2,7 @@
 #include "common/Pinyin.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
+#include <QScopeGuard>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -82,6 +83,9 @@ QList<SearchStep> searchSteps(const db::Connection& c, const QString& text, int 
 QList<PatientHit> searchPatients(db::Connection& c, const QString& text, int limit)
 {
     QList<PatientHit> hits;
+    // Each step walks its index's range whatever the text: planned once, not per keystroke.
+    c.planWithoutValues(true);
+    const auto planAgain = qScopeGuard([&] { c.planWithoutValues(false); });
     for (const SearchStep& step : searchSteps(c, text, limit)) {
         if (hits.size() >= limit) break;
         db::Query q(c, step.sql);
