@@ -1,6 +1,7 @@
 #include "settle/StoredAmounts.h"
 #include "common/ShortQuote.h"
 #include "db/Query.h"
+#include "db/RecordOps.h"
 #include "receipt/FeeCategories.h"
 #include <cmath>
 
@@ -89,6 +90,7 @@ const QString& receiptRead()
     static const QString sql = [] {
         QStringList columns{u"IsPrescriptionFlag"_s, u"合计"_s};
         for (int i = 0; i < receipt::CategoryCount; ++i) columns << receipt::categoryColumn(i);
+        for (const QString& column : columns) db::checkIdentifier(column);
         return u"SELECT %1 FROM 收费收据表 WHERE ID=?"_s.arg(columns.join(u','));
     }();
     return sql;
