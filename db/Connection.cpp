@@ -75,7 +75,12 @@ driver::Session& Connection::session()
 std::unique_ptr<PreparedStatement> Connection::takeStatement(const QString& sql)
 {
     // Elements of an unordered_map stay where they are as it grows: the slot is remembered.
-    auto& slot = statements_[sql];
+    if (!lastSlot_ || lastEpoch_ != cacheEpoch_ || lastSql_ != sql) {
+        lastSlot_ = &statements_[sql];
+        lastSql_ = sql;
+        lastEpoch_ = cacheEpoch_;
+    }
+    auto& slot = *lastSlot_;
     std::unique_ptr<PreparedStatement> statement;
     if (!slot.empty()) {
         --cachedCount_;

@@ -116,6 +116,11 @@ private:
     quint64 generation_ = 0;
     // Counts emptyings of the cache: a statement's remembered slot is good only in its epoch.
     quint64 cacheEpoch_ = 0;
+    // The SQL taken last and its slot (in lastEpoch_): a save runs the same statement row after
+    // row, and comparing the text is cheaper than hashing it.
+    QString lastSql_;
+    std::vector<std::unique_ptr<PreparedStatement>>* lastSlot_ = nullptr;
+    quint64 lastEpoch_ = 0;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

@@ -34,7 +34,28 @@ Query::Query(Connection& connection, const QString& sql, std::initializer_list<Q
 
 Query& Query::bind(const QVariant& value)
 {
+    // A NULL goes on untyped, whatever type it was given: the drivers then tell it by
+    // isValid() alone, which costs nothing, where isNull() is a call into Qt for every value.
+    if (value.isNull()) {
+        values_.emplaceBack();
+        return *this;
+    }
     switch (value.typeId()) {
+    case QMetaType::Double:
+        refuseIfUnstorable(*static_cast<const double*>(value.constData()), value);
+        values_ << value;
+        break;
+    case QMetaType::Float:
+        refuseIfUnstorable(double(*static_cast<const float*>(value.constData())), value);
+        values_ << value;
+        break;
+    case QMetaType::QString: {
+        const auto& text = *static_cast<const QString*>(value.constData());
+        if (refused_.isEmpty() && text.contains(QChar(0)))
+            refused_ = QStringLiteral("文本中含有空字符（NUL），不能保存：%1").arg(shortQuote(text));
+        values_ << value;
+        break;
+    }
     case QMetaType::QDateTime:
         if (!yearStorable(value.toDateTime().date())) badDate_ = QString::number(value.toDateTime().date().year());
         values_ << (value.toDateTime().isValid() ? QVariant(dateTimeText(value.toDateTime())) : QVariant());
@@ -50,6 +71,12 @@ Query& Query::bind(const QVariant& value)
         values_ << value;
     }
     return *this;
+}
+
+void Query::refuseIfUnstorable(double number, const QVariant& value)
+{
+    if (refused_.isEmpty() && !money::isStorable(number))
+        refused_ = QStringLiteral("%1 (%2)").arg(money::kAmountOutOfRange, value.toString());
 }
 
 Query& Query::bindAll(const QVariantList& values)
@@ -131,16 +158,8 @@ void Query::refuseUnstorableValues() const
     // The last line of defence: whatever a form or a host let through, an infinite, NaN or
     // absurd number never lands in a row (it would poison every sum made from it), nor a text
     // with a NUL in it (PostgreSQL refuses it, SQLite would store a text that C hosts cut
-    // short), nor a date no column holds.
-    for (const QVariant& v : values_) {
-        // A NULL of either type reads as 0 or "": nothing to refuse, and no need to ask.
-        const int type = v.typeId();
-        if ((type == QMetaType::Double || type == QMetaType::Float) && !money::isStorable(v.toDouble()))
-            throw Error(QStringLiteral("%1 (%2) [%3]").arg(money::kAmountOutOfRange, v.toString(), sql_));
-        const auto* text = type == QMetaType::QString ? static_cast<const QString*>(v.constData()) : nullptr;
-        if (text && text->contains(QChar(0)))
-            throw Error(QStringLiteral("文本中含有空字符（NUL），不能保存：%1 [%2]").arg(shortQuote(*text), sql_));
-    }
+    // short), nor a date no column holds. Each value was judged as it was bound.
+    if (!refused_.isEmpty()) throw Error(QStringLiteral("%1 [%2]").arg(refused_, sql_));
     if (!badDate_.isEmpty()) throw Error(QStringLiteral("日期超出范围（0001 至 9999 年）：%1 年 [%2]").arg(badDate_, sql_));
 }
 

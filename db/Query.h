@@ -58,12 +58,14 @@ private:
     // A statement sent ahead: its answer, or its failure thrown.
     void awaitAnswer() const;
     void refuseUnstorableValues() const;
+    void refuseIfUnstorable(double number, const QVariant& value);
     template <class Step> auto failingNoted(Step&& step) const;
 
     Connection& connection_;
     QString sql_;
     std::unique_ptr<PreparedStatement> prepared_;
     QVariantList& values_; // the prepared statement's, bound for this run
+    QString refused_; // why the first unstorable value bound cannot be stored
     QString badDate_; // a bound date no column can hold
     bool ran_ = false;
     mutable bool sentAhead_ = false;  // sent, and its answer not looked at yet

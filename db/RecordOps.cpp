@@ -16,6 +16,19 @@ void checkIdentifier(const QString& name)
 
 namespace {
 
+// The fields of a save, from a FieldValues or from a brace list alike.
+struct Fields {
+    const Field* first;
+    qsizetype count;
+    Fields(const FieldValues& list) : first(list.constData()), count(list.size()) {}
+    Fields(std::initializer_list<Field> list) : first(list.begin()), count(qsizetype(list.size())) {}
+    qsizetype size() const { return count; }
+    bool isEmpty() const { return count == 0; }
+    const Field* begin() const { return first; }
+    const Field* end() const { return first + count; }
+    const Field& operator[](qsizetype i) const { return first[i]; }
+};
+
 // The SQL of one shape of insert or update (table, columns, condition or key). A save writes the
 // same few shapes over and over, and checking the names and writing the text out was most of
 // what an update by key cost beyond SQLite's own work: the last shapes are kept, per thread,
@@ -32,7 +45,7 @@ struct Shape {
 thread_local std::array<Shape, 8> shapes;
 thread_local size_t nextShape = 0;
 
-const QString* knownShape(bool insert, const QString& table, const FieldValues& fields, const QString& tail)
+const QString* knownShape(bool insert, const QString& table, Fields fields, const QString& tail)
 {
     for (const Shape& shape : shapes) {
         if (shape.sql.isEmpty() || shape.insert != insert || shape.columns.size() != fields.size() || shape.table != table
@@ -45,7 +58,7 @@ const QString* knownShape(bool insert, const QString& table, const FieldValues& 
     return nullptr;
 }
 
-const QString& keepShape(bool insert, const QString& table, const FieldValues& fields, const QString& tail, QString sql)
+const QString& keepShape(bool insert, const QString& table, Fields fields, const QString& tail, QString sql)
 {
     Shape& shape = shapes[nextShape++ % shapes.size()];
     shape.insert = insert;
@@ -57,7 +70,7 @@ const QString& keepShape(bool insert, const QString& table, const FieldValues& f
     return shape.sql;
 }
 
-QString insertSql(const QString& table, const FieldValues& fields, const QString& keyField)
+QString insertSql(const QString& table, Fields fields, const QString& keyField)
 {
     if (const QString* known = knownShape(true, table, fields, keyField)) return *known;
     checkIdentifier(table);
@@ -87,7 +100,7 @@ QString insertSql(const QString& table, const FieldValues& fields, const QString
     return keepShape(true, table, fields, keyField, std::move(sql));
 }
 
-QString modefySql(const QString& table, const FieldValues& fields, const Where& where)
+QString modefySql(const QString& table, Fields fields, const Where& where)
 {
     if (const QString* known = knownShape(false, table, fields, where.sql)) return *known;
     checkIdentifier(table);
@@ -99,7 +112,7 @@ QString modefySql(const QString& table, const FieldValues& fields, const Where& 
     sql += QLatin1String(" SET ");
     for (const auto& field : fields) {
         checkIdentifier(field.first);
-        if (&field != &fields.front()) sql += QLatin1Char(',');
+        if (&field != fields.begin()) sql += QLatin1Char(',');
         sql += field.first;
         sql += QLatin1String("=?");
     }
@@ -110,7 +123,7 @@ QString modefySql(const QString& table, const FieldValues& fields, const Where& 
     return keepShape(false, table, fields, where.sql, std::move(sql));
 }
 
-void bindFields(Query& q, const FieldValues& fields)
+void bindFields(Query& q, Fields fields)
 {
     for (const auto& field : fields) q.bind(field.second);
 }
@@ -130,7 +143,9 @@ qint64 insertedKey(Query& insert, const QString& table)
     return insert.integer(0);
 }
 
-qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
+namespace {
+
+qint64 addRecord(Connection& c, const QString& table, Fields fields, const QString& keyField)
 {
     Query q(c, insertSql(table, fields, keyField));
     bindFields(q, fields);
@@ -138,15 +153,7 @@ qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields,
     return keyField.isEmpty() ? 0 : insertedKey(q, table);
 }
 
-std::unique_ptr<Query> modefyQuery(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
-{
-    auto q = std::make_unique<Query>(c, modefySql(table, fields, where));
-    bindFields(*q, fields);
-    q->bindAll(where.values);
-    return q;
-}
-
-int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
+int modefyRecord(Connection& c, const QString& table, Fields fields, const Where& where)
 {
     if (fields.isEmpty()) {
         checkIdentifier(table);
@@ -156,6 +163,36 @@ int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields,
     bindFields(q, fields);
     q.bindAll(where.values).exec();
     return q.rowsAffected();
+}
+
+} // namespace
+
+qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField)
+{
+    return addRecord(c, table, fields, keyField);
+}
+
+qint64 AddRecord(Connection& c, const QString& table, std::initializer_list<Field> fields, const QString& keyField)
+{
+    return addRecord(c, table, fields, keyField);
+}
+
+int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
+{
+    return modefyRecord(c, table, fields, where);
+}
+
+int ModefyRecord(Connection& c, const QString& table, std::initializer_list<Field> fields, const Where& where)
+{
+    return modefyRecord(c, table, fields, where);
+}
+
+std::unique_ptr<Query> modefyQuery(Connection& c, const QString& table, const FieldValues& fields, const Where& where)
+{
+    auto q = std::make_unique<Query>(c, modefySql(table, fields, where));
+    bindFields(*q, fields);
+    q->bindAll(where.values);
+    return q;
 }
 
 int DeleteRecord(Connection& c, const QString& table, const Where& where)

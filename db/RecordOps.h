@@ -9,7 +9,8 @@
 // them by. A table and named field values go in; values are always bound, never pasted.
 namespace db {
 
-using FieldValues = QList<QPair<QString, QVariant>>;
+using Field = QPair<QString, QVariant>;
+using FieldValues = QList<Field>;
 
 // A condition with "?" placeholders and the values for them. An empty condition selects
 // every row (the one-row settings tables are read and written that way).
@@ -22,6 +23,11 @@ struct Where {
 qint64 AddRecord(Connection& c, const QString& table, const FieldValues& fields, const QString& keyField = QStringLiteral("ID"));
 // Sets the named fields in the selected rows; returns how many rows changed.
 int ModefyRecord(Connection& c, const QString& table, const FieldValues& fields, const Where& where);
+// The same for a brace list ({{"列", value}, …}) as written at the call: its fields go to the
+// statement as they stand, without a FieldValues built and copied for every row saved.
+qint64 AddRecord(Connection& c, const QString& table, std::initializer_list<Field> fields,
+                 const QString& keyField = QStringLiteral("ID"));
+int ModefyRecord(Connection& c, const QString& table, std::initializer_list<Field> fields, const Where& where);
 // Deletes the selected rows; returns how many.
 int DeleteRecord(Connection& c, const QString& table, const Where& where);
 // The statements of AddRecord and ModefyRecord with their values bound, not yet run: a save

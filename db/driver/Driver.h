@@ -15,8 +15,9 @@ namespace db::driver {
 class Statement {
 public:
     virtual ~Statement() = default;
-    // Runs with these values, in "?" order. Values arrive in storable form: a null QVariant,
-    // an integer (int, qlonglong), a double, a QString or a QByteArray; dates are already text.
+    // Runs with these values, in "?" order. Values arrive in storable form: NULL as an invalid
+    // QVariant (db::Query makes a typed null one so), an integer (int, qlonglong), a double, a
+    // QString or a QByteArray; dates are already text.
     // Throws db::Error with the database's message, kind and code. After a run that returns
     // rows, next() walks them; after any run, rowsAffected() tells what a write touched.
     virtual void exec(const QVariantList& values) = 0;

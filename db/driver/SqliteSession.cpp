@@ -36,7 +36,8 @@ Error errorOf(sqlite3* db, int code, const QString& sql)
 class SqliteStatement final : public Statement {
 public:
     SqliteStatement(sqlite3* db, sqlite3_stmt* statement, const QString& sql)
-        : db_(db), statement_(statement), sql_(sql), readOnly_(sqlite3_stmt_readonly(statement) != 0)
+        : db_(db), statement_(statement), sql_(sql), readOnly_(sqlite3_stmt_readonly(statement) != 0),
+          parameters_(sqlite3_bind_parameter_count(statement))
     {
     }
     ~SqliteStatement() override { sqlite3_finalize(statement_); }
@@ -44,7 +45,7 @@ public:
     void exec(const QVariantList& values) override
     {
         reset();
-        const int expected = sqlite3_bind_parameter_count(statement_);
+        const int expected = parameters_;
         if (values.size() != expected)
             throw Error(QStringLiteral("Parameter count mismatch: %1 values for %2 placeholders [%3]")
                             .arg(values.size())
@@ -105,49 +106,56 @@ private:
     void bind(int slot, const QVariant& v)
     {
         int rc = SQLITE_OK;
-        if (v.isNull()) {
+        // The commonest types are read in place; a NULL comes as an invalid QVariant.
+        switch (v.typeId()) { // an invalid QVariant's is UnknownType
+        case QMetaType::UnknownType:
             rc = sqlite3_bind_null(statement_, slot);
-        } else {
-            switch (v.typeId()) {
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-            case QMetaType::Long:
-            case QMetaType::Char:
-            case QMetaType::SChar:
-            case QMetaType::UChar:
-                rc = sqlite3_bind_int64(statement_, slot, v.toLongLong());
-                break;
-            case QMetaType::ULongLong:
-            case QMetaType::ULong:
-                rc = v.toULongLong() > quint64(std::numeric_limits<qint64>::max())
-                    ? sqlite3_bind_double(statement_, slot, v.toDouble())
-                    : sqlite3_bind_int64(statement_, slot, v.toLongLong());
-                break;
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int(statement_, slot, v.toBool() ? 1 : 0);
-                break;
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(statement_, slot, v.toDouble());
-                break;
-            case QMetaType::QByteArray: {
-                kept_.append(v.toByteArray());
-                const QByteArray& data = kept_.last();
-                rc = sqlite3_bind_blob64(statement_, slot, data.constData(), quint64(data.size()), SQLITE_STATIC);
-                break;
-            }
-            default: {
-                // Texts, and anything else as its text. Kept until the next run: SQLite reads
-                // the bytes in place rather than copying them.
-                kept_.append(v.toString().toUtf8());
-                const QByteArray& text = kept_.last();
-                rc = sqlite3_bind_text64(statement_, slot, text.constData(), quint64(text.size()), SQLITE_STATIC,
-                                         SQLITE_UTF8);
-            }
-            }
+            break;
+        case QMetaType::Double:
+            rc = sqlite3_bind_double(statement_, slot, *static_cast<const double*>(v.constData()));
+            break;
+        case QMetaType::LongLong:
+            rc = sqlite3_bind_int64(statement_, slot, *static_cast<const qlonglong*>(v.constData()));
+            break;
+        case QMetaType::Int:
+            rc = sqlite3_bind_int64(statement_, slot, *static_cast<const int*>(v.constData()));
+            break;
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+            rc = sqlite3_bind_int64(statement_, slot, v.toLongLong());
+            break;
+        case QMetaType::ULongLong:
+        case QMetaType::ULong:
+            rc = v.toULongLong() > quint64(std::numeric_limits<qint64>::max())
+                ? sqlite3_bind_double(statement_, slot, v.toDouble())
+                : sqlite3_bind_int64(statement_, slot, v.toLongLong());
+            break;
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int(statement_, slot, v.toBool() ? 1 : 0);
+            break;
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(statement_, slot, v.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            kept_.append(v.toByteArray());
+            const QByteArray& data = kept_.last();
+            rc = sqlite3_bind_blob64(statement_, slot, data.constData(), quint64(data.size()), SQLITE_STATIC);
+            break;
+        }
+        default: {
+            // Texts, and anything else as its text. Kept until the next run: SQLite reads
+            // the bytes in place rather than copying them.
+            kept_.append(v.typeId() == QMetaType::QString ? static_cast<const QString*>(v.constData())->toUtf8()
+                                                          : v.toString().toUtf8());
+            const QByteArray& text = kept_.last();
+            rc = sqlite3_bind_text64(statement_, slot, text.constData(), quint64(text.size()), SQLITE_STATIC,
+                                     SQLITE_UTF8);
+        }
         }
         if (rc != SQLITE_OK) throw errorOf(db_, rc, sql_);
     }
@@ -175,6 +183,7 @@ private:
     sqlite3_stmt* statement_;
     QString sql_;
     bool readOnly_;
+    int parameters_;
     bool hasRow_ = false;
     bool pending_ = false; // exec() stepped onto the first row; next() has yet to hand it out
     int changes_ = 0;

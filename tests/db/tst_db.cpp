@@ -136,6 +136,14 @@ private Q_SLOTS:
         QCOMPARE(toNumber(scalar(*c, QStringLiteral("SELECT sum(合计) FROM 收费收据表 WHERE 病历号=?"), {99})), 0.0);
         QVERIFY(SelectFieldValue(*c, QStringLiteral("SELECT * FROM 收费收据表 WHERE ID=?"), {-1}, QStringLiteral("ID")).isNull());
 
+        // A null that carries a type is still NULL, not the type's zero or empty text.
+        QCOMPARE(ModefyRecord(*c, t, {{QStringLiteral("合计"), QVariant(QMetaType::fromType<double>())},
+                                      {QStringLiteral("付款"), QVariant(QMetaType::fromType<QString>())}},
+                              {QStringLiteral("ID=?"), {a}}),
+                 1);
+        QCOMPARE(toInteger(scalar(*c, QStringLiteral("SELECT count(*) FROM 收费收据表 WHERE ID=? AND 合计 IS NULL AND 付款 IS NULL"), {a})),
+                 1);
+
         QCOMPARE(DeleteRecord(*c, t, {QStringLiteral("ID=?"), {a}}), 1);
         QCOMPARE(toInteger(scalar(*c, QStringLiteral("SELECT count(*) FROM 收费收据表"))), 1);
         QVERIFY_THROWS_EXCEPTION(Error, AddRecord(*c, QStringLiteral("收费收据表; DROP"), {}));
