@@ -43,7 +43,9 @@ public:
         step(u"无病历收费单"_s, [&] { walkIns(); });
         step(u"收费明细表"_s, [&] { itemLines(); });
         step(u"PrePay_Table/PrePayReg_Table"_s, [&] { prepayments(); });
-        step(u"ANALYZE"_s, [&] { c_.execute(u"ANALYZE"_s); });
+        // VACUUM as well on PostgreSQL: autovacuum would otherwise take up the freshly loaded
+        // tables while the benchmarks time their statements.
+        step(u"ANALYZE"_s, [&] { c_.execute(c_.isSQLite() ? u"ANALYZE"_s : u"VACUUM ANALYZE"_s); });
         if (c_.isSQLite()) c_.execute(u"PRAGMA synchronous=FULL"_s);
     }
 
