@@ -1,4 +1,5 @@
 #include "bench/common/LargeClinic.h"
+#include "bench/support/BenchDb.h"
 #include "db/Query.h"
 #include "db/Schema.h"
 #include <QCoreApplication>
@@ -43,9 +44,7 @@ public:
         step(u"无病历收费单"_s, [&] { walkIns(); });
         step(u"收费明细表"_s, [&] { itemLines(); });
         step(u"PrePay_Table/PrePayReg_Table"_s, [&] { prepayments(); });
-        // VACUUM as well on PostgreSQL: autovacuum would otherwise take up the freshly loaded
-        // tables while the benchmarks time their statements.
-        step(u"ANALYZE"_s, [&] { c_.execute(c_.isSQLite() ? u"ANALYZE"_s : u"VACUUM ANALYZE"_s); });
+        step(u"ANALYZE"_s, [&] { bench::settleTables(c_); });
         if (c_.isSQLite()) c_.execute(u"PRAGMA synchronous=FULL"_s);
     }
 

@@ -6,6 +6,7 @@
 // Data: N cases (2,000 and 200,000) named from 40 surnames and 60 given-name characters, with
 // pinyin initials, patient numbers "P%07d" and phones "139%08d"; each case has two receipts,
 // 80 of them written today.
+#include "bench/support/BenchDb.h"
 #include "bench/support/Pairs.h"
 #include "common/Pinyin.h"
 #include "db/Query.h"
@@ -83,9 +84,7 @@ db::ConnectionPtr build(const QString& backend, int cases, QTemporaryDir& dir)
                                  r % 3 == 0 ? QStringLiteral("未付") : QStringLiteral("已付")};
          });
     c->execute(QStringLiteral("COMMIT"));
-    // VACUUM as well on PostgreSQL: autovacuum would otherwise take up the freshly loaded tables
-    // while the look-ups are timed.
-    c->execute(c->isSQLite() ? QStringLiteral("ANALYZE") : QStringLiteral("VACUUM ANALYZE"));
+    bench::settleTables(*c);
     return c;
 }
 

@@ -52,7 +52,7 @@ void fill(db::Connection& c, int movements)
     inChunks(uses, QStringLiteral("INSERT INTO PrePayUseReg_Table (PrePayer_ID, PaySheetID, Payed_Money) "
                                   "SELECT %1, i + 1, 1 + i % 13")
                        .arg(account));
-    c.execute(c.isSQLite() ? QStringLiteral("ANALYZE") : QStringLiteral("VACUUM ANALYZE"));
+    bench::settleTables(c);
 }
 
 } // namespace

@@ -182,7 +182,7 @@ void run(const bench::Backend& b)
     auto c = db::Connection::open(b.url);
     db::schema::migrate(*c);
     generate(*c);
-    c->execute(c->isSQLite() ? QStringLiteral("ANALYZE") : QStringLiteral("VACUUM ANALYZE"));
+    bench::settleTables(*c);
     auto bare = bench::Bare::open(b.url);
     const int scan = bare->prepare("SELECT ID,Office,收费分类,收费项目,单位,单价 FROM 收费标准表 ORDER BY ID");
     const QString current = QStringLiteral("科室5");

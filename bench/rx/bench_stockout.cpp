@@ -6,6 +6,7 @@
 // pairs are compared. Before timing, one run of each side is checked to write the same
 // withdrawals. Also prints the plan of the batch look-up.
 // Run: build/bin/bench_stockout (SQLite; PostgreSQL too when CALVANE_TEST_PG holds a URL).
+#include "bench/support/BenchDb.h"
 #include "bench/support/Pairs.h"
 #include "db/Query.h"
 #include "db/Schema.h"
@@ -116,9 +117,7 @@ QString build(const QString& backend, QTemporaryDir& dir)
     db::execute(*c, QStringLiteral("INSERT INTO Management_table (MedicineFromKBFlag) VALUES (0)"));
     fillBatches(*c, c->serverTime().date());
     c->execute(QStringLiteral("COMMIT"));
-    // VACUUM as well on PostgreSQL: autovacuum would otherwise take up the freshly loaded tables
-    // while the stock-outs are timed.
-    c->execute(c->isSQLite() ? QStringLiteral("ANALYZE") : QStringLiteral("VACUUM ANALYZE"));
+    bench::settleTables(*c);
     return url;
 }
 

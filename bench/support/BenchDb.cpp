@@ -28,6 +28,21 @@ std::vector<Backend> backends(QTemporaryDir& dir, const QString& tag)
     return list;
 }
 
+void settleTables(db::Connection& c)
+{
+    if (c.isSQLite()) {
+        c.execute(QStringLiteral("ANALYZE"));
+        c.execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        return;
+    }
+    c.execute(QStringLiteral("VACUUM ANALYZE"));
+    try {
+        c.execute(QStringLiteral("CHECKPOINT"));
+    } catch (const db::Error&) {
+        // Only a superuser may ask for one; the server then writes the pages in its own time.
+    }
+}
+
 void dropAll()
 {
     const QString admin = qEnvironmentVariable("CALVANE_TEST_PG");

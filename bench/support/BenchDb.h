@@ -16,4 +16,10 @@ struct Backend {
 std::vector<Backend> backends(QTemporaryDir& dir, const QString& tag);
 void dropAll();
 
+// Brings freshly loaded tables to where a working clinic's are before anything is timed: their
+// statistics gathered and the write-ahead log emptied into the database; on PostgreSQL also
+// vacuumed. Otherwise autovacuum takes up the new tables, and a checkpoint writes out their
+// pages, while a later measurement runs, and falls on whichever side runs then.
+void settleTables(db::Connection& c);
+
 } // namespace bench
