@@ -330,6 +330,11 @@ void PgSession::runQueued(const QByteArray& text, const QString& sql)
     for (const Waiting& w : items)
         sent = sent && (w.statement ? w.statement->sendTo(conn_)
                                     : PQsendQueryParams(conn_, w.text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1);
+    // A rollback runs whatever became of what waited before it: in a transaction a failure has
+    // spoilt, what waited fails too (a plan setting, a savepoint), and the server would skip the
+    // rest of the pipeline after it, the rollback with it, leaving the transaction open. A sync
+    // point between them ends that skipping; inside a transaction block it commits nothing.
+    if (text.startsWith("ROLLBACK")) sent = sent && PQpipelineSync(conn_) == 1;
     if (!text.isEmpty()) sent = sent && PQsendQueryParams(conn_, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
     sent = sent && PQpipelineSync(conn_) == 1;
     const qsizetype count = items.size() + (text.isEmpty() ? 0 : 1);

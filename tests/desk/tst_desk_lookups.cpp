@@ -5,6 +5,7 @@
 #include "db/Query.h"
 #include "db/RecordOps.h"
 #include "db/Schema.h"
+#include "db/Transaction.h"
 #include "tests/support/TestDb.h"
 #include "tools/desk/Cashiers.h"
 #include "tools/desk/DayList.h"
@@ -187,6 +188,29 @@ private slots:
         // Every kind of look-up stops at the limit, counted over all of them together.
         QCOMPARE(desk::searchPatients(*c, u"1"_s, 25).size(), 25);
         QCOMPARE(desk::searchPatients(*c, u"z"_s, 60).size(), 60);
+    }
+
+    // A search inside a transaction that a failure has already spoilt fails too; the rollback
+    // after it still happens, and the connection goes on as before.
+    void searchInASpoiltTransactionLeavesItsRollback_data() { testdb::addBackendRows(); }
+    void searchInASpoiltTransactionLeavesItsRollback()
+    {
+        QFETCH(QString, backend);
+        auto c = testdb::open(backend);
+        addCase(*c, 1, u"N1"_s, u"张三"_s, u"13800000001"_s);
+        {
+            db::Transaction t(*c);
+            addCase(*c, 2, u"N2"_s, u"李四"_s, u"13800000002"_s);
+            QVERIFY_THROWS_EXCEPTION(db::Error, db::execute(*c, u"SELECT no_such_column FROM 病历卡表"_s));
+            try {
+                desk::searchPatients(*c, u"张"_s);
+            } catch (const db::Error&) {
+                // PostgreSQL refuses everything in the spoilt transaction but its rollback.
+            }
+        }
+        QCOMPARE(c->transactionDepth(), 0);
+        QCOMPARE(casesOf(desk::searchPatients(*c, u"张"_s)), QList<qint64>{1});
+        QCOMPARE(casesOf(desk::searchPatients(*c, u"李"_s)), QList<qint64>{});
     }
 
     // What the clinic system writes to 病历卡表 itself (not through the desk) is found by its

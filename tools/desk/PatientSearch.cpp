@@ -85,7 +85,13 @@ QList<PatientHit> searchPatients(db::Connection& c, const QString& text, int lim
     QList<PatientHit> hits;
     // Each step walks its index's range whatever the text: planned once, not per keystroke.
     c.planWithoutValues(true);
-    const auto planAgain = qScopeGuard([&] { c.planWithoutValues(false); });
+    const auto planAgain = qScopeGuard([&] {
+        try {
+            c.planWithoutValues(false);
+        } catch (const db::Error&) {
+            // Only a closed connection refuses it; the setting chooses plans, never answers.
+        }
+    });
     for (const SearchStep& step : searchSteps(c, text, limit)) {
         if (hits.size() >= limit) break;
         db::Query q(c, step.sql);
